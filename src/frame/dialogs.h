@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace tobrin {
+
+// Every modal question, message box and file dialog goes through here, so
+// tests can answer them and check their exact words.
+class Dialogs {
+public:
+    enum class Icon { None, Information, Warning, Critical };
+
+    virtual ~Dialogs() = default;
+
+    // A Yes/No question without an icon; true for Yes.
+    virtual bool AskYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A message box with an OK button.
+    virtual void Message(QWidget* parent, const QString& title, const QString& text, Icon icon) = 0;
+    // File dialogs. filters are Qt name filters joined by ";;"; selectedFilter
+    // is the preselected one; fileName the name the dialog starts with.
+    // An empty result means the user cancelled. The save dialog asks before
+    // replacing an existing file.
+    virtual QString OpenFileName(QWidget* parent, const QString& caption, const QString& filters,
+                                 const QString& selectedFilter, const QString& fileName) = 0;
+    virtual QString SaveFileName(QWidget* parent, const QString& caption, const QString& filters,
+                                 const QString& selectedFilter, const QString& fileName) = 0;
+};
+
+// The real thing: QMessageBox and QFileDialog.
+class QtDialogs : public Dialogs {
+public:
+    bool AskYesNo(QWidget* parent, const QString& title, const QString& text) override;
+    void Message(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
+    QString OpenFileName(QWidget* parent, const QString& caption, const QString& filters,
+                         const QString& selectedFilter, const QString& fileName) override;
+    QString SaveFileName(QWidget* parent, const QString& caption, const QString& filters,
+                         const QString& selectedFilter, const QString& fileName) override;
+};
+
+}  // namespace tobrin

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include "frame/session.h"
+
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QTimer;
+
+namespace tobrin {
+
+class Main;
+class TextView;
+class TavDisplay;
+
+// The frame: a QMainWindow captioned "Tobrin" around a QMdiArea holding the
+// drawing window, the text view and the device preview. Its menus and toolbar
+// hand every command to the drawing window's handler of the same name.
+class LoadForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit LoadForm(Session& session, QWidget* parent = nullptr);
+    ~LoadForm() override;
+
+    Session& session() { return session_; }
+    QMdiArea* Workspace() const { return mdi_; }
+
+    // The drawing window; loaded again (its whole start-up runs) if it was closed.
+    Main& DrawingWindow();
+    Main* DrawingWindowIfLoaded() const;
+    QMdiSubWindow* DrawingSubWindow() const;
+    // The previews; loaded again hidden if they were closed.
+    TextView& TextViewWindow();
+    TavDisplay& TavDisplayWindow();
+    QMdiSubWindow* TextViewSubWindow() const;
+    QMdiSubWindow* TavSubWindow() const;
+
+    // Toolbar button 3 "Save hex file" and button 8 "Paste".
+    void SetSaveEnabled(bool enabled);
+    bool SaveEnabled() const;
+    void SetPasteEnabled(bool enabled);
+    bool PasteEnabled() const;
+
+    // Shows a size in the size fields: the two texts first, then the two
+    // spinners (width, then height). A spinner whose value changes applies
+    // the size through ChangeSize, as a user's step would.
+    void ShowSize(int width, int height);
+
+    // Check marks of the frame's own "&Window" entries.
+    void SetDrawVisibleChecked(bool on);
+    void SetTavVisibleChecked(bool on);
+    void SetTextVisibleChecked(bool on);
+
+    // The hex text in the session changed: the text view shows it.
+    void HexTextChanged();
+
+    // Window commands (the drawing window's handlers call these).
+    void ArrangeWindows();
+    void ToggleDrawingArea();
+    void ToggleTavPreview();
+    void ToggleTextView();
+    void ShowAbout();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    struct Impl;
+    Session& session_;
+    QMdiArea* mdi_ = nullptr;
+    Impl* d_ = nullptr;
+};
+
+}  // namespace tobrin

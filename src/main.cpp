@@ -1,0 +1,55 @@
+#include <QApplication>
+#include <QCoreApplication>
+#include <QTimer>
+
+#include "cli/commandline.h"
+#include "drawing/main.h"
+#include "frame/dialogs.h"
+#include "frame/loadform.h"
+#include "frame/session.h"
+
+namespace {
+
+// Arguments that run without a display.
+bool IsCommandLineMode(int argc, char** argv)
+{
+    if (argc < 2)
+        return false;
+    const QString first = QString::fromLocal8Bit(argv[1]);
+    return first == QLatin1String("export") || first == QLatin1String("import")
+        || first == QLatin1String("--help") || first == QLatin1String("-h")
+        || first == QLatin1String("--version") || first == QLatin1String("-v")
+        || first == QLatin1String("--render-wmf") || first.startsWith(QLatin1Char('-'));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication::setApplicationName(QStringLiteral("Tobrin"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("0.7"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Tobrin"));
+
+    if (IsCommandLineMode(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        QString unused;
+        const int status = tobrin::RunCommandLine(app.arguments(), &unused);
+        return status < 0 ? 2 : status;
+    }
+
+    QApplication app(argc, argv);
+    QString openPath;
+    const int status = tobrin::RunCommandLine(app.arguments(), &openPath);
+    if (status >= 0)
+        return status;
+
+    tobrin::QtDialogs dialogs;
+    tobrin::Session session(dialogs);
+    tobrin::LoadForm frame(session);
+    frame.show();
+    if (!openPath.isEmpty()) {
+        // After the frame's start-up has shown the drawing window.
+        QTimer::singleShot(50, &frame, [&frame, openPath] { frame.DrawingWindow().OpenFile(openPath); });
+    }
+    return app.exec();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "frame/dialogs.h"
+
+namespace tobrin {
+
+// Answers every question from a script and records what was asked, so tests
+// can check the exact text, title and icon.
+class FakeDialogs : public Dialogs {
+public:
+    struct Shown {
+        QString kind;  // "question", "message", "open", "save"
+        QString title;
+        QString text;  // message text, or the filters of a file dialog
+        Icon icon = Icon::None;
+        QString selectedFilter;
+        QString fileName;
+    };
+
+    QList<Shown> shown;
+    QList<bool> answers;         // for AskYesNo, in order; Yes when exhausted
+    QStringList fileNames;       // for the file dialogs, in order; "" when exhausted
+
+    bool AskYesNo(QWidget*, const QString& title, const QString& text) override
+    {
+        shown.append({QStringLiteral("question"), title, text, Icon::None, {}, {}});
+        return answers.isEmpty() ? true : answers.takeFirst();
+    }
+    void Message(QWidget*, const QString& title, const QString& text, Icon icon) override
+    {
+        shown.append({QStringLiteral("message"), title, text, icon, {}, {}});
+    }
+    QString OpenFileName(QWidget*, const QString& caption, const QString& filters,
+                         const QString& selectedFilter, const QString& fileName) override
+    {
+        shown.append({QStringLiteral("open"), caption, filters, Icon::None, selectedFilter, fileName});
+        return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
+    }
+    QString SaveFileName(QWidget*, const QString& caption, const QString& filters,
+                         const QString& selectedFilter, const QString& fileName) override
+    {
+        shown.append({QStringLiteral("save"), caption, filters, Icon::None, selectedFilter, fileName});
+        return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
+    }
+
+    int count(const QString& kind) const
+    {
+        int n = 0;
+        for (const auto& s : shown)
+            n += s.kind == kind;
+        return n;
+    }
+};
+
+}  // namespace tobrin
