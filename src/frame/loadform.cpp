@@ -48,6 +48,7 @@ void LoadForm::ToggleDrawingArea() {}
 void LoadForm::ToggleTavPreview() {}
 void LoadForm::ToggleTextView() {}
 void LoadForm::ShowAbout() {}
+void LoadForm::EndProgram() {}
 void LoadForm::closeEvent(QCloseEvent* e) { e->accept(); }
 bool LoadForm::event(QEvent* e) { return QMainWindow::event(e); }
 

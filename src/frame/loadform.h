@@ -64,6 +64,10 @@ public:
     void ToggleTextView();
     void ShowAbout();
 
+    // Ends the program at once, without further questions ("&Exit" after
+    // its own question was answered).
+    void EndProgram();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;

@@ -17,6 +17,9 @@ struct Session {
     // it survives the text view being closed.
     QString HexText;
     Dialogs& dialogs;
+    // Set once the drawing window has loaded for the first time: a later load
+    // (after the window was closed) keeps the saved flag as it was.
+    bool DrawingLoadedOnce = false;
 };
 
 }  // namespace tobrin
