@@ -1,0 +1,27 @@
+#include "core/plotdecision.h"
+
+#include "core/drawingstate.h"
+
+namespace tobrin {
+
+PlotDecision DecidePlot(int paintStyle, int ink, int stored, int whiteTransparent)
+{
+    const int inkBit = ink != 0 ? 1 : 0;
+    PlotDecision d;
+    switch (paintStyle) {
+    case kPaintWhite:
+        d.PlotValue = 1 - inkBit;  // the ink is inverted
+        break;
+    case kPaintReverse:
+        d.PlotValue = (stored != 0 ? 1 : 0) ^ inkBit;  // toggles where ink is 1
+        break;
+    case kPaintBlack:
+    default:
+        d.PlotValue = inkBit;
+        break;
+    }
+    d.draw = !(d.PlotValue == 0 && whiteTransparent == 1);
+    return d;
+}
+
+}  // namespace tobrin
