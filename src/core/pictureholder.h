@@ -7,6 +7,7 @@
 
 #include "core/declarations.h"
 #include "core/drawingstate.h"
+#include "core/patterns.h"
 
 namespace tobrin {
 
@@ -69,10 +70,9 @@ struct TransferSettings {
     int StartY = 0;
 };
 
-// Line-style ink at picture pixel (x, y); phase anchored at StartX, absolute row.
-int LineStylePattern(int lineStyleIndex, int density, int startX, int x, int y);
-// Fill-pattern ink at picture pixel (x, y); phase anchored at (StartX, StartY).
-int FillPattern(int fillStyleIndex, int density, int startX, int startY, int x, int y);
+// LineStylePattern(lineStyleIndex, density, startX, x, y) and
+// FillPattern(fillStyleIndex, density, startX, startY, x, y) live in
+// core/patterns.h.
 
 // Walks the view window (x outer, y inner), turns each marked scratch pixel
 // into an ink through the rules of the transfer, and calls plot(x, y, ink)
