@@ -1,0 +1,9 @@
+# Desktop integration: the menu entry and the application icon in the
+# freedesktop hicolor theme.  Included by the top-level CMakeLists.txt.
+install(FILES ${CMAKE_SOURCE_DIR}/resources/tobrin.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+foreach(size 16 32 48 64 128 256)
+  install(FILES ${CMAKE_SOURCE_DIR}/resources/icons/app/tobrin-${size}.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+          RENAME tobrin.png)
+endforeach()
