@@ -1,0 +1,325 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <random>
+#include <string>
+#include <unistd.h>
+
+#include "cli/commandline.h"
+#include "core/declarations.h"
+#include "core/hexwriter.h"
+
+namespace tobrin {
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    bool crashed = false;
+    QByteArray out;
+    QByteArray err;
+};
+
+Outcome RunProcess(const QString& program, const QStringList& args, const QString& workDir = QString())
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    if (!workDir.isEmpty())
+        p.setWorkingDirectory(workDir);
+    p.start(program, args);
+    Outcome o;
+    if (!p.waitForStarted(30000) || !p.waitForFinished(120000)) {
+        p.kill();
+        p.waitForFinished();
+        return o;
+    }
+    o.crashed = p.exitStatus() != QProcess::NormalExit;
+    o.exitCode = p.exitCode();
+    o.out = p.readAllStandardOutput();
+    o.err = p.readAllStandardError();
+    return o;
+}
+
+Outcome Tobrin(const QStringList& args, const QString& workDir = QString())
+{
+    return RunProcess(QStringLiteral(TOBRIN_BINARY), args, workDir);
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void WriteRaw(const QString& path, const QByteArray& data)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(data), data.size());
+}
+
+QStringList Entries(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                               QDir::Name);
+}
+
+QByteArray SavedText(const Declarations& d)
+{
+    const std::string text = HexText(d) + "\r\n";
+    return QByteArray(text.data(), qsizetype(text.size()));
+}
+
+Declarations RandomPicture(int w, int h, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    Declarations d;
+    d.MaxX = w - 1;
+    d.MaxY = h - 1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < 8 * ((w + 7) / 8); ++x)  // padding bits too
+            d.Pic(x, y) = std::uint8_t(rng() & 1);
+    return d;
+}
+
+// ---- arguments ------------------------------------------------------------------
+
+TEST(CommandLine, EditorArgumentsNeedNoDisplay)
+{
+    QString open = QStringLiteral("stale");
+    EXPECT_EQ(RunCommandLine({QStringLiteral("tobrin")}, &open), -1);
+    EXPECT_TRUE(open.isEmpty());
+    EXPECT_EQ(RunCommandLine({QStringLiteral("tobrin"), QStringLiteral("pic.txt")}, &open), -1);
+    EXPECT_EQ(open, QStringLiteral("pic.txt"));
+    EXPECT_EQ(RunCommandLine({QStringLiteral("tobrin"), QStringLiteral("a.txt"), QStringLiteral("b.txt")},
+                             &open),
+              2);
+}
+
+TEST(CommandLine, VersionAndHelp)
+{
+    for (const char* flag : {"--version", "-v"}) {
+        const Outcome o = Tobrin({QString::fromLatin1(flag)});
+        EXPECT_EQ(o.exitCode, 0) << flag;
+        EXPECT_EQ(o.out, "Tobrin 0.7\n");
+        EXPECT_TRUE(o.err.isEmpty());
+    }
+    for (const char* flag : {"--help", "-h"}) {
+        const Outcome o = Tobrin({QString::fromLatin1(flag)});
+        EXPECT_EQ(o.exitCode, 0) << flag;
+        EXPECT_TRUE(o.err.isEmpty());
+        for (const char* part : {"tobrin export FILE -o OUT [--device]", "tobrin import IMAGE -o OUT",
+                                 "--threshold N", "--components rgb|rg", "--invert", "--size WxH",
+                                 "--aspect", "--no-match-size", "--version"})
+            EXPECT_TRUE(o.out.contains(part)) << part;
+    }
+}
+
+TEST(CommandLine, BadUsageExitsWithTwoAndCreatesNothing)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    WriteRaw(dir.filePath(QStringLiteral("in.txt")), ".db 8,4\r\n.db 1\r\n.db 1\r\n.db 1\r\n.db 1\r\n");
+    const QList<QStringList> cases = {
+        {QStringLiteral("--bogus")},
+        {QStringLiteral("-x")},
+        {QStringLiteral("export")},
+        {QStringLiteral("export"), QStringLiteral("in.txt")},
+        {QStringLiteral("export"), QStringLiteral("-o"), QStringLiteral("out.txt")},
+        {QStringLiteral("export"), QStringLiteral("in.txt"), QStringLiteral("-o")},
+        {QStringLiteral("export"), QStringLiteral("in.txt"), QStringLiteral("in.txt"), QStringLiteral("-o"),
+         QStringLiteral("out.txt")},
+        {QStringLiteral("export"), QStringLiteral("in.txt"), QStringLiteral("-o"), QStringLiteral("out.txt"),
+         QStringLiteral("--frob")},
+        {QStringLiteral("export"), QStringLiteral("in.txt"), QStringLiteral("-o"), QStringLiteral("out.txt"),
+         QStringLiteral("-o"), QStringLiteral("out2.txt")},
+    };
+    for (const QStringList& args : cases) {
+        SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+        const Outcome o = Tobrin(args, dir.path());
+        EXPECT_EQ(o.exitCode, 2);
+        EXPECT_TRUE(o.err.contains("Usage:"));
+        EXPECT_TRUE(o.out.isEmpty());
+    }
+    EXPECT_EQ(Entries(dir.path()), QStringList{QStringLiteral("in.txt")});
+}
+
+// ---- export ------------------------------------------------------------------------
+
+TEST(CommandLineExport, HexOutputIsWhatSaveWrites)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    struct Case {
+        const char* name;
+        QByteArray input;
+        QByteArray expected;
+    };
+    Declarations empty;
+    const Declarations random = RandomPicture(237, 120, 99);
+    std::string headerless;
+    for (int y = 0; y < 32; ++y)
+        headerless += ".db 0,0,0,0,0\r\n";
+    const Case cases[] = {
+        {"headerless with a leading line", QByteArray("; icon\r\n") + headerless.c_str(), SavedText(empty)},
+        {"odd spellings and padding bits kept",
+         ".db 12 4\r.db 128,16,9\r\n.db $0,$0\r\n.db 255,$ff\r\n.db 0,1e1 ; tail\r\nnot read",
+         ".db  12, 4\r\n.db $80,$10\r\n.db $0,$0\r\n.db $ff,$ff\r\n.db $0,$a\r\n\r\n"},
+        {"largest random picture", SavedText(random), SavedText(random)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteRaw(dir.filePath(QStringLiteral("in.txt")), c.input);
+        const Outcome o = Tobrin({QStringLiteral("export"), QStringLiteral("in.txt"), QStringLiteral("-o"),
+                                  QStringLiteral("out.txt")},
+                                 dir.path());
+        EXPECT_EQ(o.exitCode, 0) << o.err.toStdString();
+        EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("out.txt"))), c.expected);
+    }
+}
+
+TEST(CommandLineExport, PngHasOnePixelPerPicturePixel)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const Declarations picture = RandomPicture(13, 7, 5);  // padding bits set too
+    WriteRaw(dir.filePath(QStringLiteral("in.txt")), SavedText(picture));
+    struct Case {
+        const char* out;
+        bool device;
+        QRgb set, clear;
+    };
+    const Case cases[] = {
+        {"plain.png", false, qRgb(0, 0, 0), qRgb(255, 255, 255)},
+        {"upper.PnG", false, qRgb(0, 0, 0), qRgb(255, 255, 255)},
+        {"device.png", true, qRgb(65, 64, 69), qRgb(125, 145, 120)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.out);
+        QStringList args{QStringLiteral("export"), QStringLiteral("in.txt"), QStringLiteral("-o"),
+                         QString::fromLatin1(c.out)};
+        if (c.device)
+            args.insert(1, QStringLiteral("--device"));
+        const Outcome o = Tobrin(args, dir.path());
+        ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+        const QByteArray bytes = ReadAll(dir.filePath(QString::fromLatin1(c.out)));
+        ASSERT_TRUE(bytes.startsWith("\x89PNG"));
+        const QImage image = QImage::fromData(bytes, "PNG");
+        ASSERT_EQ(image.size(), QSize(13, 7));
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < 13; ++x)
+                ASSERT_EQ(image.pixel(x, y), picture.Pic(x, y) ? c.set : c.clear) << x << "," << y;
+    }
+}
+
+TEST(CommandLineExport, ReadFailureLeavesTheOutputAlone)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    WriteRaw(dir.filePath(QStringLiteral("bad.txt")), ".db 8,4\r\n.db 1\r\n.db 300\r\n.db 1\r\n.db 1\r\n");
+    WriteRaw(dir.filePath(QStringLiteral("keep.txt")), "keep me");
+    for (const char* input : {"bad.txt", "missing.txt", "."}) {
+        for (const char* out : {"new.txt", "new.png", "keep.txt"}) {
+            SCOPED_TRACE(std::string(input) + " -> " + out);
+            const Outcome o = Tobrin({QStringLiteral("export"), QString::fromLatin1(input), QStringLiteral("-o"),
+                                      QString::fromLatin1(out)},
+                                     dir.path());
+            EXPECT_EQ(o.exitCode, 1);
+            EXPECT_TRUE(o.err.contains("File Import Error"));
+        }
+    }
+    EXPECT_EQ(Entries(dir.path()), (QStringList{QStringLiteral("bad.txt"), QStringLiteral("keep.txt")}));
+    EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("keep.txt"))), "keep me");
+}
+
+TEST(CommandLineExport, WriteFailureExitsWithOneAndKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const Declarations big = RandomPicture(240, 120, 3);
+    WriteRaw(dir.filePath(QStringLiteral("in.txt")), SavedText(big));
+    WriteRaw(dir.filePath(QStringLiteral("old.txt")), "old");
+    // Missing folder; output is a folder.
+    for (const char* out : {"nowhere/out.txt", "."}) {
+        SCOPED_TRACE(out);
+        const Outcome o = Tobrin({QStringLiteral("export"), QStringLiteral("in.txt"), QStringLiteral("-o"),
+                                  QString::fromLatin1(out)},
+                                 dir.path());
+        EXPECT_EQ(o.exitCode, 1);
+        EXPECT_FALSE(o.err.isEmpty());
+    }
+    // File-size limit of 1 KiB in the child: the 15 KB text cannot be written.
+    for (const char* out : {"old.txt", "old.png"}) {
+        SCOPED_TRACE(out);
+        const Outcome o = RunProcess(QStringLiteral("/bin/bash"),
+                              {QStringLiteral("-c"), QStringLiteral("ulimit -f 1; exec \"$0\" \"$@\""),
+                               QStringLiteral(TOBRIN_BINARY), QStringLiteral("export"), QStringLiteral("in.txt"),
+                               QStringLiteral("-o"), QString::fromLatin1(out)},
+                              dir.path());
+        EXPECT_FALSE(o.crashed);
+        EXPECT_EQ(o.exitCode, 1);
+        EXPECT_TRUE(o.err.contains("Error writing file!"));
+    }
+    EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("old.txt"))), "old");
+    EXPECT_EQ(Entries(dir.path()), (QStringList{QStringLiteral("in.txt"), QStringLiteral("old.txt")}));
+}
+
+// Root writes anywhere, so permissions are checked as an unprivileged user.
+TEST(CommandLineExport, ReadOnlyFileAndFolderAreNotReplaced)
+{
+    if (geteuid() != 0 || !QFileInfo::exists(QStringLiteral("/usr/bin/setpriv")))
+        GTEST_SKIP() << "needs root and setpriv to run as an unprivileged user";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString open = dir.filePath(QStringLiteral("open"));
+    const QString closed = dir.filePath(QStringLiteral("closed"));
+    ASSERT_TRUE(QDir().mkdir(open));
+    ASSERT_TRUE(QDir().mkdir(closed));
+    const QFileDevice::Permissions all = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+        | QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup | QFileDevice::ReadOther
+        | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    const QFileDevice::Permissions readOnly = QFileDevice::ReadOwner | QFileDevice::ReadGroup
+        | QFileDevice::ReadOther;
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), all));
+    ASSERT_TRUE(QFile::setPermissions(open, all));
+    ASSERT_TRUE(QFile::setPermissions(closed, readOnly | QFileDevice::ExeOwner | QFileDevice::ExeGroup
+                                                  | QFileDevice::ExeOther));
+    const QString input = dir.filePath(QStringLiteral("in.txt"));
+    WriteRaw(input, SavedText(Declarations()));
+    ASSERT_TRUE(QFile::setPermissions(input, readOnly));
+    const QString locked = QDir(open).filePath(QStringLiteral("locked.txt"));
+    WriteRaw(locked, "locked");
+    ASSERT_TRUE(QFile::setPermissions(locked, readOnly));
+
+    const auto asNobody = [&](const QString& out) {
+        return RunProcess(QStringLiteral("/usr/bin/setpriv"),
+                   {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups"),
+                    QStringLiteral(TOBRIN_BINARY), QStringLiteral("export"), input, QStringLiteral("-o"), out},
+                   dir.path());
+    };
+    // The folder is writable, so only the check of the file itself stops a rename.
+    Outcome o = asNobody(locked);
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_TRUE(o.err.contains("Error writing file!"));
+    EXPECT_EQ(ReadAll(locked), "locked");
+    EXPECT_EQ(Entries(open), QStringList{QStringLiteral("locked.txt")});
+
+    o = asNobody(QDir(closed).filePath(QStringLiteral("new.txt")));
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_TRUE(Entries(closed).isEmpty());
+
+    // The same user can write where it may.
+    o = asNobody(QDir(open).filePath(QStringLiteral("fine.txt")));
+    EXPECT_EQ(o.exitCode, 0) << o.err.toStdString();
+}
+
+}  // namespace
+}  // namespace tobrin
