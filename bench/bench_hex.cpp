@@ -1,0 +1,75 @@
+#include <benchmark/benchmark.h>
+
+#include <QBuffer>
+#include <QByteArray>
+#include <random>
+#include <string>
+
+#include "core/declarations.h"
+#include "core/hexreader.h"
+#include "core/hexwriter.h"
+
+namespace {
+
+tobrin::Declarations RandomLargest()
+{
+    std::mt19937 rng(42);
+    tobrin::Declarations d;
+    d.MaxX = tobrin::kMaxWidth - 1;
+    d.MaxY = tobrin::kMaxHeight - 1;
+    for (int y = 0; y < tobrin::kMaxHeight; ++y)
+        for (int x = 0; x < tobrin::kMaxWidth; ++x)
+            d.Pic(x, y) = std::uint8_t(rng() & 1);
+    return d;
+}
+
+// The whole 240 x 120 text, as every picture change rebuilds it.
+void BM_WriteHexText(benchmark::State& state)
+{
+    const tobrin::Declarations d = RandomLargest();
+    tobrin::HexRowArray rows;
+    for (auto _ : state) {
+        tobrin::BuildHexRows(d, rows);
+        std::string text = tobrin::AssembleHexText(d, rows);
+        benchmark::DoNotOptimize(text.data());
+    }
+    state.SetBytesProcessed(state.iterations() * std::int64_t(tobrin::HexText(d).size()));
+}
+BENCHMARK(BM_WriteHexText);
+
+// Reading (and validating) a 240 x 120 file held in memory.
+void BM_ReadHexData(benchmark::State& state)
+{
+    const std::string text = tobrin::HexText(RandomLargest()) + "\r\n";
+    QByteArray bytes(text.data(), qsizetype(text.size()));
+    for (auto _ : state) {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        auto picture = tobrin::ReadHexData(buffer);
+        if (!picture)
+            state.SkipWithError("read failed");
+        benchmark::DoNotOptimize(picture);
+    }
+    state.SetBytesProcessed(state.iterations() * std::int64_t(text.size()));
+}
+BENCHMARK(BM_ReadHexData);
+
+// Reading and unpacking into the picture, as Open does.
+void BM_ReadAndUnpack(benchmark::State& state)
+{
+    const std::string text = tobrin::HexText(RandomLargest()) + "\r\n";
+    QByteArray bytes(text.data(), qsizetype(text.size()));
+    tobrin::Declarations d;
+    for (auto _ : state) {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        auto picture = tobrin::ReadHexData(buffer);
+        tobrin::UnpackHexPicture(*picture, d);
+        benchmark::DoNotOptimize(d.PicData.data());
+    }
+}
+BENCHMARK(BM_ReadAndUnpack);
+
+}  // namespace
+
+BENCHMARK_MAIN();
