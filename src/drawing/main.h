@@ -3,19 +3,25 @@
 #include <QList>
 #include <QWidget>
 #include <array>
+#include <memory>
 #include <string>
 
 #include "core/drawingstate.h"
+#include "core/hexwriter.h"
 #include "core/pictureholder.h"
 #include "frame/session.h"
 
 class QMenu;
 class QScrollBar;
+class QTimer;
 
 namespace tobrin {
 
 class LoadForm;
 class DrawArea;
+class ToolSettings;
+class Selection;
+struct CanvasLayoutFacts;
 
 // "Drawing area": the editor proper. Holds the zoomed canvas, the tool and
 // settings toolbars, the number fields and the canvas scroll bars, and the
@@ -81,16 +87,67 @@ public:
     // by the command line). Returns true when the picture was replaced.
     bool OpenFile(const QString& path);
 
+    // The frame this window lives in.
+    LoadForm& Frame() { return frame_; }
+    // The toolbars and number fields; the selection and clipboard commands.
+    ToolSettings& Tools();
+    Selection& SelectionTool();
+    // The last canvas layout (view, canvas size, scroll bars), in units.
+    const CanvasLayoutFacts& Layout() const;
+    QScrollBar* HSizeScroll() const;
+    QScrollBar* VSizeScroll() const;
+
+    // Tool and settings handlers.
+    void DrawTool_ButtonClick(int button);
+    void SettingBar_ButtonClick(int button);
+    void SettingBar_ButtonMenuClick(int button, int entry);
+    void LineScroll_Change();
+    void PatternScroll_Change();
+    void LineWidth_KeyDown(int keyCode);
+    void PatternSize_KeyDown(int keyCode);
+    void LineWidth_LostFocus();
+    void PatternSize_LostFocus();
+
+    // Canvas mouse handlers: positions in canvas units, buttons 1 left,
+    // 2 right, 4 middle (ORed together for a move).
+    void DrawArea_MouseDown(int button, int shift, double X, double Y);
+    void DrawArea_MouseMove(int button, int shift, double X, double Y);
+    void DrawArea_MouseUp(int button, int shift, double X, double Y);
+
+    // Scroll bars, marquee timer, resize.
+    void HSizeScroll_Change();
+    void VSizeScroll_Change();
+    void DashTimer_Timer();
+    void Form_Resize();
+
+    // Check marks of this window's own "&Window" entries.
+    void SetDrawVisibleChecked(bool on);
+    void SetTavVisibleChecked(bool on);
+    void SetTextVisibleChecked(bool on);
+    // Sets the three check marks from the windows' visibility (the menu
+    // does this whenever it opens).
+    void RefreshWindowChecks();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void StartUp();
+    void BuildMenus();
+    // Paints the squares of every view cell from the picture (canvas only).
+    void PaintViewCells();
+    void ShowDrawing();
+
     Session& session_;
     LoadForm& frame_;
     DrawingState state_;
     PictureHolder holder_;
-    std::array<std::string, 121> HexRows;
+    HexRowArray HexRows;
     DrawArea* drawArea_ = nullptr;
     // Further members belong to the implementation.
     struct Impl;
-    Impl* d_ = nullptr;
+    std::unique_ptr<Impl> d_;
 };
 
 }  // namespace tobrin

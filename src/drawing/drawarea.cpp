@@ -1,0 +1,258 @@
+#include "drawing/drawarea.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+
+#include "core/canvaslayout.h"
+#include "core/declarations.h"
+#include "core/units.h"
+
+namespace tobrin {
+
+namespace {
+
+int ButtonCode(Qt::MouseButtons b)
+{
+    int code = 0;
+    if (b & Qt::LeftButton)
+        code |= 1;
+    if (b & Qt::RightButton)
+        code |= 2;
+    if (b & Qt::MiddleButton)
+        code |= 4;
+    return code;
+}
+
+int ShiftCode(Qt::KeyboardModifiers m)
+{
+    int code = 0;
+    if (m & Qt::ShiftModifier)
+        code |= 1;
+    if (m & Qt::ControlModifier)
+        code |= 2;
+    if (m & Qt::AltModifier)
+        code |= 4;
+    return code;
+}
+
+}  // namespace
+
+DrawArea::DrawArea(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("DrawArea"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setCursor(Qt::CrossCursor);
+}
+
+void DrawArea::SetCanvasSize(int widthUnits, int heightUnits)
+{
+    widthUnits_ = std::max(0, widthUnits);
+    heightUnits_ = std::max(0, heightUnits);
+    Rebuild();
+}
+
+int DrawArea::CellLeft(int cx) const
+{
+    return units::ToPixels(double(canvasgeometry::kCellUnits) * cx) * scale_;
+}
+
+int DrawArea::CellTop(int cy) const
+{
+    return units::ToPixels(double(canvasgeometry::kCellUnits) * cy) * scale_;
+}
+
+void DrawArea::EnsureOffsets(int columns, int rows)
+{
+    using namespace canvasgeometry;
+    squareX_.resize(columns);
+    squareY_.resize(rows);
+    for (int c = 0; c < columns; ++c)
+        squareX_[c] = units::ToPixels(double(kCellUnits) * c + kSquareInset) * scale_;
+    for (int r = 0; r < rows; ++r)
+        squareY_[r] = units::ToPixels(double(kCellUnits) * r + kSquareInset) * scale_;
+    squareSide_ = (units::ToPixels(kSquareInset + kSquareUnits) - units::ToPixels(kSquareInset)) * scale_;
+}
+
+void DrawArea::Rebuild()
+{
+    scale_ = std::max(1, static_cast<int>(std::ceil(devicePixelRatioF() - 1e-6)));
+    const int w = units::ToPixels(widthUnits_);
+    const int h = units::ToPixels(heightUnits_);
+    resize(w, h);
+
+    image_ = QImage(std::max(1, w * scale_), std::max(1, h * scale_), QImage::Format_RGB32);
+    image_.setDevicePixelRatio(scale_);
+    image_.fill(palette().color(QPalette::Window).rgb());
+    EnsureOffsets(kPicColumns, kPicRows);
+
+    // Grid lines on every cell border; the image clips the ones beyond it.
+    const QRgb line = palette().color(QPalette::WindowText).rgb();
+    const int iw = image_.width(), ih = image_.height();
+    for (int i = 0; i <= kMaxWidth; ++i) {
+        const int x0 = CellLeft(i);
+        if (x0 >= iw)
+            break;
+        for (int y = 0; y < ih; ++y) {
+            auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
+            for (int k = 0; k < scale_ && x0 + k < iw; ++k)
+                row[x0 + k] = line;
+        }
+    }
+    for (int j = 0; j <= kMaxHeight; ++j) {
+        const int y0 = CellTop(j);
+        if (y0 >= ih)
+            break;
+        for (int k = 0; k < scale_ && y0 + k < ih; ++k) {
+            auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y0 + k));
+            std::fill_n(row, iw, line);
+        }
+    }
+    ScheduleUpdate();
+}
+
+QRgb DrawArea::SquareColour(int cx, int cy) const
+{
+    if (cx < 0 || cy < 0 || cx >= int(squareX_.size()) || cy >= int(squareY_.size()))
+        return 0;
+    const int x = squareX_[cx], y = squareY_[cy];
+    if (x >= image_.width() || y >= image_.height())
+        return 0;
+    return image_.pixel(x, y) | 0xFF000000u;
+}
+
+void DrawArea::PaintSquare(int cx, int cy, QRgb colour)
+{
+    if (cx < 0 || cy < 0 || cx >= int(squareX_.size()) || cy >= int(squareY_.size()))
+        return;
+    const int x0 = squareX_[cx], y0 = squareY_[cy];
+    const int x1 = std::min(x0 + squareSide_, image_.width());
+    const int y1 = std::min(y0 + squareSide_, image_.height());
+    if (x0 >= x1 || y0 >= y1)
+        return;
+    for (int y = y0; y < y1; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
+        std::fill(row + x0, row + x1, colour);
+    }
+    ScheduleUpdate();
+}
+
+void DrawArea::PaintSquares(int columns, int rows, const QRgb* colours)
+{
+    const int iw = image_.width(), ih = image_.height();
+    columns = std::min(columns, int(squareX_.size()));
+    rows = std::min(rows, int(squareY_.size()));
+    // Columns whose square lies (partly) on the image.
+    int cols = 0;
+    while (cols < columns && squareX_[cols] < iw)
+        ++cols;
+    const int stride = image_.bytesPerLine() / 4;
+    QRgb* bits = reinterpret_cast<QRgb*>(image_.bits());
+    for (int r = 0; r < rows; ++r) {
+        const int y0 = squareY_[r];
+        if (y0 >= ih)
+            break;
+        const int y1 = std::min(y0 + squareSide_, ih);
+        const QRgb* src = colours + static_cast<std::ptrdiff_t>(r) * columns;
+        for (int y = y0; y < y1; ++y) {
+            QRgb* row = bits + static_cast<std::ptrdiff_t>(y) * stride;
+            for (int c = 0; c < cols; ++c) {
+                const int x0 = squareX_[c];
+                const int x1 = std::min(x0 + squareSide_, iw);
+                const QRgb colour = src[c];
+                for (int x = x0; x < x1; ++x)
+                    row[x] = colour;
+            }
+        }
+    }
+    ScheduleUpdate();
+}
+
+void DrawArea::DrawOutline(int x1, int y1, int x2, int y2, QRgb colour, Stroke stroke)
+{
+    if (x1 > x2)
+        std::swap(x1, x2);
+    if (y1 > y2)
+        std::swap(y1, y2);
+    const int s = scale_;
+    const int left = units::ToPixels(x1), right = units::ToPixels(x2);
+    const int top = units::ToPixels(y1), bottom = units::ToPixels(y2);
+    const int iw = image_.width(), ih = image_.height();
+
+    // Dots of two logical pixels with gaps of two, by position on the
+    // canvas, so both edges of a corner agree and the phases interlock.
+    auto on = [&](int logical) { return stroke == Stroke::Solid || ((logical >> 1) & 1) == 0; };
+    auto put = [&](int lx, int ly) {
+        for (int dy = 0; dy < s; ++dy) {
+            const int y = ly * s + dy;
+            if (y < 0 || y >= ih)
+                continue;
+            auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
+            for (int dx = 0; dx < s; ++dx) {
+                const int x = lx * s + dx;
+                if (x >= 0 && x < iw)
+                    row[x] = colour;
+            }
+        }
+    };
+    for (int x = left; x <= right; ++x) {
+        if (on(x)) {
+            put(x, top);
+            put(x, bottom);
+        }
+    }
+    for (int y = top; y <= bottom; ++y) {
+        if (on(y)) {
+            put(left, y);
+            put(right, y);
+        }
+    }
+    ScheduleUpdate();
+}
+
+void DrawArea::FillImage(QRgb colour)
+{
+    image_.fill(colour);
+    ScheduleUpdate();
+}
+
+void DrawArea::ScheduleUpdate()
+{
+    if (updatePending_)
+        return;
+    updatePending_ = true;
+    update();
+}
+
+void DrawArea::paintEvent(QPaintEvent*)
+{
+    updatePending_ = false;
+    QPainter p(this);
+    p.drawImage(QPoint(0, 0), image_);
+}
+
+void DrawArea::mousePressEvent(QMouseEvent* event)
+{
+    const QPointF pos = event->position();
+    emit MouseDown(ButtonCode(event->button()), ShiftCode(event->modifiers()),
+                   units::ToUnits(pos.x()), units::ToUnits(pos.y()));
+}
+
+void DrawArea::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPointF pos = event->position();
+    emit MouseMove(ButtonCode(event->buttons()), ShiftCode(event->modifiers()),
+                   units::ToUnits(pos.x()), units::ToUnits(pos.y()));
+}
+
+void DrawArea::mouseReleaseEvent(QMouseEvent* event)
+{
+    const QPointF pos = event->position();
+    emit MouseUp(ButtonCode(event->button()), ShiftCode(event->modifiers()),
+                 units::ToUnits(pos.x()), units::ToUnits(pos.y()));
+}
+
+}  // namespace tobrin

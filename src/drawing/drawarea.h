@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QImage>
+#include <QRgb>
+#include <QWidget>
+#include <vector>
+
+namespace tobrin {
+
+// The zoomed canvas: a retained image of cells, squares, grid lines and the
+// selection marquee. Everything is painted into the image by the drawing
+// window; the widget's paint event only shows the image. Positions handed
+// in are canvas cells or canvas units; the image itself is kept at the
+// screen's (integer) device pixel ratio so it stays crisp.
+class DrawArea : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr QRgb kSetColour = 0xFF000000u;        // stored set pixel
+    static constexpr QRgb kClearColour = 0xFFFFFFFFu;      // stored clear pixel
+    static constexpr QRgb kTentativeSet = 0xFF0000FFu;     // (0, 0, 255)
+    static constexpr QRgb kTentativeClear = 0xFF00F000u;   // (0, 240, 0)
+
+    explicit DrawArea(QWidget* parent = nullptr);
+
+    // Sizes the canvas (units) and rebuilds the image: background and grid.
+    void SetCanvasSize(int widthUnits, int heightUnits);
+    int CanvasWidthUnits() const { return widthUnits_; }
+    int CanvasHeightUnits() const { return heightUnits_; }
+
+    // The canvas image (device pixels) and its scale to logical pixels.
+    const QImage& Image() const { return image_; }
+    int Scale() const { return scale_; }
+
+    // The colour of the square of cell (cx, cy) as shown.
+    QRgb SquareColour(int cx, int cy) const;
+
+    // Paints the square of view cell (cx, cy); cells off the canvas are
+    // ignored. Schedules one repaint for any number of squares.
+    void PaintSquare(int cx, int cy, QRgb colour);
+    // Paints a block of squares: colours[r * columns + c] for cell (c, r).
+    void PaintSquares(int columns, int rows, const QRgb* colours);
+
+    // The marquee outline between two canvas positions (units), inclusive.
+    enum class Stroke { Solid, Dotted };
+    void DrawOutline(int x1, int y1, int x2, int y2, QRgb colour, Stroke stroke);
+
+    // Plain fill of the whole canvas image (a yardstick for the redraw).
+    void FillImage(QRgb colour);
+
+    // One repaint for everything painted since the last one.
+    void ScheduleUpdate();
+
+signals:
+    // Pointer events in canvas units; buttons are 1 left, 2 right, 4 middle
+    // (a move carries the held buttons ORed together).
+    void MouseDown(int button, int shift, double x, double y);
+    void MouseMove(int button, int shift, double x, double y);
+    void MouseUp(int button, int shift, double x, double y);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void Rebuild();
+    int CellLeft(int cx) const;   // device pixel of the cell's left border
+    int CellTop(int cy) const;
+    void EnsureOffsets(int columns, int rows);
+
+    QImage image_;
+    int widthUnits_ = 0, heightUnits_ = 0;
+    int scale_ = 1;
+    bool updatePending_ = false;
+    // Device-pixel offsets of the square of each cell column / row, and
+    // the square's side; from the unit geometry through units.h.
+    std::vector<int> squareX_, squareY_;
+    int squareSide_ = 5;
+};
+
+}  // namespace tobrin
