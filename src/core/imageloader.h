@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+class QIODevice;
+
+namespace tobrin {
+
+// Reads an image file for the import: the raster formats Qt's image readers
+// know (BMP and DIB, ICO, JPEG, PNG, GIF, ...), recognised by their content,
+// and Windows metafiles, which a child process renders to a raster so that a
+// hostile metafile can only take down the child.
+//
+// Every raster is checked for its claimed size before it is decoded: more
+// than kMaxPixels is refused without allocating anything.
+class ImageLoader {
+public:
+    static constexpr qint64 kMaxPixels = 64LL * 1000 * 1000;
+    // Qt's own guard on the decoder's allocations, in megabytes.
+    static constexpr int kAllocationLimitMb = 320;
+    // The metafile renderer gets this much address space and time.
+    static constexpr qint64 kRendererMemoryBytes = 512LL * 1024 * 1024;
+    static constexpr int kRendererTimeoutMs = 5000;
+
+    // The program run as "PROGRAM --render-wmf IN OUT.png" for metafiles;
+    // empty means this program itself.
+    void SetRendererProgram(const QString& program) { rendererProgram_ = program; }
+    QString RendererProgram() const;
+    void SetRendererTimeoutMs(int ms) { rendererTimeoutMs_ = ms; }
+
+    // Loads path into *image (Format_RGB32 or ARGB32). On failure returns
+    // false, leaves *image alone and, when error is given, says why.
+    bool Load(const QString& path, QImage* image, QString* error = nullptr) const;
+
+    // Decodes a raster image from device with the size checks; format may be
+    // empty (detect it from the content).
+    static bool ReadRaster(QIODevice& device, const QByteArray& format, QImage* image, QString* error);
+
+    // True when the data (its first bytes in head) is a Windows metafile:
+    // the placeable-metafile key 0x9AC6CDD7, a plain metafile header, or the
+    // .wmf extension.
+    static bool IsMetafile(const QString& path, const QByteArray& head);
+
+private:
+    bool RenderMetafile(const QString& path, QImage* image, QString* error) const;
+
+    QString rendererProgram_;
+    int rendererTimeoutMs_ = kRendererTimeoutMs;
+};
+
+}  // namespace tobrin

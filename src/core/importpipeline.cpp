@@ -1,0 +1,263 @@
+#include "core/importpipeline.h"
+
+#include <algorithm>
+
+#include "core/imageloader.h"
+#include "core/stretch.h"
+#include "core/units.h"
+
+namespace tobrin {
+namespace {
+
+constexpr QRgb kWhite = 0xFFFFFFFFu;
+constexpr QRgb kBlack = 0xFF000000u;
+
+QImage WhiteImage(int width, int height)
+{
+    QImage image(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
+    image.fill(kWhite);
+    return image;
+}
+
+// An opaque copy: transparent parts show the white background.
+QImage OverWhite(const QImage& image)
+{
+    if (!image.hasAlphaChannel())
+        return image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    QImage out(argb.size(), QImage::Format_RGB32);
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        auto* to = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < argb.width(); ++x) {
+            const QRgb c = in[x];
+            const int a = qAlpha(c);
+            const auto blend = [a](int v) { return (v * a + 255 * (255 - a) + 127) / 255; };
+            to[x] = qRgb(blend(qRed(c)), blend(qGreen(c)), blend(qBlue(c)));
+        }
+    }
+    return out;
+}
+
+// Marks a run in progress for its whole extent, also when it unwinds.
+class RunScope {
+public:
+    RunScope(bool& running, const std::function<void()>& end) : running_(running), end_(end)
+    {
+        running_ = true;
+    }
+    ~RunScope()
+    {
+        running_ = false;
+        if (end_)
+            end_();
+    }
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+
+private:
+    bool& running_;
+    const std::function<void()>& end_;
+};
+
+}  // namespace
+
+ImportPipeline::ImportPipeline() : dest_(WhiteImage(kHSizeInitial, kVSizeInitial)) {}
+
+void ImportPipeline::SetTolerance(int value)
+{
+    tolerance_ = std::clamp(value, kToleranceMin, kToleranceMax);
+}
+
+bool ImportPipeline::SetHSize(int value)
+{
+    value = std::clamp(value, kHSizeMin, kHSizeMax);
+    if (value == hSize_)
+        return false;
+    hSize_ = value;
+    ResizeDest(hSize_, dest_.height());
+    Notify(SizeChanged);
+    CheckMatchSize();
+    return true;
+}
+
+bool ImportPipeline::SetVSize(int value)
+{
+    value = std::clamp(value, kVSizeMin, kVSizeMax);
+    if (value == vSize_)
+        return false;
+    vSize_ = value;
+    ResizeDest(dest_.width(), vSize_);
+    Notify(SizeChanged);
+    CheckMatchSize();
+    return true;
+}
+
+void ImportPipeline::ResizeDest(int width, int height)
+{
+    // The preview keeps what it shows where old and new sizes overlap; the
+    // next conversion redraws it anyway.
+    QImage resized = WhiteImage(width, height);
+    const int w = std::min(width, dest_.width());
+    const int h = std::min(height, dest_.height());
+    for (int y = 0; y < h; ++y)
+        std::copy_n(reinterpret_cast<const QRgb*>(dest_.constScanLine(y)), w,
+                    reinterpret_cast<QRgb*>(resized.scanLine(y)));
+    dest_ = resized;
+}
+
+void ImportPipeline::CheckMatchSize()
+{
+    if (dest_.size() == source_.size() || !matchSize_)
+        return;
+    // Unchecking is a click on the box: it converts at once.
+    matchSize_ = false;
+    Notify(OptionsChanged);
+    ConvertImage();
+}
+
+void ImportPipeline::BeginLoad()
+{
+    sourceFile_.clear();
+    pasted_ = false;
+}
+
+bool ImportPipeline::FinishLoad(const QString& fileName, const ImageLoader& loader, QString* error)
+{
+    sourceFile_ = fileName;
+    if (!fileName.isEmpty()) {
+        QImage image;
+        if (!loader.Load(fileName, &image, error))
+            return false;
+        SetSource(image);
+    }
+    UpdateMatchSizeAvailability();
+    ConvertImage();
+    return true;
+}
+
+bool ImportPipeline::Paste(const QImage& image)
+{
+    if (image.isNull())
+        return false;
+    SetSource(image);
+    pasted_ = true;
+    UpdateMatchSizeAvailability();
+    ConvertImage();
+    return true;
+}
+
+bool ImportPipeline::HasSource() const
+{
+    return (!sourceFile_.isEmpty() || pasted_) && !source_.isNull();
+}
+
+void ImportPipeline::SetSource(const QImage& image)
+{
+    source_ = OverWhite(image);
+    const QSize copy = DisplayCopySize(source_.width(), source_.height());
+    disp_ = copy == source_.size() ? source_ : Stretched(source_, copy.width(), copy.height());
+}
+
+void ImportPipeline::UpdateMatchSizeAvailability()
+{
+    const bool available = source_.width() <= kMaxWidth && source_.height() <= kMaxHeight;
+    if (available == matchSizeAvailable_)
+        return;
+    matchSizeAvailable_ = available;
+    Notify(OptionsChanged);
+}
+
+QSize ImportPipeline::DisplayBox()
+{
+    return QSize(units::ToPixels(kBoxWidthUnits), units::ToPixels(kBoxHeightUnits));
+}
+
+QSize ImportPipeline::DisplayCopySize(int w, int h)
+{
+    if (w <= 0 || h <= 0)
+        return QSize(0, 0);
+    const QSize box = DisplayBox();
+    // Framed sizes: the image plus a one-pixel frame on each side.
+    if (w + 2 <= box.width() && h + 2 <= box.height())
+        return QSize(w, h);
+    const float rB = static_cast<float>(box.width() - 2) / static_cast<float>(box.height() - 2);
+    const float rS = static_cast<float>(w) / static_cast<float>(h);
+    if (rB < rS) {
+        // Relatively wider than the box: full box width.
+        const float framed = static_cast<float>(h + 2) / static_cast<float>(w + 2) * static_cast<float>(box.width());
+        return QSize(box.width() - 2, std::max(RoundHalfEven(framed) - 2, 1));
+    }
+    const float framed = static_cast<float>(w + 2) / static_cast<float>(h + 2) * static_cast<float>(box.height());
+    return QSize(std::max(RoundHalfEven(framed) - 2, 1), box.height() - 2);
+}
+
+void ImportPipeline::ConvertImage()
+{
+    if (!HasSource())
+        return;
+    // A run's own option changes would start runs of their own; the final
+    // target is the one this run draws with the settled options, so they are
+    // left out.
+    if (running_)
+        return;
+
+    bool changed = false;
+    if (!use_.any()) {
+        use_.red = true;
+        changed = true;
+    }
+    if (!matchSizeAvailable_ && matchSize_) {
+        matchSize_ = false;
+        changed = true;
+    }
+    if (changed)
+        Notify(OptionsChanged);
+
+    Notify(ConvertBegin);
+    RunScope scope(running_, ConvertEnd);
+
+    temp_ = ThresholdImage(disp_, use_, tolerance_, invert_);
+    temp2_ = temp_.copy();
+
+    if (matchSize_) {
+        if (!aspect_) {
+            aspect_ = true;
+            Notify(OptionsChanged);
+        }
+        dest_ = WhiteImage(source_.width(), source_.height());
+        SetHSize(source_.width());
+        SetVSize(source_.height());
+        // A source below the sliders' ranges leaves Dest smaller than the
+        // sliders say (a slider that keeps its value reports no change):
+        // give Dest the sliders' size, which also unchecks Match size.
+        if (dest_.size() != QSize(hSize_, vSize_)) {
+            ResizeDest(hSize_, vSize_);
+            Notify(SizeChanged);
+            CheckMatchSize();
+        }
+    }
+
+    dest_ = WhiteImage(hSize_, vSize_);
+    QSize drawn(hSize_, vSize_);
+    if (aspect_ && !matchSize_)
+        drawn = AspectDrawnSize(hSize_, vSize_, disp_.width(), disp_.height());
+    StretchDraw(temp2_, dest_, drawn.width(), drawn.height());
+    ++conversions_;
+}
+
+void ImportPipeline::GetImport(Declarations& d) const
+{
+    const int width = std::min(hSize_, kMaxWidth);
+    const int height = std::min(vSize_, kMaxHeight);
+    for (int x = 0; x < width; ++x) {
+        for (int y = 0; y < height; ++y) {
+            const bool black = x < dest_.width() && y < dest_.height() && dest_.pixel(x, y) == kBlack;
+            d.Pic(x, y) = black ? 1 : 0;
+        }
+    }
+    d.MaxX = width - 1;
+    d.MaxY = height - 1;
+}
+
+}  // namespace tobrin
