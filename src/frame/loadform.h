@@ -5,14 +5,18 @@
 
 #include "frame/session.h"
 
+class QAction;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QTimer;
+class QToolBar;
 
 namespace tobrin {
 
+class About;
 class Main;
+class SizeFields;
 class TextView;
 class TavDisplay;
 
@@ -22,6 +26,14 @@ class TavDisplay;
 class LoadForm : public QMainWindow {
     Q_OBJECT
 public:
+    // Layout, in logical units.
+    static constexpr int kClientWidthUnits = 8625;
+    static constexpr int kClientHeightUnits = 8610;
+    static constexpr int kDrawingWidthUnits = 5865;
+    static constexpr int kDrawingHeightUnits = 3540;  // times SizeFactor
+    static constexpr int kTextViewWidthUnits = 2688;
+    static constexpr int kTimer1Interval = 10;  // milliseconds
+
     explicit LoadForm(Session& session, QWidget* parent = nullptr);
     ~LoadForm() override;
 
@@ -37,6 +49,8 @@ public:
     TavDisplay& TavDisplayWindow();
     QMdiSubWindow* TextViewSubWindow() const;
     QMdiSubWindow* TavSubWindow() const;
+    TextView* TextViewIfLoaded() const;
+    TavDisplay* TavDisplayIfLoaded() const;
 
     // Toolbar button 3 "Save hex file" and button 8 "Paste".
     void SetSaveEnabled(bool enabled);
@@ -68,11 +82,42 @@ public:
     // its own question was answered).
     void EndProgram();
 
+    // Moves the keyboard focus to the drawing window (Enter in a size field).
+    void FocusDrawingWindow();
+
+    // The frame's own menus, toolbar, size fields, Timer1 and About box.
+    QList<QMenu*> FrameMenus() const;
+    // A frame menu entry or toolbar button by its object name.
+    QAction* FrameAction(const QString& objectName) const;
+    QToolBar* Toolbar() const;
+    SizeFields* Sizes() const;
+    QTimer* Timer1() const;
+    About* AboutWindow() const;
+
+    // The client area of the workspace, in logical units.
+    double ClientWidthUnits() const;
+    double ClientHeightUnits() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
+    void BuildMenus();
+    void BuildToolbar();
+    void LoadDrawingWindow();
+    void LoadTextView();
+    void LoadTavDisplay();
+    void PlaceTextView();
+    void PlaceTavDisplay();
+    void PlaceDrawingWindow();
+    void Timer1_Timer();
+    void WindowMenu_Open();
+    void SubWindowActivated(QMdiSubWindow* window);
+    void UpdateMenus();
+    void SetMainChecked(const QString& objectName, bool on);
+    void CloseAbout();
+
     struct Impl;
     Session& session_;
     QMdiArea* mdi_ = nullptr;

@@ -1,10 +1,40 @@
-// Placeholder so the tree links; replaced by the real text view.
 #include "preview/textview.h"
 
+#include <QFontDatabase>
 #include <QPlainTextEdit>
+#include <QVBoxLayout>
 
 namespace tobrin {
-TextView::TextView(QWidget* parent) : QWidget(parent), text1_(new QPlainTextEdit(this)) {}
-void TextView::SetText(const QString& text) { text1_->setPlainText(text); }
+
+TextView::TextView(QWidget* parent) : QWidget(parent), text1_(new QPlainTextEdit(this))
+{
+    setObjectName(QStringLiteral("TextView"));
+    setWindowTitle(QStringLiteral("Text view"));
+
+    text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->setReadOnly(true);  // selectable and copyable, not editable
+    text1_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text1_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    text1_->setFrameShape(QFrame::NoFrame);
+
+    // Text1 takes the whole client area whatever the window's size.
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(text1_);
+}
+
+void TextView::SetText(const QString& text)
+{
+    // The hex text ends its lines with CR LF; the text box shows plain lines.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (text1_->toPlainText() != shown)
+        text1_->setPlainText(shown);
+}
+
 QString TextView::Text() const { return text1_->toPlainText(); }
+
 }  // namespace tobrin

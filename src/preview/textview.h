@@ -6,7 +6,9 @@ class QPlainTextEdit;
 
 namespace tobrin {
 
-// "Text view": the hex text in a read-only text box filling the window.
+// "Text view": the hex text in a read-only text box (Text1) that fills the
+// window, with both scroll bars and no wrapping. The text itself is kept by
+// the session, so this window only shows it.
 class TextView : public QWidget {
     Q_OBJECT
 public:

@@ -1,20 +1,136 @@
 #include <QtTest>
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTimer>
+#include <QToolBar>
 
+#include "core/units.h"
+#include "drawing/main.h"
 #include "fakedialogs.h"
 #include "frame/loadform.h"
+#include "preview/tavdisplay.h"
+#include "preview/textview.h"
 
 using namespace tobrin;
+
+namespace {
+
+QSize Client(const LoadForm& frame) { return frame.Workspace()->viewport()->size(); }
+
+QStringList MenuTitles(const LoadForm& frame)
+{
+    QStringList titles;
+    for (QAction* a : frame.menuBar()->actions())
+        titles << a->text();
+    return titles;
+}
+
+}  // namespace
 
 class StartupTest : public QObject {
     Q_OBJECT
 private slots:
-    void frameOpensCaptionedTobrin()
+    void beforeTimer1TheDrawingWindowIsLoadedButHidden()
+    {
+        FakeDialogs dialogs;
+        Session session(dialogs);
+        LoadForm frame(session);
+
+        QCOMPARE(frame.windowTitle(), QStringLiteral("Tobrin"));
+        QCOMPARE(session.decl.SizeFactor, 1.25);
+        QVERIFY(frame.DrawingWindowIfLoaded());
+        QVERIFY(frame.DrawingSubWindow()->isHidden());
+        QVERIFY(!frame.TextViewSubWindow()->isHidden());
+        QVERIFY(!frame.TavSubWindow()->isHidden());
+
+        QTimer* timer = frame.Timer1();
+        QCOMPARE(timer->objectName(), QStringLiteral("Timer1"));
+        QCOMPARE(timer->interval(), 10);
+        QVERIFY(timer->isSingleShot());
+        QVERIFY(timer->isActive());
+        // The drawing window's start-up already filled the text view.
+        QVERIFY(frame.TextViewWindow().Text().startsWith(QStringLiteral(".db  40, 32\n")));
+    }
+
+    void layoutAfterStart()
     {
         FakeDialogs dialogs;
         Session session(dialogs);
         LoadForm frame(session);
         frame.show();
-        QCOMPARE(frame.windowTitle(), QStringLiteral("Tobrin"));
+        QTRY_VERIFY(frame.DrawingSubWindow()->isVisible());
+        QVERIFY(!frame.Timer1()->isActive());
+
+        const QSize client = Client(frame);
+        QCOMPARE(client, QSize(units::ToPixels(8625), units::ToPixels(8610)));
+
+        // Drawing window: top-left corner, normal state, active.
+        QMdiSubWindow* draw = frame.DrawingSubWindow();
+        QCOMPARE(draw->geometry(), QRect(0, 0, units::ToPixels(5865), units::ToPixels(1.25 * 3540)));
+        QVERIFY(!draw->isMaximized() && !draw->isMinimized());
+        QCOMPARE(frame.Workspace()->activeSubWindow(), draw);
+
+        // Text view: along the whole right edge.
+        const QRect text = frame.TextViewSubWindow()->geometry();
+        QCOMPARE(text.width(), units::ToPixels(2688));
+        QCOMPARE(text.top(), 0);
+        QCOMPARE(text.right() + 1, client.width());
+        QCOMPARE(text.height(), client.height());
+        QVERIFY(frame.TextViewSubWindow()->isVisible());
+
+        // Device preview: bottom-left corner, its fixed outer size.
+        const QRect tav = frame.TavSubWindow()->geometry();
+        QCOMPARE(tav.size(), QSize(units::ToPixels(5865), units::ToPixels(3435)));
+        QCOMPARE(tav.left(), 0);
+        QCOMPARE(tav.bottom() + 1, client.height());
+        QVERIFY(frame.TavSubWindow()->isVisible());
+
+        QVERIFY(!frame.SaveEnabled());
+        QCOMPARE(frame.Toolbar()->objectName(), QStringLiteral("Toolbar"));
+        QCOMPARE(session.decl.PictureSaved, 1);
+    }
+
+    void frameIsCentredAndCarriesTheProgramIcon()
+    {
+        FakeDialogs dialogs;
+        Session session(dialogs);
+        LoadForm frame(session);
+        frame.show();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        // Within the window decorations, which are not known before the
+        // frame is first shown.
+        QVERIFY(qAbs(frame.geometry().center().x() - screen.center().x()) <= 3);
+        QVERIFY(qAbs(frame.geometry().center().y() - screen.center().y()) <= 3);
+        QVERIFY(!frame.windowIcon().isNull());
+        QVERIFY(!QApplication::windowIcon().isNull());
+        QVERIFY(frame.Workspace()->background().color() == frame.palette().color(QPalette::Dark));
+    }
+
+    void startedProgramShowsTheEmptyPictureEverywhere()
+    {
+        FakeDialogs dialogs;
+        Session session(dialogs);
+        LoadForm frame(session);
+        frame.show();
+        QTRY_VERIFY(frame.DrawingSubWindow()->isVisible());
+
+        // The drawing window is active, so its own menus are on the bar.
+        QCOMPARE(MenuTitles(frame), (QStringList{"&File", "&Edit", "&Window", "&Help"}));
+
+        const QStringList lines = frame.TextViewWindow().Text().split(QLatin1Char('\n'));
+        QCOMPARE(lines.value(0), QStringLiteral(".db  40, 32"));
+        for (int y = 1; y <= 32; ++y)
+            QCOMPARE(lines.value(y), QStringLiteral(".db $0,$0,$0,$0,$0"));
+
+        const QImage display = frame.TavDisplayWindow().Display();
+        QCOMPARE(display.size(), QSize(240, 120));
+        QCOMPARE(display.pixel(0, 0), TavDisplay::kClearColour);
+        QCOMPARE(display.pixel(239, 119), TavDisplay::kClearColour);
+        QVERIFY(dialogs.shown.isEmpty());
     }
 };
 

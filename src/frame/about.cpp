@@ -1,0 +1,82 @@
+#include "frame/about.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+
+#include "core/units.h"
+
+namespace tobrin {
+
+namespace {
+
+QRect UnitsRect(int left, int top, int width, int height)
+{
+    return QRect(units::ToPixels(left), units::ToPixels(top), units::ToPixels(width), units::ToPixels(height));
+}
+
+QLabel* CentredLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label->setGeometry(geometry);
+    return label;
+}
+
+}  // namespace
+
+QIcon About::AppIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/app/tobrin-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+About::About(QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("About"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowModality(Qt::NonModal);
+    setWindowTitle(QStringLiteral("Tobrin v0.7"));
+    setWindowIcon(AppIcon());
+
+    auto* picture = new QLabel(this);
+    picture->setObjectName(QStringLiteral("Picture1"));
+    picture->setGeometry(UnitsRect(288, 492, 720, 684));
+    picture->setAutoFillBackground(true);
+    QPalette pal = picture->palette();
+    pal.setColor(QPalette::Window, QColor(192, 192, 192));
+    picture->setPalette(pal);
+    picture->setAlignment(Qt::AlignCenter);
+    picture->setPixmap(QPixmap(QStringLiteral(":/icons/app/tobrin-48.png")));
+
+    CentredLabel(this, "Label1", QStringLiteral("Tobrin was written by"), UnitsRect(1400, 516, 1680, 252));
+    CentredLabel(this, "Label2", QStringLiteral("The Tobrin developers"), UnitsRect(1400, 768, 1680, 264));
+    CentredLabel(this, "Label3", QStringLiteral("tobrin@example.org"), UnitsRect(1404, 1020, 1680, 264));
+
+    unloadAbout_ = new QPushButton(QStringLiteral("OK"), this);
+    unloadAbout_->setObjectName(QStringLiteral("UnloadAbout"));
+    unloadAbout_->setGeometry(UnitsRect(1290, 1632, 900, 468));
+    unloadAbout_->setDefault(true);
+    connect(unloadAbout_, &QPushButton::clicked, this, &About::UnloadAbout_Click);
+    // The only control that takes the keyboard focus, so it is first in the
+    // tab order and Enter or Space presses it.
+    unloadAbout_->setFocus();
+
+    const QSize client(units::ToPixels(3480), units::ToPixels(2355));
+    setFixedSize(client);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(0, 0), client);
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void About::UnloadAbout_Click() { close(); }
+
+}  // namespace tobrin

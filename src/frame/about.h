@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QIcon>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace tobrin {
+
+// The About box: a small window of its own (not a child of the frame's
+// workspace, not modal) naming the program, its version and its authors.
+// "OK" closes and deletes it.
+class About : public QWidget {
+    Q_OBJECT
+public:
+    explicit About(QWidget* parent = nullptr);
+
+    // The program's icon in all its sizes.
+    static QIcon AppIcon();
+
+    QPushButton* UnloadAbout() const { return unloadAbout_; }
+
+    void UnloadAbout_Click();
+
+private:
+    QPushButton* unloadAbout_ = nullptr;
+};
+
+}  // namespace tobrin
