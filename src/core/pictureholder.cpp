@@ -156,12 +156,15 @@ void PictureHolder::LoadHolder(const Declarations& d, const ViewWindow& v)
             std::fill(line, line + width, kWhite);
             continue;
         }
+        // Columns outside the picture array (never part of a real view) read
+        // as clear; the rest is copied without a per-pixel range test.
+        const int iFirst = std::clamp(-v.ViewLeft, 0, width);
+        const int iEnd = std::clamp(kPicColumns - v.ViewLeft, iFirst, width);
+        std::fill(line, line + iFirst, kWhite);
+        std::fill(line + iEnd, line + width, kWhite);
         const std::uint8_t* row = d.PicData.data() + Declarations::Offset(0, y);
-        for (int i = 0; i < width; ++i) {
-            const int x = v.ViewLeft + i;
-            const bool set = x >= 0 && x < kPicColumns && row[x] != 0;
-            line[i] = set ? kBlack : kWhite;
-        }
+        for (int i = iFirst; i < iEnd; ++i)
+            line[i] = row[v.ViewLeft + i] != 0 ? kBlack : kWhite;
     }
 }
 
@@ -318,9 +321,10 @@ void PictureHolder::DrawCircle(QPoint centre, int radius)
     }
 }
 
-// Scanline fill with an explicit stack of seeds and a visited map, so it
-// needs no recursion, ends on any content (magenta already present
-// included) and only ever steps to edge neighbours.
+// Scanline fill with an explicit stack of seeds, so it needs no recursion
+// and only ever steps to edge neighbours. It works on a byte map of the area
+// (1 = may be filled, 2 = filled, 0 = boundary), which also makes it end on
+// any content, magenta already present included.
 void PictureHolder::FloodFill(QPoint start, QRgb boundary)
 {
     const int width = image_.width(), height = image_.height();
@@ -332,10 +336,14 @@ void PictureHolder::FloodFill(QPoint start, QRgb boundary)
     uchar* bits = image_.bits();
     const qsizetype stride = image_.bytesPerLine();
     auto line = [&](int y) { return reinterpret_cast<QRgb*>(bits + stride * y); };
-    std::vector<std::uint8_t> visited(static_cast<std::size_t>(width) * height, 0);
-    auto open = [&](int x, int y) {
-        return !visited[static_cast<std::size_t>(y) * width + x] && line(y)[x] != boundary;
-    };
+    std::vector<std::uint8_t> map(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        const QRgb* row = line(y);
+        std::uint8_t* m = map.data() + static_cast<std::size_t>(y) * width;
+        for (int x = 0; x < width; ++x)
+            m[x] = row[x] != boundary ? 1 : 0;
+    }
+    auto mapRow = [&](int y) { return map.data() + static_cast<std::size_t>(y) * width; };
 
     std::vector<QPoint> seeds;
     seeds.reserve(256);
@@ -344,31 +352,26 @@ void PictureHolder::FloodFill(QPoint start, QRgb boundary)
         const QPoint seed = seeds.back();
         seeds.pop_back();
         const int y = seed.y();
-        if (!open(seed.x(), y))
+        std::uint8_t* m = mapRow(y);
+        if (m[seed.x()] != 1)
             continue;
         int left = seed.x(), right = seed.x();
-        while (left > 0 && open(left - 1, y))
+        while (left > 0 && m[left - 1] == 1)
             --left;
-        while (right < width - 1 && open(right + 1, y))
+        while (right < width - 1 && m[right + 1] == 1)
             ++right;
+        std::memset(m + left, 2, static_cast<std::size_t>(right - left + 1));
         QRgb* row = line(y);
-        std::uint8_t* seen = visited.data() + static_cast<std::size_t>(y) * width;
-        for (int x = left; x <= right; ++x) {
-            row[x] = kMagenta;
-            seen[x] = 1;
-        }
+        std::fill(row + left, row + right + 1, kMagenta);
         // One seed for each run of open cells directly above and below the
         // span; cells only diagonally adjacent are never seeded.
         for (int ny : {y - 1, y + 1}) {
             if (ny < 0 || ny >= height)
                 continue;
-            bool inRun = false;
-            for (int x = left; x <= right; ++x) {
-                const bool o = open(x, ny);
-                if (o && !inRun)
+            const std::uint8_t* n = mapRow(ny);
+            for (int x = left; x <= right; ++x)
+                if (n[x] == 1 && (x == left || n[x - 1] != 1))
                     seeds.emplace_back(x, ny);
-                inRun = o;
-            }
         }
     }
 }

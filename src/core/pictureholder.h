@@ -45,13 +45,31 @@ public:
     int PenWidth() const { return penWidth_; }
     void SetPenWidth(int w);                // 1..10
 
-    // Shapes, in scratch pixels; marks outside the area are clipped.
-    void DrawPen(QPoint b);                        // red dot or red disc of diameter ~w
+    // Shapes, in scratch pixels; marks outside the area are clipped. Only the
+    // exact marker colours are ever written (no antialiasing).
+    //
+    // Footprints for pen width w:
+    // - pen: a disc exactly w cells across; odd w is centred on b, even w on
+    //   b's bottom-right corner (b is one of its four middle cells). w = 1 is
+    //   the single cell b.
+    // - line: the pen disc stamped on every cell of the thin line from a to b
+    //   (both end cells included, the same cells in either direction), so its
+    //   ends are round and it is w cells thick across an axis-parallel run.
+    // - box and selection: a band w cells wide over the border cells of the
+    //   rectangle a..b (any drag direction), reaching w/2 cells outwards and
+    //   (w - 1)/2 inwards on every side, with square corners.
+    // - circle: the ring of cells whose centre distance d from the centre
+    //   cell satisfies radius - w/2 <= d < radius + w/2; the cells nearer
+    //   the centre are the magenta interior, which never touches the outside
+    //   through an edge.
+    void DrawPen(QPoint b);                        // red dot or red disc w across
     void DrawLine(QPoint a, QPoint b);             // red line, pen width w
     void DrawBox(QPoint a, QPoint b);              // red outline, magenta interior
     void DrawCircle(QPoint centre, int radius);    // red outline, magenta interior
     void DrawSelectionRect(QPoint a, QPoint b);    // red outline, no interior
-    // 4-connected fill with magenta from start up to (not into) the boundary colour.
+    // 4-connected fill with magenta from start up to (not into) the boundary
+    // colour, inside the area only. Nothing happens when start lies outside
+    // the area or has the boundary colour. Iterative: any area size is safe.
     void FloodFill(QPoint start, QRgb boundary);
 
 private:

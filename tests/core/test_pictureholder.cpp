@@ -122,6 +122,20 @@ TEST(PictureHolderLoad, WholeLargestPicture)
             ASSERT_EQ(h.Pixel(x, y), d.Pic(x, y) ? PictureHolder::kBlack : PictureHolder::kWhite);
 }
 
+TEST(PictureHolderLoad, ViewReachingPastThePictureArrayReadsClearThere)
+{
+    Declarations d;
+    d.PicData.fill(1);
+    PictureHolder h;
+    h.LoadHolder(d, View(238, 119, 5, 3));
+    EXPECT_EQ(Render(h), (Rows{"###..", "###..", "....."}));
+    h.LoadHolder(d, View(-2, -1, 4, 2));
+    EXPECT_EQ(Render(h), (Rows{"....", "..##"}));
+    h.LoadHolder(d, View(3, 3, 0, 4));  // no columns: an empty area
+    EXPECT_EQ(h.AreaWidth(), 0);
+    EXPECT_EQ(h.Pixel(0, 0), PictureHolder::kNoMark);
+}
+
 TEST(PictureHolderArea, ClearResizeAndSetPixel)
 {
     PictureHolder h = WhiteHolder(3, 2);
