@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cstring>
 #include <random>
 #include <string>
 #include <sys/resource.h>
@@ -288,11 +290,12 @@ protected:
     qint64 readData(char* data, qint64 max) override
     {
         qint64 n = 0;
-        while (n < max && pos_ < size_) {
-            data[n++] = pos_ < prefix_.size() ? prefix_[qsizetype(pos_)] : fill_;
-            ++pos_;
-        }
-        return n;
+        while (n < max && pos_ < prefix_.size())
+            data[n++] = prefix_[qsizetype(pos_++)];
+        const qint64 fill = std::min(max - n, size_ - pos_);
+        std::memset(data + n, fill_, std::size_t(fill));
+        pos_ += fill;
+        return n + fill;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
 
