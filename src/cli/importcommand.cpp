@@ -1,7 +1,258 @@
-// Placeholder so the tree links; replaced by the real import command.
 #include "cli/importcommand.h"
 
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImage>
+#include <QRegularExpression>
+#include <cstdio>
+#include <optional>
+
+#include "cli/wmfrender.h"
+#include "core/declarations.h"
+#include "core/hexwriter.h"
+#include "core/imageloader.h"
+#include "core/importpipeline.h"
+#include "core/savefile.h"
+
 namespace tobrin {
-int RunImportCommand(const QStringList&) { return 1; }
-int RunWmfRenderChild(const QStringList&) { return 1; }
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+const char kUsage[] =
+    "usage: tobrin import IMAGE -o OUT [--threshold N] [--components rgb|rg|rb|gb|r|g|b]\n"
+    "                     [--invert] [--size WxH] [--aspect|--no-aspect] [--no-match-size]\n"
+    "  OUT ending in .txt or .c gets the hex text, .png the picture.\n";
+
+int Usage(const QString& problem)
+{
+    std::fprintf(stderr, "tobrin import: %s\n%s", qPrintable(problem), kUsage);
+    return kExitUsage;
+}
+
+int ImportFailed(const QString& detail)
+{
+    std::fprintf(stderr, "File Import Error\n");
+    if (!detail.isEmpty())
+        std::fprintf(stderr, "tobrin import: %s\n", qPrintable(detail));
+    return kExitFailure;
+}
+
+enum class OutputKind { HexText, Png };
+
+struct ImportRequest {
+    QString image;
+    QString output;
+    OutputKind kind = OutputKind::HexText;
+    std::optional<int> threshold;
+    std::optional<Components> components;
+    bool invert = false;
+    std::optional<QSize> size;
+    std::optional<bool> aspect;
+    bool noMatchSize = false;
+};
+
+std::optional<int> ParseInt(const QString& text, int low, int high)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok, 10);
+    if (!ok || v < low || v > high)
+        return std::nullopt;
+    return v;
+}
+
+std::optional<Components> ParseComponents(const QString& text)
+{
+    if (text.isEmpty() || text.size() > 3)
+        return std::nullopt;
+    Components c{false, false, false};
+    for (const QChar ch : text.toLower()) {
+        bool* slot = ch == QLatin1Char('r') ? &c.red : ch == QLatin1Char('g') ? &c.green
+            : ch == QLatin1Char('b')        ? &c.blue
+                                            : nullptr;
+        if (!slot || *slot)
+            return std::nullopt;
+        *slot = true;
+    }
+    return c;
+}
+
+std::optional<QSize> ParseSize(const QString& text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,4})[xX](\\d{1,4})$"));
+    const auto match = pattern.match(text);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const auto w = ParseInt(match.captured(1), ImportPipeline::kHSizeMin, ImportPipeline::kHSizeMax);
+    const auto h = ParseInt(match.captured(2), ImportPipeline::kVSizeMin, ImportPipeline::kVSizeMax);
+    if (!w || !h)
+        return std::nullopt;
+    return QSize(*w, *h);
+}
+
+// Fills *request from args; returns an error text for bad usage.
+QString ParseArguments(const QStringList& args, ImportRequest* request)
+{
+    QStringList positional;
+    for (int i = 0; i < args.size(); ++i) {
+        QString arg = args.at(i);
+        QString value;
+        bool hasValue = false;
+        if (arg.startsWith(QLatin1String("--")) && arg.contains(QLatin1Char('='))) {
+            const int eq = arg.indexOf(QLatin1Char('='));
+            value = arg.mid(eq + 1);
+            arg = arg.left(eq);
+            hasValue = true;
+        }
+        const auto takeValue = [&](QString* out) {
+            if (hasValue) {
+                *out = value;
+                return true;
+            }
+            if (i + 1 >= args.size())
+                return false;
+            *out = args.at(++i);
+            return true;
+        };
+        const auto noValue = [&] { return !hasValue; };
+
+        if (arg == QLatin1String("-o") || arg == QLatin1String("--output")) {
+            if (!takeValue(&request->output) || request->output.isEmpty())
+                return QStringLiteral("-o needs a file name");
+        } else if (arg == QLatin1String("--threshold")) {
+            QString text;
+            if (!takeValue(&text) || !(request->threshold = ParseInt(text, ImportPipeline::kToleranceMin,
+                                                                     ImportPipeline::kToleranceMax)))
+                return QStringLiteral("--threshold takes a number from 1 to 255");
+        } else if (arg == QLatin1String("--components")) {
+            QString text;
+            if (!takeValue(&text) || !(request->components = ParseComponents(text)))
+                return QStringLiteral("--components takes letters r, g and b, each at most once");
+        } else if (arg == QLatin1String("--size")) {
+            QString text;
+            if (!takeValue(&text) || !(request->size = ParseSize(text)))
+                return QStringLiteral("--size takes WxH with W 8..240 and H 4..120");
+        } else if (arg == QLatin1String("--invert") && noValue()) {
+            request->invert = true;
+        } else if (arg == QLatin1String("--aspect") && noValue()) {
+            request->aspect = true;
+        } else if (arg == QLatin1String("--no-aspect") && noValue()) {
+            request->aspect = false;
+        } else if (arg == QLatin1String("--no-match-size") && noValue()) {
+            request->noMatchSize = true;
+        } else if (arg == QLatin1String("--")) {
+            positional += args.mid(i + 1);
+            break;
+        } else if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
+            return QStringLiteral("unknown option %1").arg(args.at(i));
+        } else {
+            positional += arg;
+        }
+    }
+    if (positional.size() != 1)
+        return QStringLiteral("give exactly one IMAGE");
+    request->image = positional.first();
+    if (request->output.isEmpty())
+        return QStringLiteral("-o OUT is required");
+    const QString suffix = QFileInfo(request->output).suffix().toLower();
+    if (suffix == QLatin1String("txt") || suffix == QLatin1String("c"))
+        request->kind = OutputKind::HexText;
+    else if (suffix == QLatin1String("png"))
+        request->kind = OutputKind::Png;
+    else
+        return QStringLiteral("OUT must end in .txt, .c or .png");
+    return QString();
+}
+
+QByteArray PngBytes(const Declarations& d)
+{
+    QImage image(d.Width(), d.Height(), QImage::Format_Mono);
+    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    for (int y = 0; y < d.Height(); ++y)
+        for (int x = 0; x < d.Width(); ++x)
+            image.setPixel(x, y, d.Pic(x, y) ? 1u : 0u);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        return QByteArray();
+    return bytes;
+}
+
+void ApplyImportOptions(ImportPipeline& pipeline, const ImportRequest& request)
+{
+    // As a user would set the controls after the Load, each click
+    // converting as in the dialog.
+    if (request.components) {
+        pipeline.SetRed(request.components->red);
+        pipeline.SetGreen(request.components->green);
+        pipeline.SetBlue(request.components->blue);
+        pipeline.ConvertImage();
+    }
+    if (request.threshold)
+        pipeline.SetTolerance(*request.threshold);
+    if (request.invert) {
+        pipeline.SetInvert(true);
+        pipeline.ConvertImage();
+    }
+    if (request.noMatchSize || request.size) {
+        pipeline.SetMatchSize(false);
+        pipeline.ConvertImage();
+    }
+    if (request.size) {
+        pipeline.SetHSize(request.size->width());
+        pipeline.SetVSize(request.size->height());
+    }
+    if (request.aspect) {
+        pipeline.SetAspect(*request.aspect);
+        pipeline.ConvertImage();
+    }
+    // The redraw delay has expired by the time "Import" is pressed.
+    pipeline.ConvertImage();
+}
+
+}  // namespace
+
+int RunImportCommand(const QStringList& args)
+{
+    ImportRequest request;
+    const QString problem = ParseArguments(args, &request);
+    if (!problem.isEmpty())
+        return Usage(problem);
+
+    ImportPipeline pipeline;
+    ImageLoader loader;
+    QString error;
+    pipeline.BeginLoad();
+    if (!pipeline.FinishLoad(request.image, loader, &error))
+        return ImportFailed(error);
+    ApplyImportOptions(pipeline, request);
+
+    Declarations decl;
+    pipeline.GetImport(decl);
+
+    QByteArray bytes;
+    if (request.kind == OutputKind::HexText) {
+        bytes = QByteArray::fromStdString(HexText(decl));
+        bytes += "\r\n";
+    } else {
+        bytes = PngBytes(decl);
+        if (bytes.isEmpty())
+            return ImportFailed(QStringLiteral("cannot encode the picture"));
+    }
+    if (!WriteFileAtomically(request.output, bytes, &error))
+        return ImportFailed(error);
+    return 0;
+}
+
+int RunWmfRenderChild(const QStringList& args)
+{
+    if (args.size() != 2) {
+        std::fprintf(stderr, "usage: tobrin --render-wmf IN OUT.png\n");
+        return kExitUsage;
+    }
+    return RenderWmfToPng(args.at(0), args.at(1));
+}
+
 }  // namespace tobrin

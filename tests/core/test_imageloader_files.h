@@ -184,7 +184,8 @@ inline quint32 Crc32(const QByteArray& data)
     return crc ^ 0xFFFFFFFFu;
 }
 
-// A PNG whose header claims width x height and that holds no pixel data.
+// A PNG whose header claims width x height, followed by one tiny image data
+// chunk (far too short for that size).
 inline QByteArray HugePngHeader(quint32 width, quint32 height)
 {
     QByteArray b("\x89PNG\r\n\x1a\n", 8);
@@ -199,6 +200,10 @@ inline QByteArray HugePngHeader(quint32 width, quint32 height)
     PutBE32(b, 13);
     b.append(ihdr);
     PutBE32(b, Crc32(ihdr));
+    const QByteArray idat = QByteArray("IDAT") + QByteArray("\x78\x9c\x63\x00\x00\x00\x01\x00\x01", 9);
+    PutBE32(b, 9);
+    b.append(idat);
+    PutBE32(b, Crc32(idat));
     PutBE32(b, 0);
     b.append("IEND");
     PutBE32(b, Crc32("IEND"));
