@@ -209,6 +209,26 @@ def bresenham(x0, y0, x1, y1):
             y0 += sy
 
 
+PAL = {
+    "o": OUT, "w": PAPER, "s": PAPER2, "l": LINES, "i": INK,
+    "y": YEL, "Y": YEL_L, "d": YEL_D, "r": ORANGE,
+    "b": BLUE, "B": BLUE_L, "D": BLUE_D, "k": SKY,
+    "g": GREEN, "G": GREEN_L, "h": GREEN_D,
+    "m": METAL, "M": METAL_L, "n": METAL_D,
+    "R": RED, "p": RED_L, "c": BROWN, "C": BROWN_L, "W": WOOD, "P": PINK,
+    "L": LCD, "I": LCD_INK, "v": BODY, "V": BODY_L, "u": BODY_D, "z": BEZEL,
+    "e": BERRY, "E": BERRY_L,
+}
+
+
+def pixmap(c, rows, dx=0, dy=0):
+    """Hand-placed pixels: one character per pixel, '.' is transparent."""
+    for y, row in enumerate(rows):
+        for x, ch in enumerate(row):
+            if ch != ".":
+                c.put(x + dx, y + dy, PAL[ch])
+
+
 # --------------------------------------------------------------------------
 # Frame toolbar icons
 # --------------------------------------------------------------------------
@@ -219,25 +239,68 @@ def text_lines(c, x0, x1, rows, col=LINES):
         c.fill(rect(x0, r, end, r + 1.0 / c.k), col)
 
 
+NEW_16 = [
+    "..ooooooo.......",
+    "..owwwwwoo......",
+    "..owwwwwoso.....",
+    "..owwwwwosso....",
+    "..owwwwwooooo...",
+    "..owwwwwwwwwo...",
+    "..owwwwwwwwwo...",
+    "..owwwwwwwwwo...",
+    "..owwwwwwwwwr...",
+    "..owwwwwwwwryr..",
+    "..owwwwwwwryYyr.",
+    "..owwwwwwwwryr..",
+    "..owwwwwwwwwr...",
+    "..owwwwwwwwwo...",
+    "..ossssssssso...",
+    "..ooooooooooo...",
+]
+
+
 def icon_new(c):
+    if c.k == 1:
+        pixmap(c, NEW_16)
+        return
     page = poly([(2.5, 1), (9.5, 1), (13.5, 5), (13.5, 15), (2.5, 15)])
     c.shape(page, PAPER, sh=PAPER2)
     c.shape(poly([(9.5, 1), (9.5, 5), (13.5, 5)]), PAPER2)
-    if c.k > 1:
-        text_lines(c, 4.5, 11.5, [7, 8.5, 10, 11.5])
-    # sparkle
+    text_lines(c, 4.5, 11.5, [7, 8.5, 10])
     star = union(lambda x, y: abs(x - 12.5) / 3.6 + abs(y - 11.5) / 1.3 <= 1,
                  lambda x, y: abs(x - 12.5) / 1.3 + abs(y - 11.5) / 3.6 <= 1)
     c.shape(star, YEL, out=ORANGE)
     c.fill(rect(12, 11, 13, 12), YEL_L)
 
 
+OPEN_16 = [
+    "................",
+    "................",
+    ".oooo...........",
+    "oddddooooooooo..",
+    "oddddddddddddo..",
+    "odwwwwwwwwwwdo..",
+    "odwlllllllwwdo..",
+    "odwooooooooooooo",
+    "oddoYYYYYYYYYYYo",
+    "odoyyyyyyyyyyyo.",
+    "odoyyyyyyyyyyyo.",
+    "ooyyyyyyyyyyyo..",
+    "ooyyyyyyyyyyyo..",
+    "oyyyyyyyyyyyo...",
+    "ooooooooooooo...",
+    "................",
+]
+
+
 def icon_open(c):
+    if c.k == 1:
+        pixmap(c, OPEN_16)
+        return
     back = union(rrect(0.5, 2.5, 6.5, 5.5, 0.7), rect(0.5, 4, 13.5, 14.5))
     c.shape(back, YEL_D)
     c.shape(rect(2.5, 5.5, 12.5, 10), PAPER)
-    if c.k > 1:
-        text_lines(c, 4, 11, [7, 8.5])
+    text_lines(c, 4, 11, [7, 8.5])
     front = poly([(3.5, 7.5), (15.8, 7.5), (13.2, 14.5), (0.5, 14.5)])
     c.shape(front, YEL, hl=YEL_L)
 
@@ -254,25 +317,46 @@ def icon_save(c):
 
 
 def icon_import(c):
-    frame = rect(3.5, 4.5, 15.5, 15)
+    frame = rect(4, 1.5, 16, 14.5)
     c.shape(frame, SKY)
-    # landscape: sun, hills
-    inner = rect(3.5 + 1.0 / c.k, 4.5 + 1.0 / c.k, 15.5 - 1.0 / c.k, 15 - 1.0 / c.k)
-    c.fill(inter(inner, ellipse(12, 8, 1.6)), YEL)
-    c.fill(inter(inner, ellipse(8, 17, 7, 5.5)), GREEN)
-    c.fill(inter(inner, ellipse(14.5, 16.5, 4.5, 4)), GREEN_D)
+    inner = rect(4 + 1.0 / c.k, 1.5 + 1.0 / c.k, 16 - 1.0 / c.k, 14.5 - 1.0 / c.k)
+    c.fill(inter(inner, ellipse(12.6, 5.0, 1.7)), YEL)
+    c.fill(inter(inner, ellipse(9.5, 17.0, 8, 6.0)), GREEN)
+    c.fill(inter(inner, ellipse(16.5, 15.6, 5.0, 4.6)), GREEN_D)
     # arrow into the picture
-    arrow = union(seg(1.3, 1.3, 6.0, 6.0, 2.4),
-                  poly([(9.8, 9.8), (9.8, 3.6), (3.6, 9.8)]))
-    c.shape(arrow, GREEN, hl=GREEN_L)
+    arrow = union(rect(0, 7, 6, 10), poly([(5, 3.5), (10.5, 8.5), (5, 13.5)]))
+    c.shape(arrow, GREEN, hl=GREEN_L if c.k > 1 else None)
+
+
+CUT_16 = [
+    "................",
+    "...o........o...",
+    "...oo......oo...",
+    "...omo....omo...",
+    "....omo..omo....",
+    ".....omoomo.....",
+    "......omMo......",
+    "......oMmo......",
+    ".....omoomo.....",
+    "....omo..omo....",
+    ".oooo......oooo.",
+    "opRRRo....opRRRo",
+    "oR..Ro....oR..Ro",
+    "oR..Ro....oR..Ro",
+    "oRRRRo....oRRRRo",
+    ".oooo......oooo.",
+]
 
 
 def icon_cut(c):
+    if c.k == 1:
+        pixmap(c, CUT_16)
+        return
     blade_a = seg(5.3, 10, 11.2, 1.4, 2.0)
     blade_b = seg(10.7, 10, 4.8, 1.4, 2.0)
     c.shape(blade_b, METAL, hl=METAL_L)
     c.shape(blade_a, METAL, hl=METAL_L)
-    c.fill(ellipse(8, 6.6, 0.55 if c.k > 1 else 0.6), OUT)
+    c.fill(ellipse(8, 6.6, 0.55), OUT)
     for cx in (4.3, 11.7):
         ring = minus(ellipse(cx, 12, 3.2, 3.0), ellipse(cx, 12, 1.3, 1.2))
         c.shape(ring, RED, hl=RED_L)
@@ -392,29 +476,42 @@ def icon_box(c):
 
 
 def icon_circle(c):
-    c.shape(ellipse(8, 8, 6.6), BLUE_L, t=c.k)
+    c.shape(ellipse(8, 8, 6.8), BLUE_L, t=c.k)
 
 
 def icon_fill(c):
-    ang = math.radians(-40)
-    cx, cy = 9.0, 8.0
-    ca, sa = math.cos(ang), math.sin(ang)
+    # a bucket tipped 45 degrees to the right, paint running over its lip
+    r2 = math.sqrt(0.5)
+    mx, my = 8.6, 6.4                # centre of the mouth
 
-    def rot(pred):
-        def f(x, y):
-            dx, dy = x - cx, y - cy
-            return pred(dx * ca - dy * sa, dx * sa + dy * ca)
-        return f
-    bucket = rot(poly([(-3.6, -2.8), (3.6, -2.8), (3.0, 4.6), (-3.0, 4.6)]))
-    handle = rot(minus(ellipse(0, -2.8, 4.4, 5.0), ellipse(0, -2.8, 3.2, 3.9)))
-    handle = inter(handle, rot(lambda x, y: y < -2.8))
-    c.shape(handle, METAL_D, out=OUT)
-    c.shape(bucket, METAL, hl=METAL_L, sh=METAL_D)
-    # paint: on the rim and dripping
-    lip = rot(ellipse(0, -2.8, 3.6, 1.1))
-    c.shape(lip, BLUE, hl=BLUE_L)
-    drip = union(seg(3.2, 5.0, 2.6, 11.3, 1.6), ellipse(2.6, 12.3, 1.6, 1.8))
-    c.shape(drip, BLUE, hl=BLUE_L)
+    def local(x, y):                 # u across the mouth, w into the bucket
+        dx, dy = x - mx, y - my
+        return (dx + dy) * r2, (dy - dx) * r2
+
+    def body(x, y):
+        u, w = local(x, y)
+        if 0 <= w <= 6.0:
+            return abs(u) <= 4.3 - 0.9 * w / 6.0
+        return (u / 3.4) ** 2 + ((w - 6.0) / 1.2) ** 2 <= 1 if w > 6.0 else False
+
+    def mouth(x, y):
+        u, w = local(x, y)
+        return (u / 4.3) ** 2 + (w / 1.7) ** 2 <= 1
+
+    if c.k > 1:
+        def handle(x, y):
+            u, w = local(x, y)
+            e1 = (u / 4.9) ** 2 + ((w - 0.5) / 5.6) ** 2
+            e2 = (u / 3.8) ** 2 + ((w - 0.5) / 4.5) ** 2
+            return w < 0.5 and e1 <= 1 and e2 > 1
+        c.shape(handle, METAL_D)
+    c.shape(union(body, mouth), METAL, hl=METAL_L, sh=METAL_D)
+    c.shape(mouth, BLUE, hl=BLUE_L if c.k > 1 else None)
+    ex, ey = mx + 4.3 * r2, my + 4.3 * r2   # lower end of the lip
+    stream = union(seg(ex - 0.6, ey - 0.8, ex + 0.6, ey + 1.2, 1.8),
+                   seg(ex + 0.6, ey + 1.2, ex + 0.6, ey + 3.6, 1.5),
+                   ellipse(ex + 0.6, ey + 4.6, 1.6, 1.8))
+    c.shape(stream, BLUE, hl=BLUE_L if c.k > 1 else None)
 
 
 TOOLS = {
@@ -468,9 +565,9 @@ FILL_PATTERNS = [
     lambda x, y: (y - 2) % 3 == 1,                            # 11 horizontal
     lambda x, y: (x - 2) % 3 == 1,                            # 12 vertical
     lambda x, y: (y - 2) % 3 == 1 or (x - 2) % 3 == 1,        # 13 cross
-    lambda x, y: (x + y) % 3 == 0,                            # 14 diagonal left
-    lambda x, y: (x - y) % 3 == 0,                            # 15 diagonal right
-    lambda x, y: (x + y) % 3 == 0 or (x - y) % 3 == 0,        # 16 cross diagonal
+    lambda x, y: (x + y) % 4 == 3,                            # 14 diagonal left
+    lambda x, y: (x - y) % 4 == 0,                            # 15 diagonal right
+    lambda x, y: (x + y) % 4 == 0 or (x - y) % 4 == 0,        # 16 cross diagonal
 ]
 
 
@@ -527,29 +624,32 @@ def lcd_picture(w, h):
         for q, ch in enumerate(row):
             if ch == "X" and 0 <= oy + r < h and 0 <= ox + q < w:
                 pic[oy + r][ox + q] = 1
-    # a freshly drawn stroke towards the pencil
-    for x in range(ox + len(HEART[0]) + 1, w - 1, 2):
-        y = h - 2
-        if 0 <= y < h:
-            pic[y][x] = 1
     return pic
+
+
+APP_16 = [
+    "................",
+    "................",
+    ".oooooooooooooo.",
+    "oVVVVVVVVVVVVVVo",
+    "ozzzzzzzzzzzzvvo",
+    "ozLLLLLLLLLLzvvo",
+    "ozLLIILIILLLzveo",
+    "ozLLIIIIILLLzvvo",
+    "ozLLLIIILLLLzevo",
+    "ozLLLLILLLLLzvvo",
+    "ozzzzzzzzzzzzvvo",
+    "ovvvvvvvvvvvvvvo",
+    "ouuuuuuuuuuuuuuo",
+    ".oooooooooooooo.",
+    "................",
+    "................",
+]
 
 
 def app_icon_16():
     c = Canvas(16)
-    c.shape(rrect(0, 3, 16, 14, 1.5), BODY, hl=BODY_L, sh=BODY_D)
-    c.fill(rect(1, 4, 12, 11), BEZEL)
-    c.fill(rect(2, 5, 11, 10), LCD)
-    heart = ["XX.XX", "XXXXX", ".XXX.", "..X.."]
-    for r, row in enumerate(heart):
-        for q, ch in enumerate(row):
-            if ch == "X":
-                c.put(3 + q, 5 + r, LCD_INK)
-    c.put(9, 8, LCD_INK)
-    c.put(13, 6, BERRY_L)
-    c.put(14, 8, BERRY_L)
-    c.put(13, 6, BERRY)
-    c.put(14, 8, BERRY)
+    pixmap(c, APP_16)
     return c.im
 
 
@@ -586,8 +686,8 @@ def app_icon(n):
                     for xx in range(cell):
                         c.put(offx + q * cell + xx, offy + r * cell + yy, LCD_INK)
     # buttons
-    c.shape(ellipse(26.5, 12.5, 1.9), BERRY, t=t if n >= 64 else ss, hl=BERRY_L if n >= 48 else None)
-    c.shape(ellipse(28.5, 17.0, 1.9), BERRY, t=t if n >= 64 else ss, hl=BERRY_L if n >= 48 else None)
+    c.shape(ellipse(26, 12, 1.9), BERRY, t=t if n >= 64 else ss, hl=BERRY_L if n >= 64 else None)
+    c.shape(ellipse(28, 16, 1.9), BERRY, t=t if n >= 64 else ss, hl=BERRY_L if n >= 64 else None)
     if n >= 48:
         for i in range(3):
             c.fill(rect(6 + i * 2.2, 24, 7.2 + i * 2.2, 25.2), BODY_D)
@@ -681,7 +781,7 @@ def device_picture():
     for t3 in tri:
         d.polygon([(x * S + S // 2, y * S + S // 2) for (x, y) in t3], fill=(80, 84, 100))
     # A and B buttons
-    for (bx, by) in ((256, 90), (274, 68)):
+    for (bx, by) in ((260, 94), (273, 66)):
         d.ellipse(R(bx - 11, by - 11, bx + 11, by + 11), fill=BODY_D)
         d.ellipse(R(bx - 9, by - 9, bx + 9, by + 9), fill=BERRY)
         d.ellipse(R(bx - 7, by - 8, bx + 4, by - 1), fill=BERRY_L)
