@@ -1,0 +1,269 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <functional>
+
+#include "core/hexwriter.h"
+#include "core/imageloader.h"
+#include "core/importpipeline.h"
+#include "test_imageloader_files.h"
+
+namespace tobrin {
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QString stderrText;
+};
+
+class ImportCliTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testfiles::EnsureApp();
+        ASSERT_TRUE(dir_.isValid());
+        loader_.SetRendererProgram(QStringLiteral(TOBRIN_BINARY));
+    }
+
+    QString Path(const QString& name) const { return dir_.filePath(name); }
+
+    QString Write(const QString& name, const QByteArray& bytes)
+    {
+        QFile f(Path(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return Path(name);
+    }
+
+    static QByteArray Read(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    static CliRun Tobrin(QStringList args)
+    {
+        QProcess p;
+        args.prepend(QStringLiteral("import"));
+        p.start(QStringLiteral(TOBRIN_BINARY), args);
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    // What Save writes after the dialog's Import: the hex text and one more
+    // line end.
+    QByteArray Expected(const QString& image, const std::function<void(ImportPipeline&)>& settle)
+    {
+        ImportPipeline p;
+        p.BeginLoad();
+        EXPECT_TRUE(p.FinishLoad(image, loader_));
+        if (settle)
+            settle(p);
+        Declarations d;
+        p.GetImport(d);
+        return QByteArray::fromStdString(HexText(d)) + "\r\n";
+    }
+
+    QTemporaryDir dir_;
+    ImageLoader loader_;
+};
+
+QImage Pattern(int w, int h)
+{
+    // Colours that split differently under each component choice and
+    // threshold, and a black bar so the aspect shows.
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, y < h / 6 ? qRgb(0, 0, 0) : qRgb((x * 7) % 256, (y * 11) % 256, ((x + y) * 5) % 256));
+    return image;
+}
+
+struct AgreeCase {
+    const char* name;
+    QStringList args;
+    std::function<void(ImportPipeline&)> dialog;  // the same settings made as a user would
+};
+
+TEST_F(ImportCliTest, AgreesWithTheDialogsPipeline)
+{
+    const QString small = Write(QStringLiteral("small.png"), testfiles::Encode(Pattern(100, 50), "PNG"));
+    const QString large = Write(QStringLiteral("large.bmp"), testfiles::Encode(Pattern(400, 100), "BMP"));
+    const AgreeCase cases[] = {
+        {"defaults", {}, nullptr},
+        {"threshold", {"--threshold", "60"},
+         [](ImportPipeline& p) {
+             p.SetTolerance(60);
+             p.ConvertImage();
+         }},
+        {"red and green", {"--components", "rg"},
+         [](ImportPipeline& p) {
+             p.SetBlue(false);
+             p.ConvertImage();
+         }},
+        {"blue only, inverted", {"--components=b", "--invert"},
+         [](ImportPipeline& p) {
+             p.SetRed(false);
+             p.ConvertImage();
+             p.SetGreen(false);
+             p.ConvertImage();
+             p.SetInvert(true);
+             p.ConvertImage();
+         }},
+        {"size keeps aspect", {"--size", "60x20"},
+         [](ImportPipeline& p) {
+             p.SetHSize(60);
+             p.SetVSize(20);
+             p.ConvertImage();
+         }},
+        {"size without aspect", {"--size", "60x20", "--no-aspect"},
+         [](ImportPipeline& p) {
+             p.SetHSize(60);
+             p.SetVSize(20);
+             p.SetAspect(false);
+             p.ConvertImage();
+         }},
+        {"no match size", {"--no-match-size"},
+         [](ImportPipeline& p) {
+             p.SetMatchSize(false);
+             p.ConvertImage();
+         }},
+    };
+    for (const auto& c : cases) {
+        const QString out = Path(QStringLiteral("out.txt"));
+        QFile::remove(out);
+        QStringList args{small, QStringLiteral("-o"), out};
+        args += c.args;
+        const CliRun run = Tobrin(args);
+        ASSERT_EQ(run.exitCode, 0) << c.name << ": " << run.stderrText.toStdString();
+        EXPECT_EQ(Read(out), Expected(small, c.dialog)) << c.name;
+        if (c.args.isEmpty())
+            EXPECT_TRUE(Read(out).startsWith(".db  100, 50\r\n"));  // Match size took the source's size
+    }
+
+    // A source too large for Match size: 40 x 32 without aspect by default,
+    // with it on request.
+    const QString out = Path(QStringLiteral("large.c"));
+    ASSERT_EQ(Tobrin({large, QStringLiteral("-o"), out}).exitCode, 0);
+    const QByteArray plain = Read(out);
+    EXPECT_EQ(plain, Expected(large, nullptr));
+    EXPECT_TRUE(plain.startsWith(".db  40, 32\r\n")) << plain.left(40).toStdString();
+    EXPECT_TRUE(plain.endsWith("\r\n\r\n"));
+    ASSERT_EQ(Tobrin({large, QStringLiteral("-o"), out, QStringLiteral("--aspect")}).exitCode, 0);
+    const QByteArray kept = Read(out);
+    EXPECT_EQ(kept, Expected(large, [](ImportPipeline& p) {
+                  p.SetAspect(true);
+                  p.ConvertImage();
+              }));
+    EXPECT_NE(kept, plain);
+}
+
+TEST_F(ImportCliTest, PngOutputHasOnePixelPerPicturePixel)
+{
+    const QString image = Write(QStringLiteral("half.gif"), testfiles::MakeGif(30, 12));
+    const QString out = Path(QStringLiteral("pic.png"));
+    const CliRun run = Tobrin({image, QStringLiteral("-o"), out, QStringLiteral("--size"), QStringLiteral("20x10"),
+                            QStringLiteral("--no-aspect")});
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText.toStdString();
+    QImage pic(out);
+    ASSERT_EQ(pic.size(), QSize(20, 10));
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x)
+            EXPECT_EQ(pic.pixel(x, y), x < 10 ? qRgb(0, 0, 0) : qRgb(255, 255, 255)) << x << "," << y;
+}
+
+TEST_F(ImportCliTest, PureRedFollowsTheComponents)
+{
+    QImage red(16, 8, QImage::Format_RGB32);
+    red.fill(qRgb(255, 0, 0));
+    const QString image = Write(QStringLiteral("red.bmp"), testfiles::Encode(red, "BMP"));
+    const QString out = Path(QStringLiteral("red.png"));
+    const std::pair<const char*, QRgb> cases[] = {
+        {"r", qRgb(255, 255, 255)},   // level 255
+        {"rgb", qRgb(0, 0, 0)},       // 85
+        {"rg", qRgb(0, 0, 0)},        // 127.5 -> 128
+        {"gb", qRgb(0, 0, 0)},        // 0
+    };
+    for (const auto& [components, colour] : cases) {
+        ASSERT_EQ(Tobrin({image, QStringLiteral("-o"), out, QStringLiteral("--components"),
+                          QString::fromLatin1(components)})
+                      .exitCode,
+                  0);
+        const QImage pic(out);
+        ASSERT_EQ(pic.size(), QSize(16, 8)) << components;
+        EXPECT_EQ(pic.pixel(5, 5), colour) << components;
+    }
+}
+
+TEST_F(ImportCliTest, MetafilesGoThroughTheRenderer)
+{
+    const QString image = Write(QStringLiteral("pic.wmf"), testfiles::MakeWmf(64, 32));
+    const QString out = Path(QStringLiteral("wmf.png"));
+    const CliRun run = Tobrin({image, QStringLiteral("-o"), out});
+    ASSERT_EQ(run.exitCode, 0) << run.stderrText.toStdString();
+    const QImage pic(out);
+    ASSERT_EQ(pic.size(), QSize(64, 32));
+    EXPECT_EQ(pic.pixel(10, 16), qRgb(0, 0, 0));
+    EXPECT_EQ(pic.pixel(54, 16), qRgb(255, 255, 255));
+}
+
+TEST_F(ImportCliTest, FailuresReportAndWriteNothing)
+{
+    const QString out = Path(QStringLiteral("keep.txt"));
+    Write(QStringLiteral("keep.txt"), "old content");
+    const QString broken = Write(QStringLiteral("broken.jpg"), QByteArray("\xff\xd8\xff\xe0 nothing", 13));
+    const QString huge = Write(QStringLiteral("huge.png"), testfiles::HugePngHeader(100000, 100000));
+    for (const QString& image : {Path(QStringLiteral("missing.bmp")), broken, huge}) {
+        const CliRun run = Tobrin({image, QStringLiteral("-o"), out});
+        EXPECT_EQ(run.exitCode, 1) << image.toStdString();
+        EXPECT_TRUE(run.stderrText.contains(QLatin1String("File Import Error"))) << run.stderrText.toStdString();
+        EXPECT_EQ(Read(out), QByteArray("old content"));
+    }
+    // An output that cannot be written.
+    const QString good = Write(QStringLiteral("good.png"), testfiles::Encode(Pattern(20, 10), "PNG"));
+    const CliRun run = Tobrin({good, QStringLiteral("-o"), Path(QStringLiteral("no-dir/out.txt"))});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.stderrText.contains(QLatin1String("File Import Error")));
+}
+
+TEST_F(ImportCliTest, BadUsageExitsWithTwo)
+{
+    const QString good = Write(QStringLiteral("good.png"), testfiles::Encode(Pattern(20, 10), "PNG"));
+    const QString out = Path(QStringLiteral("out.txt"));
+    const QStringList bad[] = {
+        {},
+        {good},
+        {good, "-o"},
+        {"-o", out},
+        {good, good, "-o", out},
+        {good, "-o", Path(QStringLiteral("out.bmp"))},
+        {good, "-o", out, "--threshold", "0"},
+        {good, "-o", out, "--threshold", "256"},
+        {good, "-o", out, "--threshold", "abc"},
+        {good, "-o", out, "--threshold"},
+        {good, "-o", out, "--components", "rx"},
+        {good, "-o", out, "--components", "rr"},
+        {good, "-o", out, "--components="},
+        {good, "-o", out, "--size", "7x4"},
+        {good, "-o", out, "--size", "241x4"},
+        {good, "-o", out, "--size", "8x3"},
+        {good, "-o", out, "--size", "8x121"},
+        {good, "-o", out, "--size", "axb"},
+        {good, "-o", out, "--invert=yes"},
+        {good, "-o", out, "--frobnicate"},
+    };
+    for (const auto& args : bad) {
+        const CliRun run = Tobrin(args);
+        EXPECT_EQ(run.exitCode, 2) << args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out)) << args.join(QLatin1Char(' ')).toStdString();
+    }
+    // The edges of the ranges are fine.
+    EXPECT_EQ(Tobrin({good, "-o", out, "--threshold", "1", "--size", "8x4"}).exitCode, 0);
+    EXPECT_EQ(Tobrin({good, "-o", out, "--threshold=255", "--size=240x120"}).exitCode, 0);
+}
+
+}  // namespace
+}  // namespace tobrin
