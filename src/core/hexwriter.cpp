@@ -8,18 +8,6 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789abcdef";
 
-// "$" and the value in lower-case hex without leading zeros.
-inline void AppendHexByte(std::string& out, unsigned value)
-{
-    char buf[3];
-    std::size_t n = 0;
-    buf[n++] = '$';
-    if (value >= 16)
-        buf[n++] = kHexDigits[value >> 4];
-    buf[n++] = kHexDigits[value & 15];
-    out.append(buf, n);
-}
-
 inline void AppendDecimal(std::string& out, int value)
 {
     char buf[12];
@@ -38,21 +26,28 @@ inline void AppendDecimal(std::string& out, int value)
 void BuildHexRows(const Declarations& d, HexRowArray& HexRows)
 {
     const int lastByte = d.MaxX / 8;  // floor(MaxX / 8): ceil(width / 8) bytes
+    // ".db " plus at most 30 x "$ff," fits easily.
+    char buffer[4 + 4 * (kPicColumns / 8 + 1)];
     for (int y = 0; y <= d.MaxY; ++y) {
-        std::string& row = HexRows[std::size_t(y)];
-        row.clear();
-        row.reserve(4 + std::size_t(lastByte + 1) * 4);
-        row.append(".db ", 4);
         const std::uint8_t* pixels = &d.PicData[std::size_t(Declarations::Offset(0, y))];
+        char* out = buffer;
+        *out++ = '.';
+        *out++ = 'd';
+        *out++ = 'b';
+        *out++ = ' ';
         for (int k = 0; k <= lastByte; ++k) {
             const std::uint8_t* p = pixels + 8 * k;
             unsigned acc = 0;
             for (int b = 0; b < 8; ++b)
                 acc = (acc << 1) | (p[b] != 0 ? 1u : 0u);
-            AppendHexByte(row, acc);
-            if (k < lastByte)
-                row.push_back(',');
+            *out++ = '$';
+            if (acc >= 16)
+                *out++ = kHexDigits[acc >> 4];
+            *out++ = kHexDigits[acc & 15];
+            *out++ = ',';
         }
+        --out;  // no separator after the last byte
+        HexRows[std::size_t(y)].assign(buffer, std::size_t(out - buffer));
     }
 }
 
