@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "core/units.h"
+#include "frame/appresources.h"
 
 namespace tobrin {
 
@@ -30,6 +31,7 @@ QLabel* CentredLabel(QWidget* parent, const char* name, const QString& text, con
 
 QIcon About::AppIcon()
 {
+    InitResources();
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/app/tobrin-%1.png").arg(size), QSize(size, size));

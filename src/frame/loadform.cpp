@@ -16,6 +16,7 @@
 #include "core/units.h"
 #include "drawing/main.h"
 #include "frame/about.h"
+#include "frame/appresources.h"
 #include "frame/childwindow.h"
 #include "frame/sizefields.h"
 #include "preview/tavdisplay.h"
@@ -82,6 +83,7 @@ struct LoadForm::Impl {
 
 LoadForm::LoadForm(Session& session, QWidget* parent) : QMainWindow(parent), session_(session), d_(new Impl)
 {
+    InitResources();
     setObjectName(QStringLiteral("LoadForm"));
     setWindowTitle(QStringLiteral("Tobrin"));
     const QIcon icon = About::AppIcon();
@@ -255,6 +257,9 @@ void LoadForm::LoadDrawingWindow()
         SetDrawVisibleChecked(false);
         UpdateMenus();
     });
+    // Its own Window menu starts in step with the previews.
+    SetMainChecked(QStringLiteral("TavVisible"), Shown(d_->tavSub));
+    SetMainChecked(QStringLiteral("TextVisible"), Shown(d_->textSub));
     PlaceDrawingWindow();
     // The new drawing window starts at 40 x 32 again; the size fields show it.
     if (reload)

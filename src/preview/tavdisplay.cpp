@@ -6,19 +6,21 @@
 #include <QTransform>
 
 #include "core/units.h"
+#include "frame/appresources.h"
 
 namespace tobrin {
 
 TavDisplay::TavDisplay(QWidget* parent)
     : QWidget(parent),
       display_(kDisplayWidth, kDisplayHeight, QImage::Format_RGB32),
-      device_(QStringLiteral(":/device/tav.png")),
       displayWidget_(new QWidget(this))
 {
     setObjectName(QStringLiteral("TavDisplay"));
     setWindowTitle(QStringLiteral("Tav Preview"));
     setAttribute(Qt::WA_OpaquePaintEvent);
 
+    InitResources();
+    device_.load(QStringLiteral(":/device/tav.png"));
     display_.fill(kClearColour);
 
     displayWidget_->setObjectName(QStringLiteral("Display"));

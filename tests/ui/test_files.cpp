@@ -1,0 +1,433 @@
+#include <QtTest>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QRandomGenerator>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <sys/resource.h>
+
+#include "drawing/main.h"
+#include "fakedialogs.h"
+#include "frame/loadform.h"
+#include "frame/sizefields.h"
+#include "preview/tavdisplay.h"
+
+using namespace tobrin;
+
+namespace {
+
+void Start(LoadForm& frame)
+{
+    frame.show();
+    QTRY_VERIFY(frame.DrawingSubWindow() && frame.DrawingSubWindow()->isVisible());
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void WriteAll(const QString& path, const QByteArray& data)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(data), data.size());
+}
+
+QByteArray EmptyPictureFile()
+{
+    QByteArray expected = ".db  40, 32\r\n";
+    for (int y = 0; y < 32; ++y)
+        expected += ".db $0,$0,$0,$0,$0\r\n";
+    return expected + "\r\n";
+}
+
+// A picture change as the canvas makes it: pixels, unsaved, button, text.
+void Draw(LoadForm& frame, Session& session, int x, int y)
+{
+    session.decl.Pic(x, y) = 1;
+    session.decl.PictureSaved = 0;
+    frame.SetSaveEnabled(true);
+    frame.DrawingWindow().UpdateHexText();
+}
+
+// What a failed operation must leave alone.
+struct Snapshot {
+    Declarations::Plane pic, undo;
+    int maxX, maxY, saved;
+    QString text, file, hSize, vSize;
+    bool saveEnabled;
+    QByteArray display;
+
+    static Snapshot Take(LoadForm& frame, Session& s)
+    {
+        const QImage d = frame.TavDisplayWindow().Display();
+        return {s.decl.PicData, s.decl.UndoData, s.decl.MaxX, s.decl.MaxY, s.decl.PictureSaved, s.HexText,
+                frame.DrawingWindow().CurrentFileName, frame.Sizes()->HSize()->text(),
+                frame.Sizes()->VSize()->text(), frame.SaveEnabled(),
+                QByteArray(reinterpret_cast<const char*>(d.constBits()), int(d.sizeInBytes()))};
+    }
+    bool operator==(const Snapshot& o) const
+    {
+        return pic == o.pic && undo == o.undo && maxX == o.maxX && maxY == o.maxY && saved == o.saved
+            && text == o.text && file == o.file && hSize == o.hSize && vSize == o.vSize
+            && saveEnabled == o.saveEnabled && display == o.display;
+    }
+};
+
+}  // namespace
+
+class FilesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void saveWithoutANameAsksAndCancelChangesNothing()
+    {
+        FakeDialogs dialogs;
+        Session session(dialogs);
+        LoadForm frame(session);
+        Start(frame);
+        Draw(frame, session, 1, 1);
+        const Snapshot before = Snapshot::Take(frame, session);
+
+        frame.DrawingWindow().Save_Click();  // the dialog answers "" (cancel)
+        QCOMPARE(dialogs.count("save"), 1);
+        QCOMPARE(dialogs.shown.last().text, QStringLiteral("Hex values (*.txt)"));
+        QCOMPARE(dialogs.shown.last().selectedFilter, QStringLiteral("Hex values (*.txt)"));
+        QCOMPARE(dialogs.shown.last().fileName, QString());
+        QVERIFY(Snapshot::Take(frame, session) == before);
+        QCOMPARE(dialogs.count("message"), 0);
+    }
+
+    void saveAfterSaveAsWritesSilentlyToTheSameFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("pic.txt");
+        FakeDialogs dialogs;
+        Session session(dialogs);
+        LoadForm frame(session);
+        Start(frame);
+        Main& main = frame.DrawingWindow();
+
+        Draw(frame, session, 0, 0);
+        dialogs.fileNames = {path};
+        main.Saveas_Click();
+        QCOMPARE(main.CurrentFileName, path);
+        QCOMPARE(session.decl.PictureSaved, 1);
+        QVERIFY(!frame.SaveEnabled());
+        QCOMPARE(ReadAll(path), (session.HexText + "\r\n").toLatin1());
+        QVERIFY(ReadAll(path).startsWith(".db  40, 32\r\n.db $80,$0,$0,$0,$0\r\n"));
+
+        Draw(frame, session, 39, 31);
+        QVERIFY(frame.SaveEnabled());
+        frame.FrameAction("SaveButton")->trigger();
+        QCOMPARE(dialogs.count("save"), 1);  // no second dialog
+        QVERIFY(ReadAll(path).endsWith(".db $0,$0,$0,$0,$1\r\n\r\n"));
+        QCOMPARE(session.decl.PictureSaved, 1);
+        QVERIFY(!frame.SaveEnabled());
+
+        // The dialog starts with the name chosen last.
+        main.Saveas_Click();
+        QCOMPARE(dialogs.shown.last().fileName, path);
+    }
+
+    void emptyPictureFileHas34Lines()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("empty.txt");
+        FakeDialogs dialogs;
+        Session session(dialogs);
+        LoadForm frame(session);
+        Start(frame);
+        dialogs.fileNames = {path};
+        frame.DrawingWindow().Save_Click();
+        const QByteArray bytes = ReadAll(path);
+        QCOMPARE(bytes, EmptyPictureFile());
+        QCOMPARE(bytes.count("\r\n"), 34);
+    }
+
+    void saveWritesTheTextEvenWithTheTextViewClosed()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("closed.txt");
+        FakeDialogs dialogs;
+        Session session(dialogs);
+        LoadForm frame(session);
+        Start(frame);
+        frame.TextViewSubWindow()->close();
+        Draw(frame, session, 8, 0);
+        dialogs.fileNames = {path};
+        frame.DrawingWindow().Save_Click();
+        QVERIFY(ReadAll(path).startsWith(".db  40, 32\r\n.db $0,$80,$0,$0,$0\r\n"));
+    }
+
+    void openThenSaveWritesTheOpenedPicture()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("opened.c");
+        const QByteArray original = ".db  12, 4\r\n.db $80,$10\r\n.db $0,$0\r\n.db $ff,$f0\r\n.db $0,$1\r\n\r\n";
+        WriteAll(path, original);
+
+        FakeDialogs dialogs;
+        Session session(dialogs);
+        LoadForm frame(session);
+        Start(frame);
+        Main& main = frame.DrawingWindow();
+        Draw(frame, session, 5, 5);  // the previous picture
+        session.decl.PictureSaved = 1;
+
+        dialogs.fileNames = {path};
+        frame.FrameAction("Open")->trigger();
+        const auto& open = dialogs.shown.last();
+        QCOMPARE(open.kind, QStringLiteral("open"));
+        QCOMPARE(open.text, QStringLiteral("All Files (*);;Hex values (*.txt *.c)"));
+        QCOMPARE(open.selectedFilter, QStringLiteral("Hex values (*.txt *.c)"));
+        QCOMPARE(open.fileName, QString());
+
+        QCOMPARE(session.decl.MaxX, 11);
+        QCOMPARE(session.decl.MaxY, 3);
+        QCOMPARE(session.decl.Pic(0, 0), 1);
+        QCOMPARE(session.decl.Pic(11, 0), 1);
+        QCOMPARE(session.decl.Pic(5, 5), 0);  // the whole array was cleared
+        QCOMPARE(session.decl.Pic(15, 3), 1);  // padding bit kept right of the picture
+        QCOMPARE(session.decl.Undo(11, 2), 1);  // the undo copy is the opened picture
+        QCOMPARE(main.CurrentFileName, path);
+        QCOMPARE(frame.Sizes()->HSize()->text(), QStringLiteral("12"));
+        QCOMPARE(frame.Sizes()->VSize()->text(), QStringLiteral("4"));
+        QCOMPARE(frame.Sizes()->HScroll()->value(), 12);
+        QCOMPARE(frame.Sizes()->VScroll()->value(), 4);
+        QCOMPARE(frame.TavDisplayWindow().Display().pixel(11, 0), TavDisplay::kSetColour);
+        QCOMPARE(frame.TavDisplayWindow().Display().pixel(15, 3), TavDisplay::kClearColour);
+        QCOMPARE(session.decl.PictureSaved, 1);  // reading leaves the flag alone
+
+        main.Save_Click();
+        QCOMPARE(dialogs.count("save"), 0);
+        QCOMPARE(ReadAll(path), original);
+
+        // Save as starts with the opened name; a later Open clears it.
+        main.Saveas_Click();
+        QCOMPARE(dialogs.shown.last().fileName, path);
+        main.Open_Click();
+        QCOMPARE(dialogs.shown.last().fileName, QString());
+    }
+
+    void openAnsweredNoChangesNothing()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("other.txt");
+        WriteAll(path, EmptyPictureFile());
+        FakeDialogs dialogs;
+        Session session(dialogs);
+        LoadForm frame(session);
+        Start(frame);
+        frame.ShowSize(64, 20);
+        Draw(frame, session, 3, 2);
+        const Snapshot before = Snapshot::Take(frame, session);
+
+        dialogs.answers = {false};
+        dialogs.fileNames = {path};
+        frame.DrawingWindow().Open_Click();
+        QCOMPARE(dialogs.count("question"), 1);
+        QCOMPARE(dialogs.shown.last().text, QStringLiteral("Picture not saved. Continue?"));
+        QCOMPARE(dialogs.count("open"), 0);
+        QVERIFY(Snapshot::Take(frame, session) == before);
+
+        // Yes goes on to the dialog and the read.
+        dialogs.answers = {true};
+        frame.DrawingWindow().Open_Click();
+        QCOMPARE(dialogs.count("open"), 1);
+        QCOMPARE(session.decl.MaxX, 39);
+        QCOMPARE(frame.DrawingWindow().CurrentFileName, path);
+    }
+
+    void saveAfterNewAsksForAName()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("first.txt");
+        FakeDialogs dialogs;
+        Session session(dialogs);
+        LoadForm frame(session);
+        Start(frame);
+        Main& main = frame.DrawingWindow();
+        dialogs.fileNames = {path};
+        main.Saveas_Click();
+        const QByteArray written = ReadAll(path);
+
+        main.NewMenu_Click();
+        QVERIFY(main.CurrentFileName.isEmpty());
+        Draw(frame, session, 2, 2);
+        main.Save_Click();  // cancelled
+        QCOMPARE(dialogs.count("save"), 2);
+        QCOMPARE(ReadAll(path), written);
+    }
+
+    void failingWriteKeepsEverything_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("missing folder") << "missing";
+        QTest::newRow("path is a folder") << "folder";
+        QTest::newRow("file size limit") << "limit";
+    }
+    void failingWriteKeepsEverything()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString good = dir.filePath("good.txt");
+        FakeDialogs dialogs;
+        Session session(dialogs);
+        LoadForm frame(session);
+        Start(frame);
+        Main& main = frame.DrawingWindow();
+        dialogs.fileNames = {good};
+        main.Saveas_Click();
+        const QByteArray old = ReadAll(good);
+
+        QString target = good;
+        if (kind == "missing")
+            target = dir.filePath("no/such/folder/pic.txt");
+        else if (kind == "folder") {
+            QVERIFY(QDir(dir.path()).mkdir("folder"));
+            target = dir.filePath("folder");
+        }
+        frame.ShowSize(240, 120);  // a large text
+        for (int x = 0; x < 240; x += 3)
+            Draw(frame, session, x, x / 2);
+        const Snapshot before = Snapshot::Take(frame, session);
+
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        if (kind == "limit") {
+            rlimit small = saved;
+            small.rlim_cur = 1000;
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+            main.Save_Click();  // to the current file
+            setrlimit(RLIMIT_FSIZE, &saved);
+        } else {
+            dialogs.fileNames = {target};
+            main.Saveas_Click();
+        }
+
+        QCOMPARE(dialogs.count("message"), 1);
+        QCOMPARE(dialogs.shown.last().title, QStringLiteral("Error!"));
+        QCOMPARE(dialogs.shown.last().text, QStringLiteral("Error writing file!"));
+        QCOMPARE(dialogs.shown.last().icon, Dialogs::Icon::Critical);
+        QVERIFY(Snapshot::Take(frame, session) == before);
+        QCOMPARE(main.CurrentFileName, good);
+        QCOMPARE(session.decl.PictureSaved, 0);
+        QVERIFY(frame.SaveEnabled());
+        QCOMPARE(ReadAll(good), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"good.txt"});
+    }
+
+    void badFileShowsOneErrorAndChangesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QByteArray rows;
+        for (int y = 0; y < 32; ++y)
+            rows += ".db $0,$0,$0,$0,$0\r\n";
+        QTest::newRow("missing file") << QByteArray();
+        QTest::newRow("width too large") << QByteArray(".db 241, 10\r\n") + rows;
+        QTest::newRow("height too small") << QByteArray(".db 40, 3\r\n") + rows;
+        QTest::newRow("three values") << QByteArray(".db 40, 32, 1\r\n") + rows;
+        QTest::newRow("value above 255") << QByteArray(".db 40, 32\r\n.db $1ff,0,0,0,0\r\n") + rows;
+        QTest::newRow("300") << QByteArray(".db 40, 32\r\n.db 300,0,0,0,0\r\n") + rows;
+        QTest::newRow("upper-case prefix") << QByteArray(".DB 40, 32\r\n") + rows.toUpper();
+        QTest::newRow("LF only") << QByteArray(".db 40, 32\n") + QByteArray(rows).replace("\r\n", "\n");
+        QTest::newRow("headerless, 31 rows") << rows.left(rows.size() - 20);
+        QTest::newRow("comment between rows") << QByteArray(".db 40, 32\r\n; rows\r\n") + rows;
+        QTest::newRow("too few values") << QByteArray(".db 40, 32\r\n.db $0,$0,$0,$0\r\n") + rows;
+        QTest::newRow("empty file") << QByteArray("");
+    }
+    void badFileShowsOneErrorAndChangesNothing()
+    {
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("bad.txt");
+        if (QTest::currentDataTag() != QLatin1String("missing file"))
+            WriteAll(path, content);
+
+        FakeDialogs dialogs;
+        Session session(dialogs);
+        LoadForm frame(session);
+        Start(frame);
+        Main& main = frame.DrawingWindow();
+        frame.ShowSize(50, 20);
+        Draw(frame, session, 49, 19);
+        main.BackUp();
+        Draw(frame, session, 48, 19);
+        main.CurrentFileName = QStringLiteral("/earlier/file.txt");
+        const Snapshot before = Snapshot::Take(frame, session);
+
+        dialogs.fileNames = {path};
+        dialogs.answers = {true};
+        main.Open_Click();
+        QCOMPARE(dialogs.count("message"), 1);
+        QCOMPARE(dialogs.shown.last().title, QStringLiteral("Error!"));
+        QCOMPARE(dialogs.shown.last().text, QStringLiteral("File Import Error"));
+        QCOMPARE(dialogs.shown.last().icon, Dialogs::Icon::Critical);
+        QVERIFY(Snapshot::Take(frame, session) == before);
+    }
+
+    void headerlessFileReadsAs40By32()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("old.txt");
+        QByteArray rows = "label:\r\n";
+        for (int y = 0; y < 32; ++y)
+            rows += y == 3 ? ".db $1,0,0,0,$80\r\n" : ".db $0,$0,$0,$0,$0\r\n";
+        WriteAll(path, rows);
+        FakeDialogs dialogs;
+        Session session(dialogs);
+        LoadForm frame(session);
+        Start(frame);
+        frame.ShowSize(100, 100);
+        QVERIFY(frame.DrawingWindow().OpenFile(path));
+        QCOMPARE(session.decl.MaxX, 39);
+        QCOMPARE(session.decl.MaxY, 31);
+        QCOMPARE(session.decl.Pic(7, 3), 1);
+        QCOMPARE(session.decl.Pic(32, 3), 1);
+        QCOMPARE(frame.Sizes()->VSize()->text(), QStringLiteral("32"));
+        QVERIFY(session.HexText.contains(QStringLiteral("\r\n.db $1,$0,$0,$0,$80\r\n")));
+    }
+
+    void roundTripOfEveryWrittenFile()
+    {
+        QTemporaryDir dir;
+        FakeDialogs dialogs;
+        Session session(dialogs);
+        LoadForm frame(session);
+        Start(frame);
+        Main& main = frame.DrawingWindow();
+        QRandomGenerator random(7);
+
+        QList<QSize> sizes{{4, 4}, {8, 4}, {9, 5}, {40, 32}, {240, 120}, {100, 7}};
+        for (int w = 233; w <= 240; ++w)
+            sizes.append(QSize(w, 11));
+        QStringList written;
+        for (const QSize& size : sizes) {
+            for (auto& cell : session.decl.PicData)
+                cell = random.bounded(2);
+            frame.ShowSize(size.width(), size.height());
+            main.UpdateHexText();
+            const QString path = dir.filePath(QStringLiteral("pic-%1x%2.txt").arg(size.width()).arg(size.height()));
+            dialogs.fileNames = {path};
+            main.Saveas_Click();
+            written << path;
+        }
+
+        for (const QString& path : written) {
+            main.NewMenu_Click();
+            dialogs.fileNames = {path, path + ".again"};
+            main.Open_Click();
+            QCOMPARE(main.CurrentFileName, path);
+            main.Saveas_Click();
+            QCOMPARE(ReadAll(path + ".again"), ReadAll(path));
+        }
+        QCOMPARE(dialogs.count("message"), 0);
+    }
+};
+
+QTEST_MAIN(FilesTest)
+#include "test_files.moc"
