@@ -479,8 +479,31 @@ def icon_circle(c):
     c.shape(ellipse(8, 8, 6.8), BLUE_L, t=c.k)
 
 
+FILL_16 = [
+    "................",
+    "......oooo......",
+    ".....o....o.....",
+    "....o.ooo..o....",
+    "....oobBBo.o....",
+    "...oMobbbBoo....",
+    "..oMmmobbbBo....",
+    ".oMmmmmobbbo....",
+    ".oMmmmmmoobbo...",
+    ".oMmmmmmmnobo...",
+    "..oMmmmmnnobo...",
+    "...oMmmnno.obo..",
+    "....onnno..obo..",
+    ".....ooo..obBbo.",
+    "..........obbbo.",
+    "...........ooo..",
+]
+
+
 def icon_fill(c):
     # a bucket tipped 45 degrees to the right, paint running over its lip
+    if c.k == 1:
+        pixmap(c, FILL_16)
+        return
     r2 = math.sqrt(0.5)
     mx, my = 8.6, 6.4                # centre of the mouth
 
@@ -737,6 +760,7 @@ def app_icon(n):
 # keeps that colour 3 pixels further on every side so that smoothing while
 # stretching never mixes the bezel into the display's edge.
 DEV_W, DEV_H = 290, 182
+BACKDROP = (214, 217, 222)
 DISP = (57, 25, 173, 104)
 
 FONT = {
@@ -749,7 +773,9 @@ FONT = {
 def device_picture():
     S = 4
     W, H = DEV_W * S, DEV_H * S
-    im = Image.new("RGBA", (W, H), (0, 0, 0, 0))
+    # Opaque: the corners outside the rounded body show a neutral backdrop
+    # so that the picture never depends on what is painted beneath it.
+    im = Image.new("RGBA", (W, H), BACKDROP + (255,))
     d = ImageDraw.Draw(im)
 
     def R(x0, y0, x1, y1):      # pixel-space box (inclusive edges) scaled
@@ -803,7 +829,7 @@ def device_picture():
                 if v == "X":
                     x, y = lx + i * 12 + q * sc, ly + r * sc
                     d.rectangle(R(x, y, x + sc - 1, y + sc - 1), fill=(206, 212, 228))
-    im = im.convert("RGBa").resize((DEV_W, DEV_H), Image.BOX).convert("RGBA")
+    im = im.resize((DEV_W, DEV_H), Image.BOX)
     # glass and display, pixel exact
     d = ImageDraw.Draw(im)
     x, y, w, h = DISP
@@ -848,7 +874,7 @@ def main():
             files.append(save(render(fn, n), "icons/settings/%s%s.png" % (name, suffix)))
     for n in (16, 32, 48, 64, 128, 256):
         files.append(save(app_icon(n), "icons/app/tobrin-%d.png" % n))
-    files.append(save(device_picture(), "device/tav.png"))
+    files.append(save(device_picture().convert("RGB"), "device/tav.png"))
 
     with open(os.path.join(HERE, "resources.qrc"), "w") as f:
         f.write('<!DOCTYPE RCC>\n<RCC version="1.0">\n<qresource prefix="/">\n')
