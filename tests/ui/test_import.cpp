@@ -1,0 +1,460 @@
+#include <QtTest>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "../core/test_imageloader_files.h"
+#include "core/imageloader.h"
+#include "core/importpipeline.h"
+#include "core/units.h"
+#include "fakedialogs.h"
+#include "import/imagebox.h"
+#include "import/import.h"
+
+using namespace tobrin;
+
+namespace {
+
+constexpr QRgb kBlack = 0xFF000000u;
+
+// One dialog with a scripted file dialog and recorded callbacks.
+struct Fixture {
+    FakeDialogs dialogs;
+    Session session{dialogs};
+    QList<QPair<int, int>> applied;
+    int drawingShown = 0;
+    Import dialog{session, [this](int x, int y) { applied.append({x, y}); }, [this] { ++drawingShown; }};
+
+    Fixture() { dialog.Loader().SetRendererProgram(QStringLiteral(TOBRIN_BINARY)); }
+
+    template <typename T>
+    T* Find(const char* name)
+    {
+        return dialog.findChild<T*>(QLatin1String(name));
+    }
+    QCheckBox* Check(const char* name) { return Find<QCheckBox>(name); }
+    QScrollBar* Slider(const char* name) { return Find<QScrollBar>(name); }
+    QLabel* Label(const char* name) { return Find<QLabel>(name); }
+    ImageBox* Box(const char* name) { return Find<ImageBox>(name); }
+    QTimer* Delay() { return Find<QTimer>("RedrawDelay"); }
+    void Click(const char* name) { QTest::mouseClick(Find<QAbstractButton>(name), Qt::LeftButton); }
+    int Runs() { return dialog.Pipeline().Conversions(); }
+
+    void LoadFile(const QString& path)
+    {
+        dialogs.fileNames << path;
+        Click("Load");
+    }
+};
+
+QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes)
+{
+    QFile f(dir.filePath(name));
+    f.open(QIODevice::WriteOnly);
+    f.write(bytes);
+    return f.fileName();
+}
+
+QString PngFile(const QTemporaryDir& dir, const QString& name, const QImage& image)
+{
+    return WriteFile(dir, name, testfiles::Encode(image, "PNG"));
+}
+
+QImage Solid(int w, int h, QRgb c)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(c);
+    return image;
+}
+
+}  // namespace
+
+class ImportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QVERIFY(dir_.isValid()); }
+
+    void controlsCaptionsAndInitialStates()
+    {
+        Fixture f;
+        QCOMPARE(f.dialog.windowTitle(), QStringLiteral("Import picture"));
+        QVERIFY(f.dialog.isModal());
+        QCOMPARE(f.dialog.size(), QSize(units::ToPixels(7770), units::ToPixels(4365)));
+
+        const std::pair<const char*, const char*> texts[] = {
+            {"Label1", "Threshold"}, {"ThresholdLabel", "155"}, {"Label2", "Size:"}, {"SizeLabel", " 40, 32"},
+        };
+        for (const auto& [name, text] : texts) {
+            QVERIFY2(f.Label(name), name);
+            QCOMPARE(f.Label(name)->text(), QString::fromLatin1(text));
+        }
+        struct CheckState {
+            const char* name;
+            const char* caption;
+            bool checked;
+        };
+        const CheckState checks[] = {
+            {"uRed", "Red component", true},   {"uGreen", "Green component", true},
+            {"uBlue", "Blue component", true}, {"MatchSize", "Match size", true},
+            {"Aspect", "Maintain aspect", false}, {"Invert", "Invert image", false},
+        };
+        for (const auto& c : checks) {
+            QVERIFY2(f.Check(c.name), c.name);
+            QCOMPARE(f.Check(c.name)->text(), QString::fromLatin1(c.caption));
+            QCOMPARE(f.Check(c.name)->isChecked(), c.checked);
+            QVERIFY(f.Check(c.name)->isEnabled());
+        }
+        const std::pair<const char*, const char*> buttons[] = {
+            {"Load", "Load"}, {"PasteButton", "Paste"}, {"GetImport", "Import"}, {"CloseButton", "Close"},
+        };
+        for (const auto& [name, caption] : buttons)
+            QCOMPARE(f.Find<QPushButton>(name)->text(), QString::fromLatin1(caption));
+
+        struct SliderState {
+            const char* name;
+            Qt::Orientation orientation;
+            int min, max, value;
+        };
+        const SliderState sliders[] = {
+            {"VSize", Qt::Vertical, 4, 120, 32},
+            {"Tolerance", Qt::Horizontal, 1, 255, 155},
+            {"HSize", Qt::Horizontal, 8, 240, 40},
+        };
+        for (const auto& s : sliders) {
+            QScrollBar* bar = f.Slider(s.name);
+            QVERIFY2(bar, s.name);
+            QCOMPARE(bar->orientation(), s.orientation);
+            QCOMPARE(bar->minimum(), s.min);
+            QCOMPARE(bar->maximum(), s.max);
+            QCOMPARE(bar->value(), s.value);
+        }
+        QVERIFY(f.Box("Disp"));
+        QCOMPARE(f.Box("Dest")->ImageArea(), QSize(40, 32));
+        QCOMPARE(f.Delay()->interval(), 500);
+        QVERIFY(f.Delay()->isSingleShot());
+        QVERIFY(!f.Delay()->isActive());
+    }
+
+    void layoutKeepsTheOrderAndGrouping()
+    {
+        Fixture f;
+        const auto g = [&f](const char* name) { return f.dialog.findChild<QWidget*>(QLatin1String(name))->geometry(); };
+        QCOMPARE(g("Disp"), QRect(units::ToPixels(120), units::ToPixels(105), units::ToPixels(3625), units::ToPixels(1813)));
+        // Display copy left, target right, its height slider further right.
+        QVERIFY(g("Disp").right() < g("Dest").left());
+        QVERIFY(g("Dest").right() < g("VSize").left());
+        // The threshold slider under the display copy, the width slider under the target.
+        QVERIFY(g("Tolerance").top() > g("Disp").bottom());
+        QVERIFY(g("HSize").left() >= g("Dest").left() - 1);
+        QVERIFY(g("Tolerance").right() < g("HSize").left());
+        // Labels under the sliders, the check boxes in two columns, buttons in one row.
+        QVERIFY(g("Label1").top() > g("Tolerance").bottom());
+        QVERIFY(g("Label1").right() < g("ThresholdLabel").left());
+        QVERIFY(g("Label2").right() < g("SizeLabel").left());
+        QCOMPARE(g("uGreen").left(), g("uRed").left());
+        QCOMPARE(g("uBlue").left(), g("uRed").left());
+        QVERIFY(g("uRed").top() < g("uGreen").top() && g("uGreen").top() < g("uBlue").top());
+        QCOMPARE(g("Aspect").left(), g("MatchSize").left());
+        QVERIFY(g("MatchSize").top() < g("Aspect").top() && g("Aspect").top() < g("Invert").top());
+        QVERIFY(g("uRed").right() < g("MatchSize").left());
+        for (const char* b : {"PasteButton", "GetImport", "CloseButton"})
+            QCOMPARE(g(b).top(), g("Load").top());
+        QVERIFY(g("Load").left() < g("PasteButton").left());
+        QVERIFY(g("PasteButton").right() < g("GetImport").left());
+        QVERIFY(g("GetImport").left() < g("CloseButton").left());
+        QVERIFY(g("Load").top() > g("uBlue").bottom());
+
+        // The largest target still fits left of the height slider and above
+        // the width slider.
+        f.Click("MatchSize");
+        f.Slider("HSize")->setValue(240);
+        f.Slider("VSize")->setValue(120);
+        QCOMPARE(f.Box("Dest")->ImageArea(), QSize(240, 120));
+        QVERIFY(g("Dest").right() < g("VSize").left());
+        QVERIFY(g("Dest").bottom() < g("HSize").top());
+    }
+
+    void loadShowsTheSourceOneToOneAndMatchesItsSize()
+    {
+        Fixture f;
+        f.LoadFile(PngFile(dir_, QStringLiteral("half.png"), testfiles::HalfBlack(100, 50)));
+        QCOMPARE(f.dialogs.count(QStringLiteral("open")), 1);
+        const auto& open = f.dialogs.shown.first();
+        QCOMPARE(open.text, QStringLiteral("All Files (*.*);;Graphic files (*.bmp *.ico *.jpg *.wmf *.dib)"));
+        QCOMPARE(open.selectedFilter, QStringLiteral("Graphic files (*.bmp *.ico *.jpg *.wmf *.dib)"));
+        QVERIFY(open.fileName.isEmpty());
+        QCOMPARE(f.dialogs.count(QStringLiteral("message")), 0);
+
+        // 1:1 in a framed box of 102 x 52.
+        QCOMPARE(f.Box("Disp")->size(), QSize(102, 52));
+        QCOMPARE(f.Box("Disp")->Image().size(), QSize(100, 50));
+        // Match size took the source's size and switched Maintain aspect on.
+        QVERIFY(f.Check("MatchSize")->isChecked());
+        QVERIFY(f.Check("Aspect")->isChecked());
+        QCOMPARE(f.Slider("HSize")->value(), 100);
+        QCOMPARE(f.Slider("VSize")->value(), 50);
+        QCOMPARE(f.Label("SizeLabel")->text(), QStringLiteral(" 100, 50"));
+        QCOMPARE(f.Box("Dest")->ImageArea(), QSize(100, 50));
+
+        // The target shows the converted image 1:1 inside its frame.
+        const QImage shown = f.Box("Dest")->grab().toImage();
+        const qreal ratio = shown.devicePixelRatio();
+        for (int y = 0; y < 50; y += 7) {
+            for (int x = 0; x < 100; x += 3) {
+                const QRgb c = shown.pixel(int((x + 1) * ratio), int((y + 1) * ratio));
+                QCOMPARE(qGray(c) < 128, x < 50);
+                QCOMPARE(f.dialog.Pipeline().Dest().pixel(x, y) == kBlack, x < 50);
+            }
+        }
+    }
+
+    void loadOfAWideSourceShrinksTheDisplayCopy()
+    {
+        Fixture f;
+        f.LoadFile(PngFile(dir_, QStringLiteral("wide.png"), Solid(400, 100, kBlack)));
+        // Box width kept (203 framed), height from the framed proportions.
+        QCOMPARE(f.Box("Disp")->size(), QSize(203, 52));
+        QVERIFY(!f.Check("MatchSize")->isEnabled());
+        QVERIFY(!f.Check("MatchSize")->isChecked());
+        QCOMPARE(f.Label("SizeLabel")->text(), QStringLiteral(" 40, 32"));
+    }
+
+    void matchSizeUnavailableBeyondTheLargestPicture_data()
+    {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("available");
+        QTest::newRow("241 x 10") << QSize(241, 10) << false;
+        QTest::newRow("10 x 121") << QSize(10, 121) << false;
+        QTest::newRow("240 x 120") << QSize(240, 120) << true;
+    }
+
+    void matchSizeUnavailableBeyondTheLargestPicture()
+    {
+        QFETCH(QSize, size);
+        QFETCH(bool, available);
+        Fixture f;
+        f.LoadFile(PngFile(dir_, QStringLiteral("s.png"), Solid(size.width(), size.height(), kBlack)));
+        QCOMPARE(f.Check("MatchSize")->isEnabled(), available);
+        QCOMPARE(f.Check("MatchSize")->isChecked(), available);
+        QCOMPARE(f.Box("Dest")->ImageArea(), available ? size : QSize(40, 32));
+    }
+
+    void cancelledLoadLeavesNoSourceButTheDisplayCopy()
+    {
+        Fixture f;
+        f.LoadFile(PngFile(dir_, QStringLiteral("half.png"), testfiles::HalfBlack(60, 30)));
+        const QImage shown = f.Box("Disp")->Image();
+        const int runs = f.Runs();
+        f.LoadFile(QString());  // the user cancels
+        QVERIFY(!f.dialog.Pipeline().HasSource());
+        QCOMPARE(f.Box("Disp")->Image(), shown);
+        QCOMPARE(f.dialogs.count(QStringLiteral("message")), 0);
+
+        QSignalSpy titles(&f.dialog, &QWidget::windowTitleChanged);
+        f.Click("Invert");
+        f.Click("uRed");
+        f.Click("uGreen");
+        f.Click("uBlue");
+        QCOMPARE(f.Runs(), runs);
+        QCOMPARE(titles.count(), 0);  // no "Converting... " flash
+        QVERIFY(!f.Check("uRed")->isChecked());
+    }
+
+    void failedLoadReportsAndKeepsWhatWasDone()
+    {
+        Fixture f;
+        f.LoadFile(PngFile(dir_, QStringLiteral("half.png"), testfiles::HalfBlack(60, 30)));
+        const QImage shown = f.Box("Disp")->Image();
+        f.LoadFile(WriteFile(dir_, QStringLiteral("broken.bmp"), "BM broken"));
+        QCOMPARE(f.dialogs.count(QStringLiteral("message")), 1);
+        const auto& m = f.dialogs.shown.last();
+        QCOMPARE(m.title, QStringLiteral("Error!"));
+        QCOMPARE(m.text, QStringLiteral("File Import Error"));
+        QCOMPARE(m.icon, Dialogs::Icon::Critical);
+        QVERIFY(!QApplication::overrideCursor());
+        // The old display copy stays and still converts.
+        QCOMPARE(f.Box("Disp")->Image(), shown);
+        const int runs = f.Runs();
+        f.Click("Invert");
+        QCOMPARE(f.Runs(), runs + 1);
+    }
+
+    void everyFormatLoadsThroughTheDialog()
+    {
+        const std::pair<const char*, QByteArray> files[] = {
+            {"a.bmp", testfiles::Encode(testfiles::HalfBlack(40, 20), "BMP")},
+            {"a.ico", testfiles::Encode(testfiles::HalfBlack(40, 20), "ICO")},
+            {"a.jpg", testfiles::Encode(testfiles::HalfBlack(40, 20), "JPG", 95)},
+            {"a.gif", testfiles::MakeGif(40, 20)},
+            {"a.wmf", testfiles::MakeWmf(40, 20)},
+        };
+        for (const auto& [name, bytes] : files) {
+            Fixture f;
+            f.LoadFile(WriteFile(dir_, QString::fromLatin1(name), bytes));
+            QVERIFY2(f.dialogs.count(QStringLiteral("message")) == 0, name);
+            QCOMPARE(f.Box("Dest")->ImageArea(), QSize(40, 20));
+            QCOMPARE(f.dialog.Pipeline().Dest().pixel(5, 10), kBlack);
+            QVERIFY(f.dialog.Pipeline().Dest().pixel(35, 10) != kBlack);
+        }
+    }
+
+    void pasteTakesTheClipboardBitmapOnly()
+    {
+        Fixture f;
+        QGuiApplication::clipboard()->clear();
+        f.Click("PasteButton");
+        QVERIFY(!f.dialog.Pipeline().HasSource());
+        QCOMPARE(f.Runs(), 0);
+
+        QGuiApplication::clipboard()->setImage(testfiles::HalfBlack(30, 20));
+        if (QGuiApplication::clipboard()->image().isNull())
+            QSKIP("this platform has no clipboard");
+        f.Click("PasteButton");
+        QVERIFY(f.dialog.Pipeline().HasSource());
+        QVERIFY(f.dialog.Pipeline().SourceFile().isEmpty());
+        QCOMPARE(f.Box("Disp")->ImageArea(), QSize(30, 20));
+        QCOMPARE(f.Box("Dest")->ImageArea(), QSize(30, 20));
+        QCOMPARE(f.Runs(), 1);
+        QGuiApplication::clipboard()->clear();
+    }
+
+    void importWritesExactlyTheTargetCells()
+    {
+        Fixture f;
+        f.session.decl.PicData.fill(1);
+        f.Click("MatchSize");  // off: the target stays 40 x 32
+        f.LoadFile(PngFile(dir_, QStringLiteral("half.png"), testfiles::HalfBlack(80, 64)));
+        QCOMPARE(f.Box("Dest")->ImageArea(), QSize(40, 32));
+        f.Click("GetImport");
+        QCOMPARE(f.dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(f.applied, (QList<QPair<int, int>>{{39, 31}}));
+        QCOMPARE(f.drawingShown, 0);
+        QCOMPARE(f.session.decl.MaxX, 39);
+        QCOMPARE(f.session.decl.MaxY, 31);
+        for (int y = 0; y < kPicRows; ++y)
+            for (int x = 0; x < kPicColumns; ++x)
+                QCOMPARE(int(f.session.decl.Pic(x, y)), (x < 40 && y < 32) ? int(x < 20) : 1);
+    }
+
+    void importWithoutSourceGivesAClearPicture()
+    {
+        Fixture f;
+        f.session.decl.PicData.fill(1);
+        f.Click("GetImport");
+        QCOMPARE(f.applied, (QList<QPair<int, int>>{{39, 31}}));
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 40; ++x)
+                QCOMPARE(int(f.session.decl.Pic(x, y)), 0);
+        QCOMPARE(int(f.session.decl.Pic(40, 0)), 1);
+    }
+
+    void closeShowsTheDrawingWindowTheCloseBoxDoesNot()
+    {
+        {
+            Fixture f;
+            f.dialog.show();
+            f.Click("CloseButton");
+            QVERIFY(!f.dialog.isVisible());
+            QCOMPARE(f.drawingShown, 1);
+            QVERIFY(f.applied.isEmpty());
+        }
+        {
+            Fixture f;
+            f.dialog.show();
+            f.dialog.close();
+            QCOMPARE(f.drawingShown, 0);
+        }
+    }
+
+    void thresholdBurstConvertsOnceAfterTheLastChange()
+    {
+        Fixture f;
+        f.LoadFile(PngFile(dir_, QStringLiteral("half.png"), testfiles::HalfBlack(60, 30)));
+        f.Delay()->stop();  // the Match size run's own restart
+        const int runs = f.Runs();
+        for (const int value : {100, 120, 140}) {
+            f.Slider("Tolerance")->setValue(value);
+            QCOMPARE(f.Label("ThresholdLabel")->text(), QString::number(value));
+            QVERIFY(f.Delay()->isActive());
+            QVERIFY(f.Delay()->remainingTime() > 400);
+            QTest::qWait(200);
+            QCOMPARE(f.Runs(), runs);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(f.Runs(), runs + 1, 2000);
+        QVERIFY(!f.Delay()->isActive());
+        QCOMPARE(f.dialog.Pipeline().Tolerance(), 140);
+        QVERIFY(f.Check("MatchSize")->isChecked());  // the threshold leaves it alone
+    }
+
+    void widthChangeResizesTheTargetAndConvertsAfterTheDelay()
+    {
+        Fixture f;
+        f.Click("MatchSize");
+        f.LoadFile(PngFile(dir_, QStringLiteral("half.png"), testfiles::HalfBlack(60, 30)));
+        const int runs = f.Runs();
+        f.Slider("HSize")->setValue(60);
+        QCOMPARE(f.Box("Dest")->ImageArea(), QSize(60, 32));
+        QCOMPARE(f.Label("SizeLabel")->text(), QStringLiteral(" 60, 32"));
+        QCOMPARE(f.Runs(), runs);
+        QVERIFY(f.Delay()->isActive());
+        f.dialog.RedrawDelay_Timer();  // the delay expires
+        QCOMPARE(f.Runs(), runs + 1);
+        QVERIFY(!f.Delay()->isActive());
+    }
+
+    void movingASizeSliderUnchecksMatchSizeAndConvertsAtOnce()
+    {
+        Fixture f;
+        f.LoadFile(PngFile(dir_, QStringLiteral("half.png"), testfiles::HalfBlack(100, 50)));
+        QVERIFY(f.Check("MatchSize")->isChecked());
+        const int runs = f.Runs();
+        f.Slider("HSize")->setValue(101);
+        QVERIFY(!f.Check("MatchSize")->isChecked());
+        QCOMPARE(f.Runs(), runs + 1);
+        QCOMPARE(f.Box("Dest")->ImageArea(), QSize(101, 50));
+        // Checking it again brings the source's size back.
+        f.Click("MatchSize");
+        QCOMPARE(f.Slider("HSize")->value(), 100);
+        QCOMPARE(f.Label("SizeLabel")->text(), QStringLiteral(" 100, 50"));
+        QVERIFY(f.Check("MatchSize")->isChecked());
+    }
+
+    void aRunShowsTheBusyPointerAndCaption()
+    {
+        Fixture f;
+        f.LoadFile(PngFile(dir_, QStringLiteral("half.png"), testfiles::HalfBlack(60, 30)));
+        QStringList titles;
+        QList<bool> busy;
+        connect(&f.dialog, &QWidget::windowTitleChanged, this, [&](const QString& t) {
+            titles << t;
+            busy << (QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+        });
+        f.Click("Invert");
+        QCOMPARE(titles, (QStringList{QStringLiteral("Converting... "), QStringLiteral("Import picture")}));
+        QCOMPARE(busy.first(), true);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void switchingOffTheLastComponentSwitchesRedOn()
+    {
+        Fixture f;
+        f.LoadFile(PngFile(dir_, QStringLiteral("half.png"), testfiles::HalfBlack(60, 30)));
+        f.Click("uGreen");
+        f.Click("uBlue");
+        f.Click("uRed");
+        QVERIFY(f.Check("uRed")->isChecked());
+        QVERIFY(!f.Check("uGreen")->isChecked());
+        QVERIFY(!f.Check("uBlue")->isChecked());
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+QTEST_MAIN(ImportTest)
+#include "test_import.moc"
