@@ -16,7 +16,12 @@ namespace {
 
 constexpr int kRightButton = 2;
 
-int CellOf(double units) { return static_cast<int>(std::floor(units / canvasgeometry::kCellUnits)); }
+// Pixel positions come in as fractions of units (7 pixels are 100 units), so
+// a cell border may arrive a hair below its exact multiple of 100.
+int CellOf(double units)
+{
+    return static_cast<int>(std::floor(units / canvasgeometry::kCellUnits + 1e-9));
+}
 
 }  // namespace
 

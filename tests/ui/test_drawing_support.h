@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QScrollBar>

@@ -1,0 +1,169 @@
+#include <QClipboard>
+
+#include "test_drawing_support.h"
+
+using namespace tobrin;
+using tobrin::testing::Editor;
+
+namespace {
+
+int SetCount(Editor& e)
+{
+    int n = 0;
+    for (int y = 0; y <= e.decl().MaxY; ++y)
+        for (int x = 0; x <= e.decl().MaxX; ++x)
+            n += e.pic(x, y);
+    return n;
+}
+
+QString EmptyPictureText()
+{
+    QString text = QStringLiteral(".db  40, 32\r\n");
+    for (int y = 0; y < 32; ++y)
+        text += QStringLiteral(".db $0,$0,$0,$0,$0\r\n");
+    return text;
+}
+
+}  // namespace
+
+class UndoTest : public QObject {
+    Q_OBJECT
+private slots:
+    void undoRestoresTheCopyOfTheLastPressOnce()
+    {
+        Editor e;
+        e.click(1, 1);
+        e.click(2, 2);
+        e.main().UndoMenu_Click();
+        QCOMPARE(e.pic(1, 1), 1);
+        QCOMPARE(e.pic(2, 2), 0);
+        QCOMPARE(e.square(2, 2), DrawArea::kClearColour);
+        QCOMPARE(e.dot(2, 2), TavDisplay::kClearColour);
+        QVERIFY(e.session.HexText.contains(QStringLiteral(".db $40,$0,$0,$0,$0")));  // row 1
+        QVERIFY(!e.session.HexText.contains(QStringLiteral(".db $20,")));
+        e.main().UndoMenu_Click();  // no further effect
+        QCOMPARE(e.pic(1, 1), 1);
+        QCOMPARE(e.pic(2, 2), 0);
+        QCOMPARE(e.decl().PictureSaved, 0);  // Undo leaves the flag alone
+    }
+
+    void undoAfterASizeChangeGoesNoFurtherBack()
+    {
+        Editor e;
+        e.click(1, 1);
+        e.resizePicture(50, 40);
+        e.main().UndoMenu_Click();
+        QCOMPARE(e.pic(1, 1), 1);
+        QCOMPARE(e.decl().MaxX, 49);
+    }
+
+    void undoRefreshesTheWholePreviewAlsoOutsideAScrolledView()
+    {
+        Editor e;
+        e.setClientSize(400, 300);
+        e.resizePicture(100, 60);
+        e.click(0, 0);
+        QCOMPARE(e.dot(0, 0), TavDisplay::kSetColour);
+        e.main().HSizeScroll()->setValue(e.main().HSizeScroll()->maximum());
+        QVERIFY(e.state().view.ViewLeft > 0);
+        e.main().UndoMenu_Click();
+        QCOMPARE(e.pic(0, 0), 0);
+        QCOMPARE(e.dot(0, 0), TavDisplay::kClearColour);
+    }
+
+    void changeSizeLaysOutWritesTextAndRefreshesThePreview()
+    {
+        Editor e;
+        e.setPic(10, 10, 1);
+        e.setPic(60, 10, 1);  // outside the current picture
+        e.frame->TavDisplayWindow().PlotPixel(200, 100, TavDisplay::kSetColour);
+        e.main().ChangeSize(63, 15);
+        QCOMPARE(e.decl().MaxX, 63);
+        QCOMPARE(e.decl().MaxY, 15);
+        QVERIFY(e.session.HexText.startsWith(QStringLiteral(".db  64, 16\r\n")));
+        QCOMPARE(e.dot(200, 100), TavDisplay::kClearColour);  // the display was cleared first
+        QCOMPARE(e.dot(60, 10), TavDisplay::kSetColour);
+        QCOMPARE(int(e.decl().UndoData[Declarations::Offset(60, 10)]), 1);  // the undo copy
+        QCOMPARE(e.state().view.ViewLeft, 0);
+        QCOMPARE(e.state().view.ViewRight, std::min(63, e.state().view.ViewColumns - 1));
+    }
+
+    void newAnsweredNoChangesNothing()
+    {
+        Editor e;
+        e.resizePicture(60, 40);
+        e.click(3, 3);
+        e.dialogs.answers = {false};
+        e.main().NewMenu_Click();
+        QCOMPARE(e.dialogs.count(QStringLiteral("question")), 1);
+        QCOMPARE(e.dialogs.shown.last().title, QStringLiteral("File not saved"));
+        QCOMPARE(e.pic(3, 3), 1);
+        QCOMPARE(e.decl().MaxX, 59);
+        QCOMPARE(e.decl().PictureSaved, 0);
+        QVERIFY(e.frame->SaveEnabled());
+    }
+
+    void newAnsweredYesStartsAnEmptyDefaultPicture()
+    {
+        Editor e;
+        e.resizePicture(60, 40);
+        e.click(3, 3);
+        e.main().CurrentFileName = QStringLiteral("/tmp/earlier.txt");
+        e.dialogs.answers = {true};
+        e.main().NewMenu_Click();
+        QCOMPARE(e.decl().MaxX, 39);
+        QCOMPARE(e.decl().MaxY, 31);
+        QCOMPARE(SetCount(e), 0);
+        QCOMPARE(e.session.HexText, EmptyPictureText());
+        QCOMPARE(e.decl().PictureSaved, 1);
+        QVERIFY(!e.frame->SaveEnabled());
+        QVERIFY(e.main().CurrentFileName.isEmpty());  // Save asks for a name again
+        QCOMPARE(e.square(3, 3), DrawArea::kClearColour);
+        // The size change inside New took the last undo copy, of the
+        // cleared picture.
+        e.main().UndoMenu_Click();
+        QCOMPARE(e.pic(3, 3), 0);
+    }
+
+    void newWithoutChangesAsksNothing()
+    {
+        Editor e;
+        e.main().NewMenu_Click();
+        QCOMPARE(e.dialogs.count(QStringLiteral("question")), 0);
+    }
+
+    void shrinkingKeepsLeftoversButNewClearsThem()
+    {
+        Editor e;
+        e.resizePicture(100, 50);
+        e.makeRoomForEverything();
+        e.click(80, 40);
+        QCOMPARE(e.pic(80, 40), 1);
+        e.resizePicture(40, 32);
+        e.resizePicture(100, 50);
+        QCOMPARE(e.pic(80, 40), 1);  // back again
+        QCOMPARE(e.dot(80, 40), TavDisplay::kSetColour);
+
+        e.resizePicture(40, 32);
+        e.main().NewMenu_Click();  // answered Yes by default
+        e.resizePicture(100, 50);
+        QCOMPARE(e.pic(80, 40), 0);
+        QCOMPARE(e.dot(80, 40), TavDisplay::kClearColour);
+    }
+
+    void newClearsAPendingPaste()
+    {
+        Editor e;
+        QImage block(2, 2, QImage::Format_RGB32);
+        block.fill(Qt::black);
+        QGuiApplication::clipboard()->setImage(block);
+        e.main().Paste_Click();
+        QCOMPARE(e.state().CurrentTool, int(kToolPaste));
+        e.main().NewMenu_Click();
+        e.click(10, 10);  // places whatever is left: nothing
+        QCOMPARE(SetCount(e), 0);
+    }
+};
+
+QTEST_MAIN(UndoTest)
+#include "test_undo.moc"
