@@ -250,9 +250,11 @@ void ImportPipeline::GetImport(Declarations& d) const
 {
     const int width = std::min(hSize_, kMaxWidth);
     const int height = std::min(vSize_, kMaxHeight);
-    for (int x = 0; x < width; ++x) {
-        for (int y = 0; y < height; ++y) {
-            const bool black = x < dest_.width() && y < dest_.height() && dest_.pixel(x, y) == kBlack;
+    for (int y = 0; y < height; ++y) {
+        const QRgb* line = y < dest_.height() ? reinterpret_cast<const QRgb*>(dest_.constScanLine(y)) : nullptr;
+        for (int x = 0; x < width; ++x) {
+            // Only exactly black is a set pixel.
+            const bool black = line && x < dest_.width() && line[x] == kBlack;
             d.Pic(x, y) = black ? 1 : 0;
         }
     }

@@ -1,0 +1,154 @@
+#include <benchmark/benchmark.h>
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "core/declarations.h"
+#include "core/imageloader.h"
+#include "core/importpipeline.h"
+
+namespace {
+
+// A colourful w x h picture: gradients with a few dark bands, so the JPEG
+// has real detail to decode and the threshold splits it.
+QImage Picture(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const bool band = ((x / 97 + y / 61) % 5) == 0;
+            line[x] = band ? qRgb(20, 20, 30) : qRgb((x * 255) / w, (y * 255) / h, ((x ^ y) & 0xFF));
+        }
+    }
+    return image;
+}
+
+// The 4000 x 3000 JPEG, written once per run.
+const QString& LargeJpeg()
+{
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString p = dir.filePath(QStringLiteral("large.jpg"));
+        if (!Picture(4000, 3000).save(p, "JPG", 90))
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(p));
+        return p;
+    }();
+    return path;
+}
+
+// One conversion of the largest display copy (the box's whole image area).
+void BM_ConvertImage_LargestDisplayCopy(benchmark::State& state)
+{
+    tobrin::ImportPipeline p;
+    p.SetMatchSize(false);
+    p.SetAspect(true);
+    p.SetHSize(tobrin::kMaxWidth);
+    p.SetVSize(tobrin::kMaxHeight);
+    const QSize box = tobrin::ImportPipeline::DisplayBox();
+    p.Paste(Picture(box.width() - 2, box.height() - 2));
+    if (p.Disp().size() != QSize(box.width() - 2, box.height() - 2))
+        state.SkipWithError("display copy is not the largest");
+    for (auto _ : state) {
+        p.ConvertImage();
+        benchmark::DoNotOptimize(p.Dest().constBits());
+    }
+    state.SetItemsProcessed(state.iterations() * p.Disp().width() * p.Disp().height());
+}
+BENCHMARK(BM_ConvertImage_LargestDisplayCopy)->Unit(benchmark::kMicrosecond);
+
+// "tobrin import" without its file output: load, display copy, conversion,
+// transfer into the picture.
+void BM_ImportPipeline_Jpeg4000x3000(benchmark::State& state)
+{
+    const QString& path = LargeJpeg();
+    tobrin::ImageLoader loader;
+    for (auto _ : state) {
+        tobrin::ImportPipeline p;
+        p.BeginLoad();
+        if (!p.FinishLoad(path, loader)) {
+            state.SkipWithError("load failed");
+            break;
+        }
+        p.ConvertImage();
+        tobrin::Declarations d;
+        p.GetImport(d);
+        benchmark::DoNotOptimize(d.PicData.data());
+    }
+}
+BENCHMARK(BM_ImportPipeline_Jpeg4000x3000)->Unit(benchmark::kMillisecond);
+
+// The bare decode of the same file, for scale.
+void BM_QImageReaderDecode_Jpeg4000x3000(benchmark::State& state)
+{
+    const QString& path = LargeJpeg();
+    QImageReader::setAllocationLimit(tobrin::ImageLoader::kAllocationLimitMb);
+    for (auto _ : state) {
+        QImageReader reader(path);
+        QImage image = reader.read();
+        if (image.isNull()) {
+            state.SkipWithError("decode failed");
+            break;
+        }
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_QImageReaderDecode_Jpeg4000x3000)->Unit(benchmark::kMillisecond);
+
+// Prints as usual and keeps the medians, for the pipeline-to-decode ratio.
+class MedianReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            const Times t{run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                medians[run.run_name.function_name] = t;
+            else if (run.run_type == Run::RT_Iteration && !medians.count(run.run_name.function_name))
+                singles[run.run_name.function_name] = t;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    struct Times {
+        double real = 0;
+        double cpu = 0;
+    };
+    Times Time(const std::string& name) const
+    {
+        const auto m = medians.find(name);
+        if (m != medians.end())
+            return m->second;
+        const auto s = singles.find(name);
+        return s != singles.end() ? s->second : Times{};
+    }
+    std::map<std::string, Times> medians;
+    std::map<std::string, Times> singles;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto pipeline = reporter.Time("BM_ImportPipeline_Jpeg4000x3000");
+    const auto decode = reporter.Time("BM_QImageReaderDecode_Jpeg4000x3000");
+    if (pipeline.real > 0 && decode.real > 0 && decode.cpu > 0)
+        std::printf("import pipeline / bare decode: %.2f wall (%.1f ms / %.1f ms), %.2f cpu (%.1f ms / %.1f ms)\n",
+                    pipeline.real / decode.real, pipeline.real, decode.real, pipeline.cpu / decode.cpu, pipeline.cpu,
+                    decode.cpu);
+    benchmark::Shutdown();
+    return 0;
+}
