@@ -467,8 +467,6 @@ def icon_line(c):
             c.put(x + dx, y, OUT)
     for (cx, cy) in ((2.5, 13.5), (13.5, 2.5)):
         c.shape(rect(cx - 1.5, cy - 1.5, cx + 1.5, cy + 1.5), PAPER)
-    if k > 1:
-        pass
 
 
 def icon_box(c):
@@ -567,7 +565,6 @@ def icon_drop(c, kind):
 
 def line_swatch(c, pattern, colour=INK):
     c.shape(rect(0, 3, 16, 13), PAPER)
-    k = c.k
     for lx in range(1, 15):
         if pattern(lx):
             c.fill(rect(lx, 7, lx + 1, 9), colour)
@@ -798,8 +795,6 @@ def device_picture():
     d.rounded_rectangle(R(cx - 17, cy - 5, cx + 17, cy + 5), radius=2 * S, fill=KEY)
     d.rounded_rectangle(R(cx - 5, cy - 17, cx + 5, cy + 17), radius=2 * S, fill=KEY)
     d.ellipse(R(cx - 3, cy - 3, cx + 3, cy + 3), fill=(52, 55, 67))
-    for (ax, ay, pts) in (((cx, cy - 12), None, None), ):
-        pass
     tri = [((cx, cy - 15), (cx - 3, cy - 10), (cx + 3, cy - 10)),
            ((cx, cy + 15), (cx - 3, cy + 10), (cx + 3, cy + 10)),
            ((cx - 15, cy), (cx - 10, cy - 3), (cx - 10, cy + 3)),
@@ -838,6 +833,8 @@ def device_picture():
     d.line([(x - 3, y - 3), (x + w + 2, y - 3)], fill=LCD_EDGE)
     d.line([(x - 3, y - 3), (x - 3, y + h + 2)], fill=LCD_EDGE)
     d.rectangle([x, y, x + w - 1, y + h - 1], fill=LCD)
+    px = im.load()
+    assert all(px[i, j][:3] == LCD for i in range(x, x + w) for j in range(y, y + h))
     return im
 
 
