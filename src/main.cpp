@@ -10,16 +10,18 @@
 
 namespace {
 
-// Arguments that run without a display.
+// Arguments that run without a display: everything but "tobrin",
+// "tobrin FILE" and "tobrin -- FILE", which start the editor. Bad usage is
+// reported without a display too.
 bool IsCommandLineMode(int argc, char** argv)
 {
     if (argc < 2)
         return false;
     const QString first = QString::fromLocal8Bit(argv[1]);
-    return first == QLatin1String("export") || first == QLatin1String("import")
-        || first == QLatin1String("--help") || first == QLatin1String("-h")
-        || first == QLatin1String("--version") || first == QLatin1String("-v")
-        || first == QLatin1String("--render-wmf") || first.startsWith(QLatin1Char('-'));
+    if (first == QLatin1String("--"))
+        return argc > 3;
+    return argc > 2 || first.startsWith(QLatin1Char('-')) || first == QLatin1String("export")
+        || first == QLatin1String("import");
 }
 
 }  // namespace

@@ -168,14 +168,20 @@ int RunCommandLine(const QStringList& args, QString* openPath)
         Print(stdout, QStringLiteral("Tobrin 0.7\n"));
         return kExitOk;
     }
-    if (first.startsWith(QLatin1Char('-')))
+    // "--" ends the options, so a file whose name starts with "-" can be opened.
+    QStringList files = args.mid(1);
+    if (first == QLatin1String("--"))
+        files.removeFirst();
+    else if (first.startsWith(QLatin1Char('-')))
         return UsageError(QStringLiteral("unknown option %1").arg(first));
-    if (args.size() > 2)
+    if (files.isEmpty())
+        return kEditor;
+    if (files.size() > 1)
         return UsageError(QStringLiteral("only one file can be opened"));
-    if (first.isEmpty())
+    if (files.first().isEmpty())
         return UsageError(QStringLiteral("empty file name"));
     if (openPath)
-        *openPath = first;
+        *openPath = files.first();
     return kEditor;
 }
 

@@ -102,6 +102,25 @@ TEST(CommandLine, EditorArgumentsNeedNoDisplay)
     EXPECT_EQ(RunCommandLine({QStringLiteral("tobrin"), QStringLiteral("a.txt"), QStringLiteral("b.txt")},
                              &open),
               2);
+    // "--" lets a file whose name starts with "-" be opened.
+    EXPECT_EQ(RunCommandLine({QStringLiteral("tobrin"), QStringLiteral("--"), QStringLiteral("-dash.txt")}, &open),
+              -1);
+    EXPECT_EQ(open, QStringLiteral("-dash.txt"));
+}
+
+TEST(CommandLine, TwoFilesAreRefusedEvenWithoutADisplay)
+{
+    // No platform plugin at all: the editor must not be started to say so.
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(TOBRIN_BINARY), {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 2);
 }
 
 TEST(CommandLine, VersionAndHelp)
