@@ -198,7 +198,7 @@ TEST(ImportPipeline, EqualProportionsTakeTheHeightBranch)
     p.SetVSize(40);
     p.Paste(Filled(100, 50, kBlack));
     EXPECT_EQ(CountBlack(p.Dest()), 78 * 40);
-    EXPECT_TRUE(RowAllBlack(p.Dest(), 39) == false);
+    EXPECT_FALSE(RowAllBlack(p.Dest(), 39));
     EXPECT_EQ(p.Dest().pixel(77, 39), kBlack);
     EXPECT_EQ(p.Dest().pixel(78, 0), kWhite);
 }

@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include "../core/test_imageloader_files.h"
+#include "core/hexwriter.h"
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
 #include "core/units.h"
@@ -450,6 +451,37 @@ private slots:
         QVERIFY(f.Check("uRed")->isChecked());
         QVERIFY(!f.Check("uGreen")->isChecked());
         QVERIFY(!f.Check("uBlue")->isChecked());
+    }
+
+    void commandLineImportAgreesWithTheDialog()
+    {
+        QImage source(100, 50, QImage::Format_RGB32);
+        for (int y = 0; y < 50; ++y)
+            for (int x = 0; x < 100; ++x)
+                source.setPixel(x, y, qRgb((x * 5) % 256, (y * 9) % 256, ((x + y) * 3) % 256));
+        const QString image = PngFile(dir_, QStringLiteral("colours.png"), source);
+
+        Fixture f;
+        f.LoadFile(image);
+        f.Slider("Tolerance")->setValue(90);
+        f.dialog.RedrawDelay_Timer();
+        f.Click("Invert");
+        f.Click("uGreen");
+        f.Slider("HSize")->setValue(60);  // unchecks Match size
+        f.dialog.RedrawDelay_Timer();
+        f.Click("GetImport");
+
+        const QString out = dir_.filePath(QStringLiteral("cli.txt"));
+        QProcess cli;
+        cli.start(QStringLiteral(TOBRIN_BINARY),
+                  {QStringLiteral("import"), image, QStringLiteral("-o"), out, QStringLiteral("--threshold"),
+                   QStringLiteral("90"), QStringLiteral("--invert"), QStringLiteral("--components"),
+                   QStringLiteral("rb"), QStringLiteral("--size"), QStringLiteral("60x50")});
+        QVERIFY(cli.waitForFinished(30000));
+        QCOMPARE(cli.exitCode(), 0);
+        QFile written(out);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), QByteArray::fromStdString(HexText(f.session.decl)) + "\r\n");
     }
 
 private:
