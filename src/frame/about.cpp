@@ -1,6 +1,7 @@
 #include "frame/about.h"
 
 #include <QGuiApplication>
+#include <algorithm>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -57,20 +58,33 @@ About::About(QWidget* parent)
     picture->setAlignment(Qt::AlignCenter);
     picture->setPixmap(QPixmap(QStringLiteral(":/icons/app/tobrin-48.png")));
 
-    CentredLabel(this, "Label1", QStringLiteral("Tobrin was written by"), UnitsRect(1400, 516, 1680, 252));
-    CentredLabel(this, "Label2", QStringLiteral("The Tobrin developers"), UnitsRect(1400, 768, 1680, 264));
-    CentredLabel(this, "Label3", QStringLiteral("tobrin@example.org"), UnitsRect(1404, 1020, 1680, 264));
+    const QList<QLabel*> labels = {
+        CentredLabel(this, "Label1", QStringLiteral("Tobrin was written by"), UnitsRect(1400, 516, 1680, 252)),
+        CentredLabel(this, "Label2", QStringLiteral("The Tobrin developers"), UnitsRect(1400, 768, 1680, 264)),
+        CentredLabel(this, "Label3", QStringLiteral("tobrin@example.org"), UnitsRect(1404, 1020, 1680, 264)),
+    };
+    // The text column grows with the font, so no line is ever cut off; the
+    // box grows with it and keeps its right margin.
+    int columnWidth = 0;
+    for (QLabel* label : labels)
+        columnWidth = std::max({columnWidth, label->width(),
+                                label->fontMetrics().horizontalAdvance(label->text()) + 6});
+    for (QLabel* label : labels)
+        label->setGeometry(label->x(), label->y(), columnWidth,
+                           std::max(label->height(), label->fontMetrics().height()));
+    const QSize client(std::max(units::ToPixels(3480), units::ToPixels(1400) + columnWidth + units::ToPixels(400)),
+                       units::ToPixels(2355));
 
     unloadAbout_ = new QPushButton(QStringLiteral("OK"), this);
     unloadAbout_->setObjectName(QStringLiteral("UnloadAbout"));
-    unloadAbout_->setGeometry(UnitsRect(1290, 1632, 900, 468));
+    const QRect button = UnitsRect(1290, 1632, 900, 468);
+    unloadAbout_->setGeometry((client.width() - button.width()) / 2, button.y(), button.width(), button.height());
     unloadAbout_->setDefault(true);
     connect(unloadAbout_, &QPushButton::clicked, this, &About::UnloadAbout_Click);
     // The only control that takes the keyboard focus, so it is first in the
     // tab order and Enter or Space presses it.
     unloadAbout_->setFocus();
 
-    const QSize client(units::ToPixels(3480), units::ToPixels(2355));
     setFixedSize(client);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(0, 0), client);
