@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "core/canvaslayout.h"
 #include "core/declarations.h"
@@ -149,24 +150,30 @@ void DrawArea::PaintSquares(int columns, int rows, const QRgb* colours)
     int cols = 0;
     while (cols < columns && squareX_[cols] < iw)
         ++cols;
-    const int stride = image_.bytesPerLine() / 4;
-    QRgb* bits = reinterpret_cast<QRgb*>(image_.bits());
+    if (cols == 0)
+        return;
+    const qsizetype stride = image_.bytesPerLine();
+    uchar* bits = image_.bits();
+    const int spanFirst = squareX_[0];
+    const int spanEnd = std::min(squareX_[cols - 1] + squareSide_, iw);
     for (int r = 0; r < rows; ++r) {
         const int y0 = squareY_[r];
         if (y0 >= ih)
             break;
         const int y1 = std::min(y0 + squareSide_, ih);
         const QRgb* src = colours + static_cast<std::ptrdiff_t>(r) * columns;
-        for (int y = y0; y < y1; ++y) {
-            QRgb* row = bits + static_cast<std::ptrdiff_t>(y) * stride;
-            for (int c = 0; c < cols; ++c) {
-                const int x0 = squareX_[c];
-                const int x1 = std::min(x0 + squareSide_, iw);
-                const QRgb colour = src[c];
-                for (int x = x0; x < x1; ++x)
-                    row[x] = colour;
-            }
+        auto* first = reinterpret_cast<QRgb*>(bits + stride * y0);
+        for (int c = 0; c < cols; ++c) {
+            const int x0 = squareX_[c];
+            const int x1 = std::min(x0 + squareSide_, iw);
+            std::fill(first + x0, first + x1, src[c]);
         }
+        // The rest of the band repeats its first scanline: between the
+        // squares lie only grid columns and margins, the same on every
+        // scanline of the band.
+        for (int y = y0 + 1; y < y1; ++y)
+            std::memcpy(bits + stride * y + spanFirst * 4, first + spanFirst,
+                        static_cast<size_t>(spanEnd - spanFirst) * 4);
     }
     ScheduleUpdate();
 }

@@ -37,7 +37,11 @@ public:
     // Paints the square of view cell (cx, cy); cells off the canvas are
     // ignored. Schedules one repaint for any number of squares.
     void PaintSquare(int cx, int cy, QRgb colour);
-    // Paints a block of squares: colours[r * columns + c] for cell (c, r).
+    // Paints a block of squares: colours[r * columns + c] for cell (c, r),
+    // starting at the first cell. Each band of squares is painted on its
+    // first scanline and copied to the band's other scanlines, the grid
+    // columns and margins between the squares included; a marquee edge
+    // crossing the band must be drawn again afterwards (the redraw does).
     void PaintSquares(int columns, int rows, const QRgb* colours);
 
     // The marquee outline between two canvas positions (units), inclusive.

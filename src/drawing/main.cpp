@@ -27,6 +27,32 @@
 
 namespace tobrin {
 
+namespace {
+
+// Holds back the device preview's repaints while many dots are plotted in
+// one go; the preview repaints once when released.
+class PreviewBatch {
+public:
+    explicit PreviewBatch(QWidget& preview) : preview_(preview), wasEnabled_(preview.updatesEnabled())
+    {
+        if (wasEnabled_)
+            preview_.setUpdatesEnabled(false);
+    }
+    ~PreviewBatch()
+    {
+        if (wasEnabled_)
+            preview_.setUpdatesEnabled(true);
+    }
+    PreviewBatch(const PreviewBatch&) = delete;
+    PreviewBatch& operator=(const PreviewBatch&) = delete;
+
+private:
+    QWidget& preview_;
+    bool wasEnabled_;
+};
+
+}  // namespace
+
 struct Main::Impl {
     explicit Impl(Main& m) : mouse(m) {}
 
@@ -355,22 +381,34 @@ void Main::RedrawAll()
     const ViewWindow& v = state_.view;
     // Every cell of the view, clear ones included, so tentative squares go.
     PaintViewCells();
-    TavDisplay& preview = frame_.TavDisplayWindow();
-    for (int y = v.ViewTop; y <= v.ViewBottom; ++y) {
-        const std::uint8_t* pic = &decl.PicData[Declarations::Offset(0, y)];
-        for (int x = v.ViewLeft; x <= v.ViewRight; ++x)
-            preview.PlotPixel(x, y, pic[x] ? TavDisplay::kSetColour : TavDisplay::kClearColour);
-    }
+    PlotPreviewArea(v.ViewLeft, v.ViewTop, v.ViewRight, v.ViewBottom);
     d_->selection->StopMarquee();
 }
 
 void Main::RefreshPreview()
 {
     const Declarations& decl = session_.decl;
+    PlotPreviewArea(0, 0, decl.MaxX, decl.MaxY);
+}
+
+void Main::PlotPreviewArea(int x1, int y1, int x2, int y2)
+{
+    const Declarations& decl = session_.decl;
     TavDisplay& preview = frame_.TavDisplayWindow();
-    for (int y = 0; y <= decl.MaxY; ++y)
-        for (int x = 0; x <= decl.MaxX; ++x)
-            preview.PlotPixel(x, y, decl.Pic(x, y) ? TavDisplay::kSetColour : TavDisplay::kClearColour);
+    const QImage& shown = preview.Display();
+    const PreviewBatch batch(preview);
+    const int w = shown.width(), h = shown.height();
+    for (int y = y1; y <= y2; ++y) {
+        const std::uint8_t* pic = &decl.PicData[Declarations::Offset(0, y)];
+        const QRgb* dots = y < h ? reinterpret_cast<const QRgb*>(shown.constScanLine(y)) : nullptr;
+        for (int x = x1; x <= x2; ++x) {
+            const QRgb colour = pic[x] ? TavDisplay::kSetColour : TavDisplay::kClearColour;
+            // A dot that already shows its colour needs no plot.
+            if (dots && x < w && (dots[x] | 0xFF000000u) == colour)
+                continue;
+            preview.PlotPixel(x, y, colour);
+        }
+    }
 }
 
 void Main::UpdateHexText()

@@ -137,6 +137,8 @@ private:
     void BuildMenus();
     // Paints the squares of every view cell from the picture (canvas only).
     void PaintViewCells();
+    // Plots the device preview dots of a rectangle of the picture.
+    void PlotPreviewArea(int x1, int y1, int x2, int y2);
     void ShowDrawing();
 
     Session& session_;

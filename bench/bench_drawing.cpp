@@ -1,0 +1,182 @@
+// Costs of the drawing window on the largest picture (240 x 120, all of it in
+// view): a full redraw of a random picture (as is, and with every pixel
+// changed in between), and one drag step of the Line
+// tool (reload, redraw, shape, tentative transfer), each set beside one
+// plain fill of the same canvas image. Prints the medians and the ratios.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QMdiSubWindow>
+#include <QPoint>
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+
+#include "drawing/drawarea.h"
+#include "drawing/main.h"
+#include "frame/dialogs.h"
+#include "frame/loadform.h"
+#include "frame/session.h"
+
+namespace {
+
+using namespace tobrin;
+
+// Never asked anything: the benchmarks only draw.
+class SilentDialogs : public Dialogs {
+public:
+    bool AskYesNo(QWidget*, const QString&, const QString&) override { return true; }
+    void Message(QWidget*, const QString&, const QString&, Icon) override {}
+    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+};
+
+struct Editor {
+    SilentDialogs dialogs;
+    Session session{dialogs};
+    LoadForm frame{session};
+    Main* main = nullptr;
+
+    Editor()
+    {
+        frame.resize(2100, 1300);
+        frame.show();
+        main = &frame.DrawingWindow();
+        // Room for the whole 240 x 120 picture: no scroll bars.
+        if (QMdiSubWindow* sub = frame.DrawingSubWindow()) {
+            sub->show();
+            sub->resize(sub->size() + (QSize(1850, 1000) - main->size()));
+        } else {
+            main->resize(1850, 1000);
+            main->show();
+        }
+        QCoreApplication::processEvents();
+        main->ChangeSize(239, 119);
+        std::mt19937 random(12345);
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 240; ++x)
+                session.decl.Pic(x, y) = static_cast<std::uint8_t>(random() & 1);
+        main->RedrawAll();
+        QCoreApplication::processEvents();
+    }
+};
+
+Editor* g_editor = nullptr;
+
+bool FullView()
+{
+    const ViewWindow& v = g_editor->main->State().view;
+    return v.ViewColumns == 240 && v.ViewRows == 120;
+}
+
+void BM_PlainFill(benchmark::State& state)
+{
+    DrawArea* canvas = g_editor->main->Canvas();
+    for (auto _ : state) {
+        canvas->FillImage(0xFFFFFFFFu);
+        benchmark::DoNotOptimize(canvas->Image().constBits());
+    }
+    state.counters["pixels"] = canvas->Image().width() * canvas->Image().height();
+}
+BENCHMARK(BM_PlainFill)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
+void BM_RedrawAll(benchmark::State& state)
+{
+    if (!FullView())
+        state.SkipWithError("the view does not show the whole picture");
+    Main& main = *g_editor->main;
+    for (auto _ : state) {
+        main.RedrawAll();
+        benchmark::DoNotOptimize(main.Canvas()->Image().constBits());
+    }
+}
+BENCHMARK(BM_RedrawAll)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
+// The same with every pixel changed before each redraw, so every device
+// preview dot has to be plotted anew (the flip itself is included).
+void BM_RedrawAllChanged(benchmark::State& state)
+{
+    if (!FullView())
+        state.SkipWithError("the view does not show the whole picture");
+    Main& main = *g_editor->main;
+    Declarations& decl = g_editor->session.decl;
+    for (auto _ : state) {
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 240; ++x)
+                decl.Pic(x, y) ^= 1;
+        main.RedrawAll();
+        benchmark::DoNotOptimize(main.Canvas()->Image().constBits());
+    }
+}
+BENCHMARK(BM_RedrawAllChanged)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
+void BM_LineDragStep(benchmark::State& state)
+{
+    if (!FullView())
+        state.SkipWithError("the view does not show the whole picture");
+    Main& main = *g_editor->main;
+    DrawingState& s = main.State();
+    s.CurrentTool = kToolLine;
+    s.StartX = 3;
+    s.StartY = 5;
+    int step = 0;
+    for (auto _ : state) {
+        // The pointer wanders across the picture, one cell per step.
+        const QPoint b(200 + step % 39, 110 - step % 97);
+        ++step;
+        main.LoadHolder();
+        main.RedrawAll();
+        main.Holder().DrawLine(QPoint(s.StartX, s.StartY), b);
+        main.TransferHolder(false);
+        benchmark::DoNotOptimize(main.Canvas()->Image().constBits());
+    }
+}
+BENCHMARK(BM_LineDragStep)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
+// Keeps the medians so the ratios can be printed at the end.
+class MedianReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> medians;
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
+                medians[r.run_name.function_name] = r.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    Editor editor;
+    g_editor = &editor;
+
+    MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    const auto fill = reporter.medians.find("BM_PlainFill");
+    if (fill != reporter.medians.end() && fill->second > 0) {
+        std::printf("\nMedians against one plain fill of the canvas image (%.1f us):\n", fill->second);
+        for (const char* name : {"BM_RedrawAll", "BM_RedrawAllChanged", "BM_LineDragStep"}) {
+            const auto it = reporter.medians.find(name);
+            if (it != reporter.medians.end())
+                std::printf("  %-20s %9.1f us  = %.2f x the fill\n", name, it->second, it->second / fill->second);
+        }
+    }
+    g_editor = nullptr;
+    return 0;
+}
