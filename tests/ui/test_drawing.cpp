@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
 
@@ -418,6 +419,37 @@ private slots:
         QGuiApplication::clipboard()->setText(QStringLiteral("just text"));
         e.main().Form_Activate();
         QVERIFY(!e.frame->PasteEnabled());
+    }
+
+    void importAppliesItsSizeAndCountsAsAChange()
+    {
+        Editor e;
+        e.resizePicture(60, 40);
+        e.setPic(3, 3, 1);
+        e.setPic(50, 10, 1);
+        bool clicked = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog);
+            auto* button = dialog->findChild<QPushButton*>(QStringLiteral("GetImport"));
+            QVERIFY(button);
+            clicked = true;
+            button->click();
+        });
+        e.menuAction(QStringLiteral("ImportMenu"))->trigger();
+        QVERIFY(clicked);
+        // Nothing loaded: the default 40 x 32 target, all clear.
+        QCOMPARE(e.decl().MaxX, 39);
+        QCOMPARE(e.decl().MaxY, 31);
+        QCOMPARE(e.pic(3, 3), 0);
+        QCOMPARE(e.pic(50, 10), 1);  // outside the imported area
+        QCOMPARE(e.square(3, 3), DrawArea::kClearColour);
+        QCOMPARE(e.decl().PictureSaved, 0);
+        QVERIFY(e.frame->SaveEnabled());
+        QVERIFY(e.session.HexText.startsWith(QStringLiteral(".db  40, 32\r\n")));
+        // The undo copy is of the imported picture.
+        e.main().UndoMenu_Click();
+        QCOMPARE(e.pic(3, 3), 0);
     }
 
     void firstLoadMarksThePictureSaved()
