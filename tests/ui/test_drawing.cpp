@@ -110,6 +110,24 @@ private slots:
                 out << a->text();
             return out;
         };
+        // Each drop-down button shows the icon of its chosen entry.
+        auto shows = [](QToolButton* b, int icon) {
+            const QIcon want(QStringLiteral(":/icons/settings/%1.png").arg(icon, 2, 10, QLatin1Char('0')));
+            return !want.pixmap(16, 16).isNull()
+                && b->icon().pixmap(16, 16).toImage() == want.pixmap(16, 16).toImage();
+        };
+        QVERIFY(shows(t.PaintStyleButton(), 1));
+        QVERIFY(shows(t.LineStyleButton(), 4));
+        QVERIFY(shows(t.FillStyleButton(), 10));
+        m.SettingBar_ButtonMenuClick(2, 3);
+        m.SettingBar_ButtonMenuClick(5, 5);
+        m.SettingBar_ButtonMenuClick(9, 8);
+        QVERIFY(shows(t.PaintStyleButton(), 3));
+        QVERIFY(shows(t.LineStyleButton(), 8));
+        QVERIFY(shows(t.FillStyleButton(), 16));
+        for (QAction* a : m.findChild<QToolBar*>(QStringLiteral("DrawTool"))->actions())
+            QVERIFY(!a->icon().pixmap(16, 16).isNull());
+
         QCOMPARE(texts(t.PaintStyleButton()), QStringList({"Black", "White", "Reverse"}));
         QCOMPARE(texts(t.LineStyleButton()), QStringList({"Solid", "Empty", "Dotted", "Dashed", "Dot - Dash"}));
         QCOMPARE(texts(t.FillStyleButton()),
