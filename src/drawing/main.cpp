@@ -27,32 +27,6 @@
 
 namespace tobrin {
 
-namespace {
-
-// Holds back the device preview's repaints while many dots are plotted in
-// one go; the preview repaints once when released.
-class PreviewBatch {
-public:
-    explicit PreviewBatch(QWidget& preview) : preview_(preview), wasEnabled_(preview.updatesEnabled())
-    {
-        if (wasEnabled_)
-            preview_.setUpdatesEnabled(false);
-    }
-    ~PreviewBatch()
-    {
-        if (wasEnabled_)
-            preview_.setUpdatesEnabled(true);
-    }
-    PreviewBatch(const PreviewBatch&) = delete;
-    PreviewBatch& operator=(const PreviewBatch&) = delete;
-
-private:
-    QWidget& preview_;
-    bool wasEnabled_;
-};
-
-}  // namespace
-
 struct Main::Impl {
     explicit Impl(Main& m) : mouse(m) {}
 
@@ -396,7 +370,6 @@ void Main::PlotPreviewArea(int x1, int y1, int x2, int y2)
     const Declarations& decl = session_.decl;
     TavDisplay& preview = frame_.TavDisplayWindow();
     const QImage& shown = preview.Display();
-    const PreviewBatch batch(preview);
     const int w = shown.width(), h = shown.height();
     for (int y = y1; y <= y2; ++y) {
         const std::uint8_t* pic = &decl.PicData[Declarations::Offset(0, y)];

@@ -34,8 +34,15 @@ void TavDisplay::PlotPixel(int x, int y, QRgb colour)
 {
     if (x < 0 || y < 0 || x >= kDisplayWidth || y >= kDisplayHeight)
         return;
-    reinterpret_cast<QRgb*>(display_.scanLine(y))[x] = colour;
-    displayWidget_->update();
+    QRgb& dot = reinterpret_cast<QRgb*>(display_.scanLine(y))[x];
+    if (dot == colour)
+        return;
+    dot = colour;
+    // One repaint serves every dot plotted before it runs.
+    if (!repaintPending_) {
+        repaintPending_ = true;
+        displayWidget_->update();
+    }
 }
 
 void TavDisplay::FillDisplay(QRgb colour)
@@ -75,6 +82,7 @@ bool TavDisplay::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == displayWidget_) {
         if (event->type() == QEvent::Paint) {
+            repaintPending_ = false;
             QPainter painter(displayWidget_);
             painter.drawImage(0, 0, display_);
             return true;

@@ -51,6 +51,7 @@ private:
     QImage display_;
     QImage device_;  // the device artwork, this window's own buffer
     QWidget* displayWidget_ = nullptr;
+    bool repaintPending_ = false;  // an update of the display is already queued
 };
 
 }  // namespace tobrin
