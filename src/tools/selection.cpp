@@ -206,7 +206,7 @@ void Selection::Paste_Click()
 void Selection::BlockMove(int dx, int dy)
 {
     PictureHolder& holder = main_.Holder();
-    // Only the part of the image that lands on the scratch area matters.
+    // Only what lands on the scratch area matters.
     const int iFrom = std::max(0, -dx), iTo = std::min(tempPic_.width(), holder.AreaWidth() - dx);
     const int jFrom = std::max(0, -dy), jTo = std::min(tempPic_.height(), holder.AreaHeight() - dy);
     for (int j = jFrom; j < jTo; ++j) {
