@@ -1,0 +1,154 @@
+// The drawing window's Paste on arbitrary images: the bytes are decoded with
+// the loader's size checks and allocation limit (a failed decode leaves the
+// clipboard without an image), put on the clipboard, and the real windows
+// run Paste_Click, a press, a few block moves (some beyond the canvas) and
+// the release. The last bytes of the input choose the picture size, the
+// paint settings and the moves.
+//
+// Checks: every picture cell stays 0 or 1, the size does not change, the
+// block is stored only inside the view and inside the area the block covered,
+// the paste tool ends, and the hex text matches the picture afterwards.
+
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QMimeData>
+#include <algorithm>
+
+#include "core/declarations.h"
+#include "core/drawingstate.h"
+#include "core/hexwriter.h"
+#include "core/imageloader.h"
+#include "drawing/main.h"
+#include "frame/dialogs.h"
+#include "frame/loadform.h"
+#include "frame/session.h"
+#include "fuzzsupport.h"
+
+using namespace tobrin;
+using tobrin::fuzz::TailBytes;
+
+namespace {
+
+// No dialog may open during a paste; count them if one tries.
+class QuietDialogs : public Dialogs {
+public:
+    int shown = 0;
+    bool AskYesNo(QWidget*, const QString&, const QString&) override { return ++shown, true; }
+    void Message(QWidget*, const QString&, const QString&, Icon) override { ++shown; }
+    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override
+    {
+        return ++shown, QString();
+    }
+    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override
+    {
+        return ++shown, QString();
+    }
+};
+
+QuietDialogs* g_dialogs = nullptr;
+Session* g_session = nullptr;
+LoadForm* g_frame = nullptr;
+
+constexpr int kCell = 100;  // canvas units per picture cell
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char*** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    tobrin::fuzz::QuietQtMessages();
+    static int appArgc = 1;
+    static char* appArgv[] = {(*argv)[0], nullptr};
+    new QApplication(appArgc, appArgv);
+    g_dialogs = new QuietDialogs;
+    g_session = new Session(*g_dialogs);
+    g_frame = new LoadForm(*g_session);
+    g_frame->show();
+    // Timer1 shows the drawing window.
+    QElapsedTimer waited;
+    waited.start();
+    while (!g_frame->DrawingWindowIfLoaded() || !g_frame->DrawingWindow().isVisible()) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        FUZZ_CHECK(waited.elapsed() < 10000);
+    }
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    Main& m = g_frame->DrawingWindow();
+    Declarations& decl = g_session->decl;
+    DrawingState& s = m.State();
+    const TailBytes tail(data, size);
+
+    // The picture and the settings.
+    if (tail[0] & 1)
+        m.ChangeSize(3 + tail[1] % 237, 3 + tail[2] % 117);
+    s.PaintStyle = 1 + tail[0] / 2 % 3;
+    s.WhiteTransparent = (tail[0] >> 3) & 1;
+    s.LineStyleIndex = 1 + tail[3] % 5;
+
+    // The clipboard: the decoded image, or nothing when it does not decode.
+    QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImage image;
+    QString error;
+    QClipboard* clipboard = QApplication::clipboard();
+    if (tobrin::fuzz::ClaimsHugeSize(bytes))
+        clipboard->clear();
+    else if (ImageLoader::ReadRaster(buffer, QByteArray(), &image, &error))
+        clipboard->setImage(image);
+    else
+        clipboard->clear();
+
+    const Declarations before = decl;
+    const int dialogsBefore = g_dialogs->shown;
+    m.Paste_Click();
+    FUZZ_CHECK(decl.MaxX == before.MaxX && decl.MaxY == before.MaxY);
+    FUZZ_CHECK(decl.PicData == before.PicData);  // nothing is stored yet
+
+    const ViewWindow v = s.view;
+    int minDx = 0, maxDx = 0, minDy = 0, maxDy = 0;
+    if (s.CurrentTool == kToolPaste) {
+        FUZZ_CHECK(!image.isNull());
+        // Press on a view cell, drag through a few cells (also beyond the
+        // canvas on every side), release.
+        const int px = tail[4] % v.ViewColumns, py = tail[5] % v.ViewRows;
+        m.DrawArea_MouseDown(1, 0, px * kCell + 50, py * kCell + 50);
+        const int moves = tail[6] % 5;
+        for (int i = 0; i < moves; ++i) {
+            const int cx = int(tail[7 + 2 * i]) - 40, cy = int(tail[8 + 2 * i]) - 40;
+            m.DrawArea_MouseMove(1, 0, cx * kCell + 50, cy * kCell + 50);
+            const int dx = cx - px, dy = cy - py;
+            minDx = std::min(minDx, dx);
+            maxDx = std::max(maxDx, dx);
+            minDy = std::min(minDy, dy);
+            maxDy = std::max(maxDy, dy);
+        }
+        m.DrawArea_MouseUp(1, 0, 0, 0);
+        FUZZ_CHECK(s.CurrentTool != kToolPaste);
+    } else {
+        FUZZ_CHECK(image.isNull());
+    }
+
+    FUZZ_CHECK(g_dialogs->shown == dialogsBefore);
+    FUZZ_CHECK(decl.MaxX == before.MaxX && decl.MaxY == before.MaxY);
+    // Stored pixels lie in the view and in the area the block went over.
+    const int left = v.ViewLeft + minDx, right = v.ViewLeft + maxDx + image.width() - 1;
+    const int top = v.ViewTop + minDy, bottom = v.ViewTop + maxDy + image.height() - 1;
+    for (int y = 0; y < kPicRows; ++y) {
+        for (int x = 0; x < kPicColumns; ++x) {
+            FUZZ_CHECK(decl.Pic(x, y) <= 1);
+            if (decl.Pic(x, y) == before.Pic(x, y))
+                continue;
+            FUZZ_CHECK(x >= v.ViewLeft && x <= v.ViewRight && y >= v.ViewTop && y <= v.ViewBottom);
+            FUZZ_CHECK(x >= left && x <= right && y >= top && y <= bottom);
+        }
+    }
+    FUZZ_CHECK(g_session->HexText == QString::fromStdString(HexText(decl)));
+    return 0;
+}

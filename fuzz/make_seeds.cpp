@@ -1,0 +1,140 @@
+// Writes the fuzzers' seed corpora: make_seeds OUTDIR writes
+// OUTDIR/fuzz_hexreader, OUTDIR/fuzz_imageimport and OUTDIR/fuzz_paste.
+// The files are committed; run it again only to change them.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+#include "seedfiles.h"
+
+using namespace tobrin;
+using namespace tobrin::seeds;
+
+namespace {
+
+bool Write(const QDir& dir, const QString& name, const QByteArray& data)
+{
+    if (data.isEmpty()) {
+        std::fprintf(stderr, "make_seeds: nothing to write for %s\n", qPrintable(name));
+        return false;
+    }
+    QFile f(dir.filePath(name));
+    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size()) {
+        std::fprintf(stderr, "make_seeds: cannot write %s\n", qPrintable(f.fileName()));
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::pair<QString, QByteArray>> HexSeeds()
+{
+    std::vector<std::pair<QString, QByteArray>> s;
+    // The worked example: 12 x 3 with padding bits clear.
+    {
+        Declarations d;
+        d.MaxX = 11;
+        d.MaxY = 2;
+        d.Pic(0, 0) = d.Pic(11, 0) = 1;
+        for (int x = 0; x < 12; ++x)
+            d.Pic(x, 2) = 1;
+        s.emplace_back("example_12x3.txt", SavedText(d));
+    }
+    s.emplace_back("default_40x32.txt", SavedText(Declarations()));
+    s.emplace_back("random_240x120.txt", SavedText(RandomPicture(240, 120, 1, false)));
+    s.emplace_back("padding_233x5.txt", SavedText(RandomPicture(233, 5, 2, true)));
+    s.emplace_back("padding_9x4.txt", SavedText(RandomPicture(9, 4, 3, true)));
+    s.emplace_back("smallest_4x4.txt", SavedText(RandomPicture(4, 4, 4, true)));
+    s.emplace_back("tallest_8x120.txt", SavedText(RandomPicture(8, 120, 5, false)));
+
+    // The headerless form: 32 lines of five values, after a label.
+    {
+        QByteArray b("Picture:\r\n");
+        for (int y = 0; y < 32; ++y)
+            b += QByteArray(".db $") + QByteArray::number(y, 16) + ",1,2,$ff,255\r\n";
+        s.emplace_back("headerless_40x32.txt", b);
+    }
+    // Leading lines, free separators, number forms, extra values, CR-only
+    // line ends and text after the last row.
+    s.emplace_back("separators.txt",
+                   QByteArray("; a comment\r\n\r\nlabel: \r\n.db 16 - 4\r"
+                              ".db $FF\t$0A extra 3\r"
+                              ".db 1e2;2d1,$,7\r"
+                              ".db 0x1f 12ab\r"
+                              ".db$$1,$c0,$\r"
+                              "after the last row\r\n.DB 1,2\r\n"));
+    // Rejected files: each fails in a different place.
+    s.emplace_back("bad_value.txt", QByteArray(".db 8, 4\r\n.db $1ff\r\n.db 1\r\n.db 1\r\n.db 1\r\n"));
+    s.emplace_back("bad_size.txt", QByteArray(".db 241, 4\r\n.db 1\r\n"));
+    s.emplace_back("bad_count.txt", QByteArray(".db 1,2,3\r\n"));
+    s.emplace_back("short.txt", QByteArray(".db 8, 4\r\n.db 1\r\n.db 2\r\n.db 3\r\n"));
+    s.emplace_back("comment_between_rows.txt",
+                   QByteArray(".db 8, 4\r\n.db 1\r\n; oops\r\n.db 3\r\n.db 4\r\n"));
+    s.emplace_back("lf_only.txt", QByteArray(".db 8, 4\n.db 1\n.db 2\n.db 3\n.db 4\n"));
+    s.emplace_back("upper_case.txt", QByteArray(".DB 8, 4\r\n.DB 1\r\n.DB 2\r\n.DB 3\r\n.DB 4\r\n"));
+    static const char kNulAndUtf8[] = ".db 8,\0 4\r\n.db \xc3\xa9 1\r\n.db \xff\xfe 2\r\n.db 3\r\n.db 4\r\n";
+    s.emplace_back("nul_and_utf8.txt", QByteArray(kNulAndUtf8, sizeof kNulAndUtf8 - 1));
+    return s;
+}
+
+std::vector<std::pair<QString, QByteArray>> ImageSeeds()
+{
+    std::vector<std::pair<QString, QByteArray>> s;
+    s.emplace_back("mixed_24bit.bmp", Bmp24(12, 8));
+    s.emplace_back("mixed_8bit.bmp", Bmp8(9, 5));
+    s.emplace_back("mono_1bit.bmp", Bmp1(17, 6));
+    s.emplace_back("rle8.bmp", Rle8Bmp(20, 10));
+    s.emplace_back("packed.dib", PackedDib(Bmp24(6, 4)));
+    s.emplace_back("mixed.png", Png(10, 7));
+    s.emplace_back("wide.png", Png(300, 3));  // wider than the picture: no Match size
+    s.emplace_back("mixed.jpg", Jpeg(16, 8));
+    s.emplace_back("mixed.ico", Ico(16, 16));
+    s.emplace_back("mixed.gif", Gif(11, 5));
+    s.emplace_back("shapes.wmf", Wmf(24, 12));
+    return s;
+}
+
+std::vector<std::pair<QString, QByteArray>> PasteSeeds()
+{
+    std::vector<std::pair<QString, QByteArray>> s;
+    s.emplace_back("mixed.png", Png(10, 7));
+    s.emplace_back("wide.png", Png(260, 4));  // wider than any picture
+    s.emplace_back("tall.bmp", Bmp24(3, 130));
+    s.emplace_back("mono_1bit.bmp", Bmp1(17, 6));
+    s.emplace_back("mixed.gif", Gif(11, 5));
+    s.emplace_back("mixed.ico", Ico(16, 16));
+    s.emplace_back("mixed.jpg", Jpeg(16, 8));
+    return s;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_seeds OUTDIR\n");
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+    bool ok = true;
+    const auto writeAll = [&](const char* target, const std::vector<std::pair<QString, QByteArray>>& files) {
+        const QString sub = QString::fromLatin1(target);
+        if (!out.mkpath(sub)) {
+            ok = false;
+            return;
+        }
+        const QDir dir(out.filePath(sub));
+        for (const auto& [name, data] : files)
+            ok = Write(dir, name, data) && ok;
+    };
+    writeAll("fuzz_hexreader", HexSeeds());
+    writeAll("fuzz_imageimport", ImageSeeds());
+    writeAll("fuzz_paste", PasteSeeds());
+    return ok ? 0 : 1;
+}

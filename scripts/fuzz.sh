@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (AddressSanitizer and
+# UndefinedBehaviorSanitizer), replays each target's committed corpus and
+# regression inputs (all must pass), then fuzzes each target afresh for a
+# short while. Fails on any finding; prints the executions per target.
+#
+# Environment:
+#   FUZZ_BUILD_DIR  build folder (default build-fuzz)
+#   FUZZ_SECONDS    length of each fresh run (default 60; 0 only replays)
+#   FUZZ_JOBS       build jobs (default: the number of processors)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+build=${FUZZ_BUILD_DIR:-build-fuzz}
+seconds=${FUZZ_SECONDS:-60}
+jobs=${FUZZ_JOBS:-$(nproc)}
+targets=(fuzz_hexreader fuzz_imageimport fuzz_paste)
+
+if [ ! -f "$build/build.ninja" ]; then
+  CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTOBRIN_FUZZ=ON -DTOBRIN_TESTS=OFF -DTOBRIN_BENCH=OFF
+fi
+cmake --build "$build" --parallel "$jobs" --target "${targets[@]}"
+
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tobrin-fuzz.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+artifacts="$root/$build/fuzz-artifacts"
+mkdir -p "$artifacts"
+
+limits=(-rss_limit_mb=2048 -timeout=10)
+summary=()
+status=0
+
+options_for() {
+  if [ "$1" = fuzz_hexreader ]; then
+    echo "-dict=$root/fuzz/hex.dict"
+  fi
+}
+
+for target in "${targets[@]}"; do
+  binary="$build/fuzz/$target"
+  inputs=()
+  for dir in "fuzz/corpus/$target" "fuzz/regressions/$target"; do
+    if [ -d "$dir" ]; then
+      while IFS= read -r -d '' f; do inputs+=("$f"); done < <(find "$dir" -type f -print0 | sort -z)
+    fi
+  done
+
+  # 1. Every committed input, once: the known faults stay fixed.
+  echo "== $target: replaying ${#inputs[@]} committed inputs"
+  if [ ${#inputs[@]} -gt 0 ]; then
+    if ! "$binary" "${limits[@]}" "${inputs[@]}" >"$work/$target-replay.log" 2>&1; then
+      tail -n 60 "$work/$target-replay.log"
+      echo "FAIL: $target fails on a committed input"
+      status=1
+      summary+=("$target: replay FAILED")
+      continue
+    fi
+  fi
+  [ "$seconds" -gt 0 ] || { summary+=("$target: replayed ${#inputs[@]} inputs"); continue; }
+
+  # 2. A fresh run, starting from a copy of the corpus so the repository
+  #    stays as it is.
+  mkdir -p "$work/$target"
+  [ -d "fuzz/corpus/$target" ] && cp -r "fuzz/corpus/$target/." "$work/$target/"
+  echo "== $target: fuzzing for ${seconds}s"
+  log="$work/$target-fuzz.log"
+  # shellcheck disable=SC2046
+  if "$binary" "${limits[@]}" $(options_for "$target") -max_total_time="$seconds" -print_final_stats=1 \
+      -artifact_prefix="$artifacts/$target-" "$work/$target" >"$log" 2>&1; then
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+    rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)
+    summary+=("$target: ${runs:-?} executions (${rate:-?}/s), no finding")
+  else
+    grep -E '^==[0-9]+==|ERROR|SUMMARY|check failed|Test unit written|Qt fatal' "$log" | head -n 40 || true
+    tail -n 30 "$log"
+    echo "FAIL: $target found a fault; the input is in $artifacts."
+    echo "      Fix it, then add the input to fuzz/regressions/$target/."
+    status=1
+    summary+=("$target: FINDING (see $artifacts)")
+  fi
+done
+
+echo "== fuzzing summary"
+printf '  %s\n' "${summary[@]}"
+exit $status
