@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tobrin twice (plain, and with
-# AddressSanitizer + UndefinedBehaviorSanitizer), and runs every test in both
-# builds. The plain build's ctest summary comes last.
+# AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test in both
+# builds, then builds the fuzz targets with clang and runs each of them.
+# The plain build's ctest summary comes last.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -19,6 +20,10 @@ cmake --build build-asan
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --output-on-failure -j "$jobs"
 )
+
+# Fuzz targets (clang): each over its committed corpus and regressions, then
+# a short fresh run; any finding fails.
+bash scripts/fuzz.sh
 
 # Plain build: every test; its summary closes the run.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
