@@ -199,6 +199,8 @@ TEST(HostileImport, GiantClaimsAreRefusedBeforeDecoding)
 // need several hundred megabytes.
 TEST(HostileImport, SmallFilesThatDecodeToGiantImages)
 {
+    if (kSanitized)
+        GTEST_SKIP() << "decodes hundreds of megabytes; measured in optimised builds only";
     EnsureApp();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -342,7 +344,9 @@ TEST(HostileFiles, PipesAndDevicesAreRefusedNotWaitedFor)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const QString out = dir.filePath(QStringLiteral("out.txt"));
-        const Measured m = Tobrin({c.command, Path(c.path), "-o", Path(out)}, {}, kTimeBoundMs + 1000);
+        // Waiting ends after a few seconds, whatever the build: a reader that
+        // waits on a pipe or reads a device for ever would take any limit.
+        const Measured m = Tobrin({c.command, Path(c.path), "-o", Path(out)}, {}, 2500);
         Report(c.what, m);
         EXPECT_FALSE(QFileInfo::exists(out));
         if (c.knownIssue && (m.killed || m.ms > kTimeBoundMs)) {
