@@ -85,8 +85,8 @@ void ExpectBounded(const Measured& m, const char* what, const char* knownIssue =
     Report(what, m);
     if (knownIssue)
         return;
-    EXPECT_LE(m.ms, kTimeBoundMs) << what;
-    if (kCheckMemory)
+    EXPECT_LE(m.ms, TimeBoundMs()) << what;
+    if (CheckMemory())
         EXPECT_LE(m.maxRssKb, kMemoryBoundKb) << what;
 }
 
@@ -199,7 +199,7 @@ TEST(HostileImport, GiantClaimsAreRefusedBeforeDecoding)
 // need several hundred megabytes.
 TEST(HostileImport, SmallFilesThatDecodeToGiantImages)
 {
-    if (kSanitized)
+    if (Sanitized())
         GTEST_SKIP() << "decodes hundreds of megabytes; measured in optimised builds only";
     EnsureApp();
     QTemporaryDir dir;
@@ -281,8 +281,8 @@ TEST(HostileImport, TruncatedFilesOfEveryFormat)
                 EXPECT_TRUE(ReadHexPath(out).has_value());
             else
                 EXPECT_FALSE(QFileInfo::exists(out));
-            EXPECT_LE(m.ms, kTimeBoundMs);
-            if (kCheckMemory)
+            EXPECT_LE(m.ms, TimeBoundMs());
+            if (CheckMemory())
                 EXPECT_LE(m.maxRssKb, kMemoryBoundKb);
             worstKb = std::max(worstKb, m.maxRssKb);
             worstMs = std::max(worstMs, m.ms);
@@ -349,13 +349,13 @@ TEST(HostileFiles, PipesAndDevicesAreRefusedNotWaitedFor)
         const Measured m = Tobrin({c.command, Path(c.path), "-o", Path(out)}, {}, 2500);
         Report(c.what, m);
         EXPECT_FALSE(QFileInfo::exists(out));
-        if (c.knownIssue && (m.killed || m.ms > kTimeBoundMs)) {
+        if (c.knownIssue && (m.killed || m.ms > TimeBoundMs())) {
             knownIssues << QString::fromLatin1(c.what);
             continue;
         }
         ExpectImportError(m, c.what);
-        EXPECT_LE(m.ms, kTimeBoundMs);
-        if (kCheckMemory)
+        EXPECT_LE(m.ms, TimeBoundMs());
+        if (CheckMemory())
             EXPECT_LE(m.maxRssKb, kMemoryBoundKb);
     }
     if (!knownIssues.isEmpty())
@@ -602,8 +602,8 @@ TEST(HostileImport, MetafileThatStallsTheRendererIsStoppedByItsTimeLimit)
     ExpectImportError(m, "stalling metafile");
     Report("metafile stalling libwmf (time limit)", m);
     // The renderer's own limit decides the time; the user waits that long.
-    EXPECT_LE(m.ms, ImageLoader::kRendererTimeoutMs + kTimeBoundMs);
-    if (kCheckMemory)
+    EXPECT_LE(m.ms, ImageLoader::kRendererTimeoutMs + TimeBoundMs());
+    if (CheckMemory())
         EXPECT_LE(m.maxRssKb, kMemoryBoundKb);
     EXPECT_FALSE(QFileInfo::exists(out));
     EXPECT_TRUE(Entries(tmp).isEmpty()) << Entries(tmp).join(QLatin1Char(' ')).toStdString();
@@ -622,9 +622,9 @@ TEST(HostileImport, MetafileThatFloodsMemoryIsContained)
     // limit ends it.
     EXPECT_EQ(m.signal, 0);
     EXPECT_TRUE(m.exitCode == 0 || (m.exitCode == 1 && m.err.contains(kImportError))) << m.err.toStdString();
-    if (kSanitized) {
+    if (Sanitized()) {
         Report("metafile flooding libwmf's memory", m);
-        EXPECT_LE(m.ms, ImageLoader::kRendererTimeoutMs + kTimeBoundMs);
+        EXPECT_LE(m.ms, ImageLoader::kRendererTimeoutMs + TimeBoundMs());
     } else {
         ExpectBounded(m, "metafile flooding libwmf's memory");
     }
