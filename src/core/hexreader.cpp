@@ -1,10 +1,11 @@
 #include "core/hexreader.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QIODevice>
 #include <QString>
 #include <algorithm>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace tobrin {
 
@@ -203,7 +204,58 @@ public:
         }
     }
 
+    // Skips whole lines that do not begin with ".db", a block at a time.
+    // True when the next line begins with ".db" (nothing of it is consumed);
+    // false when the data ends (or fails) first.
+    bool SkipLinesWithoutDb()
+    {
+        for (;;) {
+            if (afterCr_) {
+                if (!Ensure(1))
+                    return false;
+                afterCr_ = false;
+                if (buffer_[pos_] == '\n')
+                    ++pos_;
+            }
+            if (Ensure(3) && std::memcmp(buffer_ + pos_, ".db", 3) == 0)
+                return true;
+            // Not a ".db" line: on to the character after its CR.
+            for (;;) {
+                if (pos_ == len_ && !Refill())
+                    return false;
+                const void* cr = std::memchr(buffer_ + pos_, '\r', len_ - pos_);
+                if (cr) {
+                    pos_ = std::size_t(static_cast<const char*>(cr) - buffer_) + 1;
+                    afterCr_ = true;
+                    break;
+                }
+                pos_ = len_;
+            }
+        }
+    }
+
 private:
+    // At least n characters buffered from pos_ (n is small), unless the data
+    // ends first.
+    bool Ensure(std::size_t n)
+    {
+        while (len_ - pos_ < n) {
+            if (eof_)
+                return false;
+            std::memmove(buffer_, buffer_ + pos_, len_ - pos_);
+            len_ -= pos_;
+            pos_ = 0;
+            const qint64 got = device_.read(buffer_ + len_, qint64(sizeof buffer_ - len_));
+            if (got <= 0) {
+                error_ = got < 0;
+                eof_ = true;
+                return false;
+            }
+            len_ += std::size_t(got);
+        }
+        return true;
+    }
+
     bool Refill()
     {
         if (eof_)
@@ -245,18 +297,13 @@ std::optional<HexPicture> ReadHexData(QIODevice& device)
     using Result = LineSource::Result;
 
     // Skip lines until one begins with ".db"; that one decides the form.
+    if (!source.SkipLinesWithoutDb())
+        return std::nullopt;
     HexLineScanner first(5);
-    for (;;) {
-        first = HexLineScanner(5);
-        const Result r = source.FeedLine(first, [](const HexLineScanner& s) {
-            return !s.NotDb() && (s.TooLarge() || s.Count() > 5);
-        });
-        if (r != Result::Line)
-            return std::nullopt;
-        if (!first.NotDb())
-            break;
-    }
-    if (first.TooLarge())
+    const Result r = source.FeedLine(first, [](const HexLineScanner& s) {
+        return s.TooLarge() || s.Count() > 5;
+    });
+    if (r != Result::Line || first.NotDb() || first.TooLarge())
         return std::nullopt;
 
     HexPicture picture;
@@ -295,7 +342,10 @@ std::optional<HexPicture> ReadHexData(QIODevice& device)
 
 std::optional<HexPicture> ReadHexPath(const QString& path)
 {
-    if (path.isEmpty() || QFileInfo(path).isDir())
+    // Only regular files (links to them included): a pipe without a writer
+    // or a device such as /dev/zero would keep the reader waiting for ever.
+    struct stat info {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

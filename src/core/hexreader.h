@@ -102,6 +102,8 @@ struct HexPicture {
 // last row or at the first certain failure. The device must be open for
 // reading (it is opened read-only if it is not). nullopt on any failure.
 std::optional<HexPicture> ReadHexData(QIODevice& device);
+// The same for a file; anything but a regular file (a folder, a pipe, a
+// device) is refused before it is opened.
 std::optional<HexPicture> ReadHexPath(const QString& path);
 
 // Clears all of PicData (241 x 121), writes the rows most significant bit

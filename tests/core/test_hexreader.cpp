@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include "core/declarations.h"
 #include "core/hexreader.h"
@@ -460,6 +461,61 @@ TEST(HexReader, AFailedReadLeavesThePictureUntouched)
     EXPECT_FALSE(ReadHexInto(dir.path(), d));  // a folder
     EXPECT_FALSE(ReadHexInto(QString(), d));
     EXPECT_TRUE(d.PicData == sentinel.PicData);
+}
+
+}  // namespace
+}  // namespace tobrin
+
+namespace tobrin {
+namespace {
+
+TEST(HexReader, PipesAndDevicesAreRefusedWithoutWaiting)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // A pipe nobody writes to would block the open, and /dev/zero never ends.
+    const QString fifo = dir.filePath(QStringLiteral("pipe.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_FALSE(ReadHexPath(fifo));
+    EXPECT_FALSE(ReadHexPath(QStringLiteral("/dev/zero")));
+    EXPECT_FALSE(ReadHexPath(QString()));
+
+    // A link to a regular file is read like the file itself.
+    const QString real = dir.filePath(QStringLiteral("real.txt"));
+    QFile file(real);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(".db 8,4\r\n.db 1\r\n.db 2\r\n.db 3\r\n.db 4\r\n");
+    file.close();
+    const QString link = dir.filePath(QStringLiteral("link.txt"));
+    ASSERT_TRUE(QFile::link(real, link));
+    const auto picture = ReadHexPath(link);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, 8);
+    EXPECT_EQ(picture->rowBytes[3][0], 4);
+}
+
+TEST(HexReader, LeadingLinesOfEveryKindAreSkipped)
+{
+    // Long, short, empty and LF-bearing lines before the first ".db" line,
+    // including ones that start like ".db" but are not, and a CR LF split
+    // across the reader's buffer.
+    QByteArray text;
+    text += "; comment\r\r\n.d\r.DB 1,2\r\n";
+    text += QByteArray(70000, 'x') + "\r\n";
+    text += QByteArray(65535, ';') + "\r";
+    text += "\n.d b\r\nlabel:\n.db 9\r\n";
+    text += ".db 8,4\r\n.db 1\r\n.db 2\r\n.db 3\r\n.db 4\r\n";
+    QBuffer buffer(&text);
+    const auto picture = ReadHexData(buffer);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, 8);
+    EXPECT_EQ(picture->height, 4);
+    EXPECT_EQ(picture->rowBytes[0][0], 1);
+
+    // Only leading lines and no ".db" line at all: refused.
+    QByteArray none = QByteArray(200000, '\r') + ".d";
+    QBuffer noneBuffer(&none);
+    EXPECT_FALSE(ReadHexData(noneBuffer));
 }
 
 }  // namespace
