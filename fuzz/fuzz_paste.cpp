@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QMimeData>
+#include <QScrollBar>
 #include <algorithm>
 
 #include "core/declarations.h"
@@ -87,6 +88,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The picture and the settings.
     if (tail[0] & 1)
         m.ChangeSize(3 + tail[1] % 237, 3 + tail[2] % 117);
+    if (tail[0] & 16) {
+        // Scroll the view when the picture is larger than the canvas.
+        QScrollBar* h = m.HSizeScroll();
+        QScrollBar* v = m.VSizeScroll();
+        if (h && h->maximum() > h->minimum())
+            h->setValue(h->minimum() + tail[9] % (h->maximum() - h->minimum() + 1));
+        if (v && v->maximum() > v->minimum())
+            v->setValue(v->minimum() + tail[10] % (v->maximum() - v->minimum() + 1));
+    }
     s.PaintStyle = 1 + tail[0] / 2 % 3;
     s.WhiteTransparent = (tail[0] >> 3) & 1;
     s.LineStyleIndex = 1 + tail[3] % 5;
