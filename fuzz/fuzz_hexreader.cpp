@@ -201,6 +201,37 @@ std::optional<HexPicture> Read(const QByteArray& bytes)
     return ReadHexData(buffer);
 }
 
+// A device that hands out its data a few bytes per read, as a slow disk or
+// a network folder may: every buffer boundary of the reader gets crossed.
+class TricklingDevice : public QIODevice {
+public:
+    TricklingDevice(const QByteArray& data, qint64 step) : data_(data), step_(step) {}
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override { return data_.size() - at_ + QIODevice::bytesAvailable(); }
+
+protected:
+    qint64 readData(char* out, qint64 max) override
+    {
+        const qint64 n = std::min({max, step_, qint64(data_.size()) - at_});
+        std::memcpy(out, data_.constData() + at_, std::size_t(n));
+        at_ += n;
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QByteArray data_;
+    qint64 step_;
+    qint64 at_ = 0;
+};
+
+std::optional<HexPicture> ReadTrickling(const QByteArray& bytes, qint64 step)
+{
+    TricklingDevice device(bytes, step);
+    FUZZ_CHECK(device.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+    return ReadHexData(device);
+}
+
 bool SamePicture(const HexPicture& a, const HexPicture& b)
 {
     if (a.width != b.width || a.height != b.height || a.rowBytes.size() != b.rowBytes.size())
@@ -257,6 +288,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<HexPicture> picture = Read(bytes);
     const std::optional<HexPicture> expected = RefRead(view);
     FUZZ_CHECK(picture.has_value() == expected.has_value());
+    // The same through reads of 1 to 8 bytes.
+    const std::optional<HexPicture> trickled = ReadTrickling(bytes, 1 + (size ? data[size - 1] % 8 : 0));
+    FUZZ_CHECK(trickled.has_value() == expected.has_value());
+    if (trickled)
+        FUZZ_CHECK(SamePicture(*trickled, *expected));
     if (!picture) {
         FUZZ_CHECK(SameState(d, sentinel));
         return 0;

@@ -22,6 +22,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
+#include <cstdlib>
 
 #include "core/declarations.h"
 #include "core/imageloader.h"
@@ -119,6 +120,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char*** argv)
     g_dir = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/tobrin-fuzz-XXXXXX"));
     FUZZ_CHECK(g_dir->isValid());
     g_input = g_dir->filePath(QStringLiteral("input"));
+    std::atexit([] { delete g_dir; });  // libFuzzer ends with exit()
     return 0;
 }
 
