@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QCoreApplication>
+#include <QFile>
 #include <QTimer>
+#include <cstdio>
 
 #include "cli/commandline.h"
 #include "drawing/main.h"
@@ -24,10 +26,29 @@ bool IsCommandLineMode(int argc, char** argv)
         || first == QLatin1String("import");
 }
 
+// True when every argument survives decoding into a QString and back: a
+// file name that does not would otherwise silently name another file.
+bool ArgumentsAreFaithful(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray raw(argv[i]);
+        if (QFile::encodeName(QFile::decodeName(raw)) != raw)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (!ArgumentsAreFaithful(argc, argv)) {
+        std::fputs("tobrin: an argument is not valid text in this system's encoding "
+                   "(a file name cannot be used as given)\n",
+                   stderr);
+        return 2;
+    }
+
     QCoreApplication::setApplicationName(QStringLiteral("Tobrin"));
     QCoreApplication::setApplicationVersion(QStringLiteral("0.7"));
     QCoreApplication::setOrganizationName(QStringLiteral("Tobrin"));

@@ -5,7 +5,8 @@
 #include <QString>
 #include <algorithm>
 #include <cstring>
-#include <sys/stat.h>
+
+#include "core/regularfile.h"
 
 namespace tobrin {
 
@@ -342,10 +343,7 @@ std::optional<HexPicture> ReadHexData(QIODevice& device)
 
 std::optional<HexPicture> ReadHexPath(const QString& path)
 {
-    // Only regular files (links to them included): a pipe without a writer
-    // or a device such as /dev/zero would keep the reader waiting for ever.
-    struct stat info {};
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (!IsRegularFile(path))
         return std::nullopt;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -9,7 +10,10 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <algorithm>
 #include <sys/resource.h>
+
+#include "core/regularfile.h"
 
 namespace tobrin {
 namespace {
@@ -138,6 +142,10 @@ bool ImageLoader::ReadRaster(QIODevice& device, const QByteArray& format, QImage
 
 bool ImageLoader::Load(const QString& path, QImage* image, QString* error) const
 {
+    if (!IsRegularFile(path)) {
+        SetError(error, QStringLiteral("not a regular file"));
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         SetError(error, file.errorString());
@@ -194,7 +202,7 @@ bool ImageLoader::RenderMetafile(const QString& path, QImage* image, QString* er
         // Runs in the child between fork and exec: only async-signal-safe
         // calls. Sanitizer builds reserve huge shadow mappings, so they go
         // without the address-space cap.
-#if !defined(__SANITIZE_ADDRESS__)
+#if !TOBRIN_ADDRESS_SANITIZER
         struct rlimit memory;
         memory.rlim_cur = static_cast<rlim_t>(kRendererMemoryBytes);
         memory.rlim_max = static_cast<rlim_t>(kRendererMemoryBytes);
@@ -206,11 +214,14 @@ bool ImageLoader::RenderMetafile(const QString& path, QImage* image, QString* er
         setrlimit(RLIMIT_CORE, &core);
     });
     child.start();
+    QElapsedTimer clock;
+    clock.start();
     if (!child.waitForStarted(rendererTimeoutMs_)) {
         SetError(error, QStringLiteral("metafile renderer did not start: ") + child.errorString());
         return false;
     }
-    if (!child.waitForFinished(rendererTimeoutMs_)) {
+    // The limit covers start and render together.
+    if (!child.waitForFinished(std::max(1, rendererTimeoutMs_ - int(clock.elapsed())))) {
         child.kill();
         child.waitForFinished(-1);
         SetError(error, QStringLiteral("metafile renderer timed out"));

@@ -1,5 +1,17 @@
 #pragma once
 
+// Whether this is an AddressSanitizer build (gcc and clang say so differently).
+#if defined(__SANITIZE_ADDRESS__)
+#define TOBRIN_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TOBRIN_ADDRESS_SANITIZER 1
+#endif
+#endif
+#ifndef TOBRIN_ADDRESS_SANITIZER
+#define TOBRIN_ADDRESS_SANITIZER 0
+#endif
+
 #include <QByteArray>
 #include <QImage>
 #include <QString>
@@ -20,9 +32,15 @@ public:
     static constexpr qint64 kMaxPixels = 64LL * 1000 * 1000;
     // Qt's own guard on the decoder's allocations, in megabytes.
     static constexpr int kAllocationLimitMb = 320;
-    // The metafile renderer gets this much address space and time.
+    // The metafile renderer gets this much address space and time; a
+    // metafile that makes it loop is given up well within a second.
+    // Sanitizer builds start and run far slower, so they wait longer.
     static constexpr qint64 kRendererMemoryBytes = 512LL * 1024 * 1024;
+#if TOBRIN_ADDRESS_SANITIZER
     static constexpr int kRendererTimeoutMs = 5000;
+#else
+    static constexpr int kRendererTimeoutMs = 700;
+#endif
 
     // The program run as "PROGRAM --render-wmf IN OUT.png" for metafiles;
     // empty means this program itself.
