@@ -9,7 +9,7 @@ packages=(
   libwmf-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  fonts-dejavu-core xvfb xauth
+  fonts-dejavu-core xvfb xauth strace
 )
 
 missing=()
