@@ -11,7 +11,9 @@ extern "C" {
 #include <libwmf/gd.h>
 }
 
-#if defined(__SANITIZE_ADDRESS__)
+#include "core/sanitizer.h"
+
+#if TOBRIN_ADDRESS_SANITIZER
 #include <sanitizer/lsan_interface.h>
 #endif
 
@@ -40,7 +42,7 @@ public:
 // render into a failed exit, so the library's allocations are not checked.
 class LibraryAllocations {
 public:
-#if defined(__SANITIZE_ADDRESS__)
+#if TOBRIN_ADDRESS_SANITIZER
     LibraryAllocations() { __lsan_disable(); }
     ~LibraryAllocations() { __lsan_enable(); }
 #else

@@ -1,16 +1,6 @@
 #pragma once
 
-// Whether this is an AddressSanitizer build (gcc and clang say so differently).
-#if defined(__SANITIZE_ADDRESS__)
-#define TOBRIN_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TOBRIN_ADDRESS_SANITIZER 1
-#endif
-#endif
-#ifndef TOBRIN_ADDRESS_SANITIZER
-#define TOBRIN_ADDRESS_SANITIZER 0
-#endif
+#include "core/sanitizer.h"
 
 #include <QByteArray>
 #include <QImage>

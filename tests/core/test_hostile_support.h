@@ -5,6 +5,7 @@
 // child and everything it waited for (ru_maxrss from wait4, which also
 // covers the metafile renderer the child starts).
 
+#include "core/sanitizer.h"
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -30,16 +31,9 @@ namespace tobrin::hostile {
 // the resident size meaningless; unoptimised builds are slower too. The
 // sanitizer is recognised by the compiler's flag or, where only the linking
 // carries it, by its runtime being present.
-#if defined(__SANITIZE_ADDRESS__)
-#define TOBRIN_TEST_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TOBRIN_TEST_ASAN 1
-#endif
-#endif
 inline bool Sanitized()
 {
-#ifdef TOBRIN_TEST_ASAN
+#if TOBRIN_ADDRESS_SANITIZER
     return true;
 #else
     return &__asan_init != nullptr;

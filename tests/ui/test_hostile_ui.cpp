@@ -4,6 +4,7 @@
 // picture, its size, the undo copy, the hex text and the file name exactly
 // as they were (Paste: change nothing outside the pasted block).
 
+#include "core/sanitizer.h"
 #include <QtTest>
 #include <QApplication>
 #include <QClipboard>
@@ -39,16 +40,9 @@ namespace {
 
 // The sanitizer is recognised by the compiler's flag or, where only the
 // linking carries it, by its runtime being present.
-#if defined(__SANITIZE_ADDRESS__)
-#define TOBRIN_TEST_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TOBRIN_TEST_ASAN 1
-#endif
-#endif
 bool Sanitized()
 {
-#ifdef TOBRIN_TEST_ASAN
+#if TOBRIN_ADDRESS_SANITIZER
     return true;
 #else
     return &__asan_init != nullptr;
