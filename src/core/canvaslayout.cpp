@@ -9,6 +9,7 @@ namespace {
 struct Half {
     int cells = 0;        // ViewColumns or ViewRows
     int canvas = 0;       // canvas extent in units
+    int pixels = 0;       // the same in logical pixels
     bool barVisible = false;
     int maximum = 0;
     int pageStep = 1;
@@ -17,28 +18,28 @@ struct Half {
 
 // One direction of the layout. extent: client width (height); origin: the
 // canvas's left (top) edge; maxIndex: MaxX (MaxY).
-Half LayoutHalf(double extent, int origin, int maxIndex)
+Half LayoutHalf(double extent, int origin, int maxIndex, const CellGeometry& g)
 {
-    using namespace canvasgeometry;
+    const double cellUnits = g.CellUnits();
     Half h;
     const int pictureCells = maxIndex + 1;
-    h.cells = static_cast<int>(std::floor((extent - origin - 260) / kCellUnits));
+    // The slack keeps a free space of exactly n cells from coming out one
+    // short at zoom levels whose cells are not whole units.
+    h.cells = static_cast<int>(std::floor((extent - origin - 260) / cellUnits + 1e-9));
     if (h.cells > pictureCells)
         h.cells = pictureCells;
     if (h.cells < 1)
         h.cells = 1;
 
-    if (extent >= kCellUnits * (maxIndex + 8) + 10) {
+    if (WholePictureFits(extent, maxIndex, g)) {
         // Room for the whole picture: the canvas shows every cell, and so
         // does the view (also just above the threshold, where the cell
         // count from the free space alone would come out one short).
         h.cells = pictureCells;
-        h.canvas = kCellUnits * pictureCells + 10;
         h.barVisible = false;
         h.first = 0;
         h.last = maxIndex;
     } else {
-        h.canvas = kCellUnits * h.cells + 10;
         h.barVisible = true;
         h.maximum = pictureCells - h.cells;
         // One page of view cells, expressed over the bar's range.
@@ -49,20 +50,37 @@ Half LayoutHalf(double extent, int origin, int maxIndex)
         h.first = 0;
         h.last = h.cells - 1;
     }
+    h.canvas = static_cast<int>(std::lround(cellUnits * h.cells + g.TrailingUnits()));
+    h.pixels = g.CanvasPixels(h.cells);
     return h;
 }
 
 }  // namespace
 
+bool WholePictureFits(double extent, int maxIndex, const CellGeometry& cells)
+{
+    return extent >= cells.CellUnits() * (maxIndex + 1) + canvasgeometry::kWholePictureSlack;
+}
+
 CanvasLayoutFacts ComputeCanvasLayout(double W, double H, int MaxX, int MaxY,
                                       double hBarHeight, double vBarWidth)
 {
+    return ComputeCanvasLayout(W, H, MaxX, MaxY, hBarHeight, vBarWidth,
+                               CellGeometryFor(zoom::kActualCellPixels));
+}
+
+CanvasLayoutFacts ComputeCanvasLayout(double W, double H, int MaxX, int MaxY,
+                                      double hBarHeight, double vBarWidth,
+                                      const CellGeometry& cells)
+{
     using namespace canvasgeometry;
     CanvasLayoutFacts f;
+    f.cells = cells;
 
-    const Half x = LayoutHalf(W, kCanvasLeft, MaxX);
+    const Half x = LayoutHalf(W, kCanvasLeft, MaxX, cells);
     f.ViewColumns = x.cells;
     f.canvasWidth = x.canvas;
+    f.canvasPixelWidth = x.pixels;
     f.ViewLeft = x.first;
     f.ViewRight = x.last;
     f.hBar.visible = x.barVisible;
@@ -73,9 +91,10 @@ CanvasLayoutFacts ComputeCanvasLayout(double W, double H, int MaxX, int MaxY,
     f.hBar.maximum = x.maximum;
     f.hBar.pageStep = x.pageStep;
 
-    const Half y = LayoutHalf(H, kCanvasTop, MaxY);
+    const Half y = LayoutHalf(H, kCanvasTop, MaxY, cells);
     f.ViewRows = y.cells;
     f.canvasHeight = y.canvas;
+    f.canvasPixelHeight = y.pixels;
     f.ViewTop = y.first;
     f.ViewBottom = y.last;
     f.vBar.visible = y.barVisible;
