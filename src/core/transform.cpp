@@ -40,6 +40,21 @@ void FillBlock(Plane& plane, const QRect& b, std::uint8_t value)
         std::memset(Row(plane, b.x(), b.y() + j), value, static_cast<size_t>(b.width()));
 }
 
+// Pixels are 0 or 1, so eight of them flip at once with one 64-bit XOR.
+void InvertRun(std::uint8_t* run, int count)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    int i = 0;
+    for (; i + 8 <= count; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, run + i, 8);
+        word ^= kOnes;
+        std::memcpy(run + i, &word, 8);
+    }
+    for (; i < count; ++i)
+        run[i] ^= 1;
+}
+
 // Writes the turned copy of `src` (w x h, row by row) into `dst` (h x w).
 void Rotate(Plane& plane, const std::vector<std::uint8_t>& src, int w, int h, const QRect& dst,
             bool clockwise)
@@ -122,17 +137,22 @@ TransformResult ApplyTransform(Plane& plane, Transform t, int width, int height,
             std::reverse(row, row + w);
         }
         break;
-    case Transform::FlipVertical:
-        for (int j = 0; j < h / 2; ++j)
-            std::swap_ranges(Row(plane, b.x(), b.y() + j), Row(plane, b.x(), b.y() + j) + w,
-                             Row(plane, b.x(), b.y() + h - 1 - j));
-        break;
-    case Transform::Invert:
-        for (int j = 0; j < h; ++j) {
-            std::uint8_t* row = Row(plane, b.x(), b.y() + j);
-            for (int i = 0; i < w; ++i)
-                row[i] ^= 1;
+    case Transform::FlipVertical: {
+        // Whole rows trade places through a spare row (memcpy is several
+        // times faster than a byte-wise swap).
+        std::vector<std::uint8_t> spare(static_cast<size_t>(w));
+        for (int j = 0; j < h / 2; ++j) {
+            std::uint8_t* upper = Row(plane, b.x(), b.y() + j);
+            std::uint8_t* lower = Row(plane, b.x(), b.y() + h - 1 - j);
+            std::memcpy(spare.data(), upper, spare.size());
+            std::memcpy(upper, lower, spare.size());
+            std::memcpy(lower, spare.data(), spare.size());
         }
+        break;
+    }
+    case Transform::Invert:
+        for (int j = 0; j < h; ++j)
+            InvertRun(Row(plane, b.x(), b.y() + j), w);
         break;
     case Transform::ShiftLeft:
     case Transform::ShiftRight:

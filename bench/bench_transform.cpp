@@ -1,0 +1,114 @@
+// Costs of the picture transforms on the largest picture (240 x 120), each
+// set beside one plain copy of the 241 x 121 plane in the same run (what a
+// history step costs at least). A 240 x 120 picture cannot be turned as a
+// whole, so the rotations turn its largest square block, 120 x 120.
+// Prints the medians and the ratios.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/transform.h"
+
+namespace {
+
+using namespace tobrin;
+using Plane = Declarations::Plane;
+
+Plane RandomPlane()
+{
+    std::mt19937 rng(42);
+    Plane p;
+    for (auto& v : p)
+        v = rng() & 1;
+    return p;
+}
+
+void BM_PlaneCopy(benchmark::State& state)
+{
+    const Plane source = RandomPlane();
+    Plane target{};
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(source.data());
+        target = source;
+        benchmark::DoNotOptimize(target.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+struct Case {
+    const char* name;
+    Transform t;
+    bool squareBlock;
+};
+
+const Case kCases[] = {
+    {"FlipHorizontal", Transform::FlipHorizontal, false},
+    {"FlipVertical", Transform::FlipVertical, false},
+    {"RotateClockwise120", Transform::RotateClockwise, true},
+    {"RotateCounterClockwise120", Transform::RotateCounterClockwise, true},
+    {"Invert", Transform::Invert, false},
+    {"ShiftLeft", Transform::ShiftLeft, false},
+    {"ShiftRight", Transform::ShiftRight, false},
+    {"ShiftUp", Transform::ShiftUp, false},
+    {"ShiftDown", Transform::ShiftDown, false},
+};
+
+void BM_Transform(benchmark::State& state, Case c)
+{
+    Plane plane = RandomPlane();
+    const std::optional<QRect> block = c.squareBlock ? std::optional<QRect>(QRect(60, 0, 120, 120)) : std::nullopt;
+    for (auto _ : state) {
+        const TransformResult r = ApplyTransform(plane, c.t, kMaxWidth, kMaxHeight, block);
+        benchmark::DoNotOptimize(r.ok);
+        benchmark::DoNotOptimize(plane.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+// Keeps the medians so the ratios can be printed at the end.
+class MedianReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> medians;
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& r : runs)
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
+                medians[r.run_name.function_name] = r.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+void Configure(benchmark::internal::Benchmark* b)
+{
+    b->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Configure(benchmark::RegisterBenchmark("BM_PlaneCopy", BM_PlaneCopy));
+    for (const Case& c : kCases)
+        Configure(benchmark::RegisterBenchmark((std::string("BM_") + c.name).c_str(), BM_Transform, c));
+    benchmark::Initialize(&argc, argv);
+
+    MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    const auto copy = reporter.medians.find("BM_PlaneCopy");
+    if (copy != reporter.medians.end() && copy->second > 0) {
+        std::printf("\nMedians against one copy of the 241 x 121 plane (%.2f us):\n", copy->second);
+        for (const Case& c : kCases) {
+            const auto it = reporter.medians.find(std::string("BM_") + c.name);
+            if (it != reporter.medians.end())
+                std::printf("  %-28s %8.2f us  = %6.2f x the copy\n", c.name, it->second, it->second / copy->second);
+        }
+    }
+    return 0;
+}
