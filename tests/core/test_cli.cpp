@@ -135,7 +135,8 @@ TEST(CommandLine, VersionAndHelp)
         const Outcome o = Tobrin({QString::fromLatin1(flag)});
         EXPECT_EQ(o.exitCode, 0) << flag;
         EXPECT_TRUE(o.err.isEmpty());
-        for (const char* part : {"tobrin export FILE -o OUT [--device]", "tobrin import IMAGE -o OUT",
+        for (const char* part : {"tobrin export FILE -o OUT [--order msb|lsb|pages] [--name NAME] [--device]",
+                                 "--dither none|fs|atkinson|bayer4|bayer8", "tobrin import IMAGE -o OUT",
                                  "--threshold N", "--components rgb|rg", "--invert", "--size WxH",
                                  "--aspect", "--no-match-size", "--version"})
             EXPECT_TRUE(o.out.contains(part)) << part;
