@@ -188,7 +188,8 @@ QByteArray PbmData(const MonoPicture& p)
     return out;
 }
 
-std::optional<QByteArray> PngData(const MonoPicture& p, bool deviceColours)
+// format: "PNG", or "BMP" for a file named so.
+std::optional<QByteArray> ImageData(const MonoPicture& p, bool deviceColours, const char* format)
 {
     QImage image;
     if (deviceColours) {
@@ -207,7 +208,7 @@ std::optional<QByteArray> PngData(const MonoPicture& p, bool deviceColours)
     }
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, format))
         return std::nullopt;
     return bytes;
 }
@@ -704,8 +705,9 @@ std::optional<QByteArray> EncodePicture(const MonoPicture& picture, PictureForma
     case PictureFormat::Pbm:
         return PbmData(picture);
     case PictureFormat::Image:
-        if (auto png = PngData(picture, options.deviceColours))
-            return png;
+        if (auto image = ImageData(picture, options.deviceColours,
+                                   QFileInfo(path).suffix().toLower() == QLatin1String("bmp") ? "BMP" : "PNG"))
+            return image;
         return fail(QStringLiteral("Could not encode %1").arg(path));
     case PictureFormat::HexText:
         return HexFileText(picture);

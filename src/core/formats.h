@@ -35,7 +35,7 @@ inline bool operator!=(const MonoPicture& a, const MonoPicture& b) { return !(a 
 
 // The files a picture goes to and comes from, chosen by the name's
 // extension (case ignored): .c and .h a C array, .xbm an X11 bitmap, .pbm a
-// netpbm bitmap, .png (and, for reading only, .bmp) an image, anything else
+// netpbm bitmap, .png and .bmp a 1-bit image (set = black), anything else
 // the hex text as Save writes it.
 enum class PictureFormat { HexText, CArray, Xbm, Pbm, Image };
 PictureFormat FormatForPath(const QString& path);

@@ -195,6 +195,28 @@ TEST(Formats, ReadersRefuseAnythingElse)
     EXPECT_TRUE(DecodePicture(encoded(grey, "BMP"), PictureFormat::Image));
 }
 
+TEST(Formats, FilesAreCheckedBeforeTheyAreRead)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const MonoPicture p = RandomPicture(9, 6, 1);
+    // A .bmp name gets a BMP, which opens again.
+    QString error;
+    ASSERT_TRUE(WritePictureFile(dir.filePath(QStringLiteral("p.bmp")), p, {}, &error)) << error.toStdString();
+    QFile bmp(dir.filePath(QStringLiteral("p.bmp")));
+    ASSERT_TRUE(bmp.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(bmp.read(2) == "BM");
+    EXPECT_TRUE(*ReadPictureFile(bmp.fileName()) == p);
+    // A folder, and a file above the size limit, are refused unread.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.pbm")));
+    EXPECT_FALSE(ReadPictureFile(dir.filePath(QStringLiteral("folder.pbm"))));
+    QByteArray big = *EncodePicture(p, PictureFormat::Xbm, {}, QStringLiteral("big"));
+    big += QByteArray(int(kMaxFileBytes), ' ');
+    ASSERT_TRUE(DecodePicture(big.left(int(kMaxFileBytes)), PictureFormat::Xbm));
+    WriteRaw(dir.filePath(QStringLiteral("big.xbm")), big);
+    EXPECT_FALSE(ReadPictureFile(dir.filePath(QStringLiteral("big.xbm"))));
+}
+
 // ---- other programs --------------------------------------------------------------
 
 TEST(FormatsInterop, ImageMagickAndNetpbmBitmapsOpen)
