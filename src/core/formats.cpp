@@ -380,7 +380,7 @@ std::optional<CSource> ParseCSource(const QByteArray& data)
         std::string token;
         if (IsIdentChar(c)) {
             std::size_t end = i;
-            while (end < n && IsIdentChar(s[end]) && end - i < 64)
+            while (end < n && IsIdentChar(s[end]))
                 ++end;
             token.assign(s + i, end - i);
             i = end;

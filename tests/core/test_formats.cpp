@@ -136,6 +136,9 @@ TEST(Formats, CArrayLayoutAndOrderComment)
     said.cOrder = ByteOrder::Pages;
     EXPECT_TRUE(*DecodePicture(bare, PictureFormat::CArray, said) == p);
     EXPECT_FALSE(EncodePicture(p, PictureFormat::CArray, ExportOptions{ByteOrder::Msb, QStringLiteral("a b"), false}));
+    const QString longName(150, QLatin1Char('n'));
+    for (const PictureFormat f : {PictureFormat::CArray, PictureFormat::Xbm})
+        EXPECT_TRUE(*DecodePicture(*EncodePicture(p, f, ExportOptions{ByteOrder::Lsb, longName, false}), f) == p);
 }
 
 TEST(Formats, ReadersRefuseAnythingElse)
