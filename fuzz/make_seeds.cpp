@@ -1,5 +1,6 @@
 // Writes the fuzzers' seed corpora: make_seeds OUTDIR writes
-// OUTDIR/fuzz_hexreader, OUTDIR/fuzz_imageimport and OUTDIR/fuzz_paste.
+// OUTDIR/fuzz_hexreader, OUTDIR/fuzz_imageimport, OUTDIR/fuzz_paste and
+// OUTDIR/fuzz_formats.
 // The files are committed; run it again only to change them.
 
 #include <QCoreApplication>
@@ -10,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/formats.h"
 #include "seedfiles.h"
 
 using namespace tobrin;
@@ -113,6 +115,42 @@ std::vector<std::pair<QString, QByteArray>> PasteSeeds()
 
 }  // namespace
 
+// One picture in every form the picture readers take.
+std::vector<std::pair<QString, QByteArray>> FormatSeeds()
+{
+    MonoPicture p;
+    p.width = 13;
+    p.height = 9;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+            p.At(x, y) = std::uint8_t((x * 3 + y * 5) % 7 < 3);
+    const auto encode = [&p](PictureFormat format, ByteOrder order) {
+        ExportOptions options;
+        options.order = order;
+        return *EncodePicture(p, format, options, QStringLiteral("seed"));
+    };
+    QByteArray plain = "P1\n# plain\n13 9\n";
+    for (int y = 0; y < p.height; ++y) {
+        for (int x = 0; x < p.width; ++x)
+            plain += p.At(x, y) ? '1' : '0';
+        plain += '\n';
+    }
+    QImage bmp(p.width, p.height, QImage::Format_RGB32);
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x)
+            bmp.setPixel(x, y, p.At(x, y) ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+    return {
+        {QStringLiteral("msb.c"), encode(PictureFormat::CArray, ByteOrder::Msb)},
+        {QStringLiteral("lsb.h"), encode(PictureFormat::CArray, ByteOrder::Lsb)},
+        {QStringLiteral("pages.c"), encode(PictureFormat::CArray, ByteOrder::Pages)},
+        {QStringLiteral("picture.xbm"), encode(PictureFormat::Xbm, ByteOrder::Msb)},
+        {QStringLiteral("raw.pbm"), encode(PictureFormat::Pbm, ByteOrder::Msb)},
+        {QStringLiteral("plain.pbm"), plain},
+        {QStringLiteral("mono.png"), encode(PictureFormat::Image, ByteOrder::Msb)},
+        {QStringLiteral("rgb.bmp"), Encode(bmp, "BMP")},
+    };
+}
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -136,5 +174,6 @@ int main(int argc, char** argv)
     writeAll("fuzz_hexreader", HexSeeds());
     writeAll("fuzz_imageimport", ImageSeeds());
     writeAll("fuzz_paste", PasteSeeds());
+    writeAll("fuzz_formats", FormatSeeds());
     return ok ? 0 : 1;
 }

@@ -15,7 +15,7 @@ root=$PWD
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
 jobs=${FUZZ_JOBS:-$(nproc)}
-targets=(fuzz_hexreader fuzz_imageimport fuzz_paste)
+targets=(fuzz_hexreader fuzz_imageimport fuzz_paste fuzz_formats)
 
 if [ ! -f "$build/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -39,6 +39,8 @@ status=0
 options_for() {
   if [ "$1" = fuzz_hexreader ]; then
     echo "-dict=$root/fuzz/hex.dict"
+  elif [ "$1" = fuzz_formats ]; then
+    echo "-dict=$root/fuzz/formats.dict"
   fi
 }
 

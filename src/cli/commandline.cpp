@@ -1,17 +1,12 @@
 #include "cli/commandline.h"
 
-#include <QBuffer>
 #include <QByteArray>
-#include <QImage>
 #include <QString>
 #include <cstdio>
 #include <optional>
 
 #include "cli/importcommand.h"
-#include "core/declarations.h"
-#include "core/hexreader.h"
-#include "core/hexwriter.h"
-#include "core/savefile.h"
+#include "core/formats.h"
 
 namespace tobrin {
 
@@ -26,13 +21,22 @@ const char kUsage[] =
     "Usage:\n"
     "  tobrin                     start the editor\n"
     "  tobrin FILE                start the editor with the hex file FILE open\n"
-    "  tobrin export FILE -o OUT [--device]\n"
-    "                             write the hex file FILE to OUT: a PNG image with\n"
-    "                             one pixel per picture pixel when OUT ends in .png\n"
-    "                             (black and white, or the device's colours with\n"
-    "                             --device), the hex text otherwise\n"
+    "  tobrin export FILE -o OUT [--order msb|lsb|pages] [--name NAME] [--device]\n"
+    "                             [--input-order msb|lsb|pages]\n"
+    "                             convert the picture FILE to OUT; each is chosen\n"
+    "                             by its extension: .c or .h a C array (NAME[] with\n"
+    "                             NAME_WIDTH and NAME_HEIGHT; --order packs rows\n"
+    "                             with the leftmost pixel in the top bit (msb, the\n"
+    "                             default) or the bottom bit (lsb), or 8-row pages\n"
+    "                             with the top row in bit 0), .xbm an X11 bitmap,\n"
+    "                             .pbm a netpbm bitmap, .png or .bmp a 1-bit image\n"
+    "                             (the device's colours with --device), anything\n"
+    "                             else the hex text; images are read only when\n"
+    "                             they are black and white. --input-order names a\n"
+    "                             C array's order when its comment does not\n"
     "  tobrin import IMAGE -o OUT [--threshold N] [--components rgb|rg|rb|gb|r|g|b]\n"
     "                             [--invert] [--size WxH] [--aspect] [--no-match-size]\n"
+    "                             [--dither none|fs|atkinson|bayer4|bayer8]\n"
     "                             convert an image to black and white and write it\n"
     "                             to OUT as a hex file\n"
     "  tobrin --help, -h          show this help\n"
@@ -53,54 +57,56 @@ int UsageError(const QString& why)
     return kExitUsage;
 }
 
-// Picture colours of an exported image.
-struct ExportColours {
-    QRgb set;
-    QRgb clear;
-};
-constexpr ExportColours kPlainColours{qRgb(0, 0, 0), qRgb(255, 255, 255)};
-constexpr ExportColours kDeviceColours{qRgb(65, 64, 69), qRgb(125, 145, 120)};
-
-std::optional<QByteArray> EncodePng(const Declarations& d, const ExportColours& colours)
-{
-    QImage image(d.Width(), d.Height(), QImage::Format_RGB32);
-    for (int y = 0; y < d.Height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < d.Width(); ++x)
-            line[x] = d.Pic(x, y) ? colours.set : colours.clear;
-    }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
-        return std::nullopt;
-    return bytes;
-}
-
-// "export FILE -o OUT [--device]"; args start after "export".
+// "export FILE -o OUT [--order ORDER] [--name NAME] [--input-order ORDER]
+// [--device]"; args start after "export".
 int RunExport(const QStringList& args)
 {
     QString input;
     QString output;
     bool haveOutput = false;
-    bool device = false;
+    ExportOptions options;
+    ReadOptions reading;
     for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args.at(i);
-        if (a == QLatin1String("-o") || a == QLatin1String("--output")) {
+        QString a = args.at(i);
+        QString value;
+        bool hasValue = false;
+        if (a.startsWith(QLatin1String("--")) && a.contains(QLatin1Char('='))) {
+            const int eq = a.indexOf(QLatin1Char('='));
+            value = a.mid(eq + 1);
+            a = a.left(eq);
+            hasValue = true;
+        }
+        const auto takeValue = [&]() -> bool {
+            if (hasValue)
+                return true;
             if (i + 1 >= args.size())
+                return false;
+            value = args.at(++i);
+            return true;
+        };
+        if (a == QLatin1String("-o") || a == QLatin1String("--output")) {
+            if (!takeValue())
                 return UsageError(QStringLiteral("%1 needs a file name").arg(a));
             if (haveOutput)
                 return UsageError(QStringLiteral("only one output file"));
-            output = args.at(++i);
+            output = value;
             haveOutput = true;
-        } else if (a.startsWith(QLatin1String("--output="))) {
-            if (haveOutput)
-                return UsageError(QStringLiteral("only one output file"));
-            output = a.mid(9);
-            haveOutput = true;
-        } else if (a == QLatin1String("--device")) {
-            device = true;
+        } else if (a == QLatin1String("--order") || a == QLatin1String("--input-order")) {
+            std::optional<ByteOrder> order;
+            if (!takeValue() || !(order = ByteOrderFromName(value)))
+                return UsageError(QStringLiteral("%1 takes msb, lsb or pages").arg(a));
+            if (a == QLatin1String("--order"))
+                options.order = *order;
+            else
+                reading.cOrder = order;
+        } else if (a == QLatin1String("--name")) {
+            if (!takeValue() || !IsCIdentifier(value))
+                return UsageError(QStringLiteral("--name takes a C identifier"));
+            options.name = value;
+        } else if (a == QLatin1String("--device") && !hasValue) {
+            options.deviceColours = true;
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            return UsageError(QStringLiteral("unknown option %1").arg(a));
+            return UsageError(QStringLiteral("unknown option %1").arg(args.at(i)));
         } else if (input.isEmpty() && !a.isEmpty()) {
             input = a;
         } else {
@@ -109,34 +115,17 @@ int RunExport(const QStringList& args)
         }
     }
     if (input.isEmpty())
-        return UsageError(QStringLiteral("export needs a hex file to read"));
+        return UsageError(QStringLiteral("export needs a picture file to read"));
     if (!haveOutput || output.isEmpty())
         return UsageError(QStringLiteral("export needs -o OUT"));
 
-    const std::optional<HexPicture> picture = ReadHexPath(input);
+    const std::optional<MonoPicture> picture = ReadPictureFile(input, reading);
     if (!picture) {
         Print(stderr, QStringLiteral("File Import Error\n"));
         return kExitFailure;
     }
-    Declarations d;
-    UnpackHexPicture(*picture, d);
-
-    QByteArray data;
-    if (output.endsWith(QLatin1String(".png"), Qt::CaseInsensitive)) {
-        const std::optional<QByteArray> png = EncodePng(d, device ? kDeviceColours : kPlainColours);
-        if (!png) {
-            Print(stderr, QStringLiteral("Error writing file! Could not encode %1\n").arg(output));
-            return kExitFailure;
-        }
-        data = *png;
-    } else {
-        // As Save writes it: the hex text, then one more line end.
-        const std::string text = HexText(d) + "\r\n";
-        data = QByteArray(text.data(), qsizetype(text.size()));
-    }
-
     QString why;
-    if (!WriteFileAtomically(output, data, &why)) {
+    if (!WritePictureFile(output, *picture, options, &why)) {
         Print(stderr, QStringLiteral("Error writing file! %1: %2\n").arg(output, why));
         return kExitFailure;
     }

@@ -23,6 +23,7 @@ constexpr int kExitUsage = 2;
 const char kUsage[] =
     "usage: tobrin import IMAGE -o OUT [--threshold N] [--components rgb|rg|rb|gb|r|g|b]\n"
     "                     [--invert] [--size WxH] [--aspect|--no-aspect] [--no-match-size]\n"
+    "                     [--dither none|fs|atkinson|bayer4|bayer8]\n"
     "  OUT ending in .txt or .c gets the hex text, .png the picture.\n";
 
 int Usage(const QString& problem)
@@ -51,6 +52,7 @@ struct ImportRequest {
     std::optional<QSize> size;
     std::optional<bool> aspect;
     bool noMatchSize = false;
+    Dither dither = Dither::None;
 };
 
 std::optional<int> ParseInt(const QString& text, int low, int high)
@@ -133,6 +135,12 @@ QString ParseArguments(const QStringList& args, ImportRequest* request)
             QString text;
             if (!takeValue(&text) || !(request->size = ParseSize(text)))
                 return QStringLiteral("--size takes WxH with W 8..240 and H 4..120");
+        } else if (arg == QLatin1String("--dither")) {
+            QString text;
+            std::optional<Dither> dither;
+            if (!takeValue(&text) || !(dither = DitherFromName(text)))
+                return QStringLiteral("--dither takes none, fs, atkinson, bayer4 or bayer8");
+            request->dither = *dither;
         } else if (arg == QLatin1String("--invert") && noValue()) {
             request->invert = true;
         } else if (arg == QLatin1String("--aspect") && noValue()) {
@@ -188,6 +196,10 @@ void ApplyImportOptions(ImportPipeline& pipeline, const ImportRequest& request)
         pipeline.SetRed(request.components->red);
         pipeline.SetGreen(request.components->green);
         pipeline.SetBlue(request.components->blue);
+        pipeline.ConvertImage();
+    }
+    if (request.dither != Dither::None) {
+        pipeline.SetDither(request.dither);
         pipeline.ConvertImage();
     }
     if (request.threshold)

@@ -217,7 +217,17 @@ void ImportPipeline::ConvertImage()
     Notify(ConvertBegin);
     RunScope scope(running_, ConvertEnd);
 
-    temp_ = ThresholdImage(disp_, use_, tolerance_, invert_);
+    if (dither_ == Dither::None) {
+        temp_ = ThresholdImage(disp_, use_, tolerance_, invert_);
+    } else {
+        const GreyPlane grey = GreyLevels(disp_, use_);
+        temp_ = QImage(grey.width, grey.height, QImage::Format_RGB32);
+        for (int y = 0; y < grey.height; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(temp_.scanLine(y));
+            for (int x = 0; x < grey.width; ++x)
+                line[x] = qRgb(grey.At(x, y), grey.At(x, y), grey.At(x, y));
+        }
+    }
     temp2_ = temp_.copy();
 
     if (matchSize_) {
@@ -242,7 +252,13 @@ void ImportPipeline::ConvertImage()
     QSize drawn(hSize_, vSize_);
     if (aspect_ && !matchSize_)
         drawn = AspectDrawnSize(hSize_, vSize_, disp_.width(), disp_.height());
-    StretchDraw(temp2_, dest_, drawn.width(), drawn.height());
+    if (dither_ == Dither::None) {
+        StretchDraw(temp2_, dest_, drawn.width(), drawn.height());
+    } else {
+        // Temp2 already holds the chosen components' grey (all three equal).
+        const Components grey{true, false, false};
+        DrawDithered(temp2_, grey, tolerance_, invert_, dither_, drawn.width(), drawn.height(), dest_);
+    }
     ++conversions_;
 }
 

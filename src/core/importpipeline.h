@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "core/declarations.h"
+#include "core/dither.h"
 #include "core/monochrome.h"
 
 namespace tobrin {
@@ -67,6 +68,11 @@ public:
     void SetMatchSize(bool on) { matchSize_ = on && matchSizeAvailable_; }
     bool MatchSizeAvailable() const { return matchSizeAvailable_; }
 
+    // How grey becomes black and white; None (the plain threshold) at first.
+    // The setter only records it; the view converts afterwards.
+    Dither DitherMode() const { return dither_; }
+    void SetDither(Dither dither) { dither_ = dither; }
+
     // The threshold, kept to 1..255; the view converts after its delay.
     int Tolerance() const { return tolerance_; }
     void SetTolerance(int value);
@@ -95,7 +101,10 @@ public:
     QString SourceFile() const { return sourceFile_; }
 
     // One conversion of Disp into Dest with the current options. Does
-    // nothing without a source. Option changes it makes itself notify
+    // nothing without a source. With a dither, Temp and Temp2 hold Disp's
+    // grey levels (as grey pixels) and Dest is drawn from them by area
+    // averaging and dithering (core/dither.h) instead of the black-keeping
+    // stretch. Option changes it makes itself notify
     // OptionsChanged / SizeChanged but start no run of their own.
     void ConvertImage();
     // Completed conversions since construction.
@@ -131,6 +140,7 @@ private:
 
     Components use_;
     int tolerance_ = kToleranceInitial;
+    Dither dither_ = Dither::None;
     bool invert_ = false;
     bool aspect_ = false;
     bool matchSize_ = true;

@@ -135,7 +135,8 @@ TEST(CommandLine, VersionAndHelp)
         const Outcome o = Tobrin({QString::fromLatin1(flag)});
         EXPECT_EQ(o.exitCode, 0) << flag;
         EXPECT_TRUE(o.err.isEmpty());
-        for (const char* part : {"tobrin export FILE -o OUT [--device]", "tobrin import IMAGE -o OUT",
+        for (const char* part : {"tobrin export FILE -o OUT [--order msb|lsb|pages] [--name NAME] [--device]",
+                                 "--dither none|fs|atkinson|bayer4|bayer8", "tobrin import IMAGE -o OUT",
                                  "--threshold N", "--components rgb|rg", "--invert", "--size WxH",
                                  "--aspect", "--no-match-size", "--version"})
             EXPECT_TRUE(o.out.contains(part)) << part;
@@ -237,6 +238,56 @@ TEST(CommandLineExport, PngHasOnePixelPerPicturePixel)
             for (int x = 0; x < 13; ++x)
                 ASSERT_EQ(image.pixel(x, y), picture.Pic(x, y) ? c.set : c.clear) << x << "," << y;
     }
+}
+
+// Any format converts to any other: a chain through every one ends with the
+// hex text it started from, and each file opens to the same picture.
+TEST(CommandLineExport, ConvertsBetweenEveryFormat)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Declarations picture = RandomPicture(29, 13, 8);
+    for (int y = 0; y <= picture.MaxY; ++y)
+        for (int x = 29; x < 32; ++x)
+            picture.Pic(x, y) = 0;  // only the hex text carries padding bits
+    WriteRaw(dir.filePath(QStringLiteral("in.txt")), SavedText(picture));
+    const QStringList chain[] = {
+        {"in.txt", "a.c", "--order", "pages", "--name", "logo"},
+        {"a.c", "b.xbm"},
+        {"b.xbm", "c.pbm"},
+        {"c.pbm", "d.png"},
+        {"d.png", "e.h", "--order=lsb"},
+        {"e.h", "out.txt"},
+    };
+    for (const QStringList& step : chain) {
+        SCOPED_TRACE(step.join(QLatin1Char(' ')).toStdString());
+        const Outcome o = Tobrin(QStringList{QStringLiteral("export"), step[0], QStringLiteral("-o"), step[1]} + step.mid(2),
+                                 dir.path());
+        ASSERT_EQ(o.exitCode, 0) << o.err.toStdString();
+    }
+    EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("out.txt"))), SavedText(picture));
+    const QByteArray c = ReadAll(dir.filePath(QStringLiteral("a.c")));
+    EXPECT_TRUE(c.contains("static const unsigned char logo[") && c.contains("#define LOGO_WIDTH 29"));
+    EXPECT_TRUE(ReadAll(dir.filePath(QStringLiteral("e.h"))).contains("unsigned char e[52]"));
+
+    // Without its comment a C array is read as the user says.
+    QByteArray bare = c;
+    bare.replace("byte order: pages", "");
+    WriteRaw(dir.filePath(QStringLiteral("bare.c")), bare);
+    EXPECT_EQ(Tobrin({QStringLiteral("export"), QStringLiteral("bare.c"), QStringLiteral("-o"), QStringLiteral("x.txt")},
+                     dir.path()).exitCode, 1);
+    EXPECT_EQ(Tobrin({QStringLiteral("export"), QStringLiteral("bare.c"), QStringLiteral("--input-order"),
+                      QStringLiteral("pages"), QStringLiteral("-o"), QStringLiteral("x.txt")},
+                     dir.path()).exitCode, 0);
+    EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("x.txt"))), SavedText(picture));
+    for (const QStringList& bad : {QStringList{QStringLiteral("--order"), QStringLiteral("msb2")},
+                                   QStringList{QStringLiteral("--name"), QStringLiteral("int")},
+                                   QStringList{QStringLiteral("--name=a-b")}}) {
+        const Outcome o = Tobrin(QStringList{QStringLiteral("export"), QStringLiteral("in.txt"), QStringLiteral("-o"),
+                                             QStringLiteral("y.c")} + bad, dir.path());
+        EXPECT_EQ(o.exitCode, 2) << bad.join(QLatin1Char(' ')).toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("y.c"))));
 }
 
 TEST(CommandLineExport, ReadFailureLeavesTheOutputAlone)

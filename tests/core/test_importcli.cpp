@@ -126,6 +126,21 @@ TEST_F(ImportCliTest, AgreesWithTheDialogsPipeline)
              p.SetAspect(false);
              p.ConvertImage();
          }},
+        {"atkinson at a threshold, inverted", {"--dither", "atkinson", "--threshold=90", "--invert"},
+         [](ImportPipeline& p) {
+             p.SetDither(Dither::Atkinson);
+             p.SetTolerance(90);
+             p.SetInvert(true);
+             p.ConvertImage();
+         }},
+        {"ordered 8x8 at a size", {"--dither=bayer8", "--size", "50x30", "--no-aspect"},
+         [](ImportPipeline& p) {
+             p.SetDither(Dither::Bayer8);
+             p.SetHSize(50);
+             p.SetVSize(30);
+             p.SetAspect(false);
+             p.ConvertImage();
+         }},
         {"no match size", {"--no-match-size"},
          [](ImportPipeline& p) {
              p.SetMatchSize(false);
@@ -253,6 +268,8 @@ TEST_F(ImportCliTest, BadUsageExitsWithTwo)
         {good, "-o", out, "--size", "8x121"},
         {good, "-o", out, "--size", "axb"},
         {good, "-o", out, "--invert=yes"},
+        {good, "-o", out, "--dither", "floyd"},
+        {good, "-o", out, "--dither"},
         {good, "-o", out, "--frobnicate"},
     };
     for (const auto& args : bad) {

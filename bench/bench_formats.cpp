@@ -1,0 +1,236 @@
+// The picture files: every writer and reader on the largest picture (µs),
+// and a dithered import of a 4000 x 3000 JPEG against the bare decode of
+// the same file (printed as a ratio at the end; the plain threshold import
+// is measured beside it for scale).
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <map>
+#include <random>
+#include <string>
+
+#include "core/declarations.h"
+#include "core/formats.h"
+#include "core/imageloader.h"
+#include "core/importpipeline.h"
+
+namespace {
+
+using tobrin::ByteOrder;
+using tobrin::PictureFormat;
+
+const tobrin::MonoPicture& Largest()
+{
+    static const tobrin::MonoPicture picture = [] {
+        std::mt19937 rng(240);
+        tobrin::MonoPicture p;
+        p.width = tobrin::kMaxWidth;
+        p.height = tobrin::kMaxHeight;
+        for (int y = 0; y < p.height; ++y)
+            for (int x = 0; x < p.width; ++x)
+                p.At(x, y) = std::uint8_t(rng() & 1);
+        return p;
+    }();
+    return picture;
+}
+
+struct Form {
+    const char* name;
+    PictureFormat format;
+    ByteOrder order;
+};
+const Form kForms[] = {
+    {"hex", PictureFormat::HexText, ByteOrder::Msb},  {"c_msb", PictureFormat::CArray, ByteOrder::Msb},
+    {"c_lsb", PictureFormat::CArray, ByteOrder::Lsb}, {"c_pages", PictureFormat::CArray, ByteOrder::Pages},
+    {"xbm", PictureFormat::Xbm, ByteOrder::Msb},      {"pbm", PictureFormat::Pbm, ByteOrder::Msb},
+    {"png", PictureFormat::Image, ByteOrder::Msb},
+};
+
+QByteArray Encoded(const Form& f)
+{
+    tobrin::ExportOptions options;
+    options.order = f.order;
+    return *tobrin::EncodePicture(Largest(), f.format, options, QStringLiteral("picture"));
+}
+
+void BM_Write(benchmark::State& state, Form f)
+{
+    tobrin::ExportOptions options;
+    options.order = f.order;
+    for (auto _ : state) {
+        auto data = tobrin::EncodePicture(Largest(), f.format, options, QStringLiteral("picture"));
+        benchmark::DoNotOptimize(data);
+    }
+}
+
+void BM_Read(benchmark::State& state, Form f)
+{
+    const QByteArray data = Encoded(f);
+    for (auto _ : state) {
+        auto picture = tobrin::DecodePicture(data, f.format);
+        if (!picture) {
+            state.SkipWithError("read failed");
+            break;
+        }
+        benchmark::DoNotOptimize(picture->cells.data());
+    }
+}
+
+// A colourful picture with gradients and dark bands.
+QImage Picture(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const bool band = ((x / 97 + y / 61) % 5) == 0;
+            line[x] = band ? qRgb(20, 20, 30) : qRgb((x * 255) / w, (y * 255) / h, ((x ^ y) & 0xFF));
+        }
+    }
+    return image;
+}
+
+const QString& LargeJpeg()
+{
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString p = dir.filePath(QStringLiteral("large.jpg"));
+        if (!Picture(4000, 3000).save(p, "JPG", 90))
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(p));
+        return p;
+    }();
+    return path;
+}
+
+// "tobrin import --dither D --size 240x120" without its file output.
+void BM_Import_Jpeg4000x3000(benchmark::State& state, tobrin::Dither dither)
+{
+    const QString& path = LargeJpeg();
+    tobrin::ImageLoader loader;
+    for (auto _ : state) {
+        tobrin::ImportPipeline p;
+        p.SetDither(dither);
+        p.SetMatchSize(false);
+        p.SetHSize(tobrin::kMaxWidth);
+        p.SetVSize(tobrin::kMaxHeight);
+        p.BeginLoad();
+        if (!p.FinishLoad(path, loader)) {
+            state.SkipWithError("load failed");
+            break;
+        }
+        p.ConvertImage();
+        tobrin::Declarations d;
+        p.GetImport(d);
+        benchmark::DoNotOptimize(d.PicData.data());
+    }
+}
+
+// One conversion of the largest display copy into the largest target: the
+// part of the import that dithering changes.
+void BM_Convert_LargestDisplayCopy(benchmark::State& state, tobrin::Dither dither)
+{
+    tobrin::ImportPipeline p;
+    p.SetDither(dither);
+    p.SetMatchSize(false);
+    p.SetHSize(tobrin::kMaxWidth);
+    p.SetVSize(tobrin::kMaxHeight);
+    const QSize box = tobrin::ImportPipeline::DisplayBox();
+    p.Paste(Picture(box.width() - 2, box.height() - 2));
+    for (auto _ : state) {
+        p.ConvertImage();
+        benchmark::DoNotOptimize(p.Dest().constBits());
+    }
+}
+
+void BM_Decode_Jpeg4000x3000(benchmark::State& state)
+{
+    const QString& path = LargeJpeg();
+    QImageReader::setAllocationLimit(tobrin::ImageLoader::kAllocationLimitMb);
+    for (auto _ : state) {
+        QImageReader reader(path);
+        QImage image = reader.read();
+        if (image.isNull()) {
+            state.SkipWithError("decode failed");
+            break;
+        }
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+class MedianReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            const std::string name = run.run_name.function_name;
+            const Times t{run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                medians[name] = t;
+            else if (run.run_type == Run::RT_Iteration && !medians.count(name))
+                singles[name] = t;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    struct Times {
+        double real = 0;
+        double cpu = 0;
+    };
+    Times Time(const std::string& name) const
+    {
+        const auto m = medians.find(name);
+        if (m != medians.end())
+            return m->second;
+        const auto s = singles.find(name);
+        return s != singles.end() ? s->second : Times{};
+    }
+    std::map<std::string, Times> medians;
+    std::map<std::string, Times> singles;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    for (const Form& f : kForms) {
+        benchmark::RegisterBenchmark((std::string("BM_Write/") + f.name).c_str(), BM_Write, f)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark((std::string("BM_Read/") + f.name).c_str(), BM_Read, f)
+            ->Unit(benchmark::kMicrosecond);
+    }
+    const std::pair<const char*, tobrin::Dither> imports[] = {
+        {"none", tobrin::Dither::None}, {"fs", tobrin::Dither::FloydSteinberg},
+        {"atkinson", tobrin::Dither::Atkinson}, {"bayer8", tobrin::Dither::Bayer8}};
+    for (const auto& [name, dither] : imports)
+        benchmark::RegisterBenchmark((std::string("BM_Convert_LargestDisplayCopy/") + name).c_str(),
+                                     BM_Convert_LargestDisplayCopy, dither)
+            ->Unit(benchmark::kMicrosecond);
+    for (const auto& [name, dither] : imports)
+        benchmark::RegisterBenchmark((std::string("BM_Import_Jpeg4000x3000/") + name).c_str(),
+                                     BM_Import_Jpeg4000x3000, dither)
+            ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_Decode_Jpeg4000x3000", BM_Decode_Jpeg4000x3000)->Unit(benchmark::kMillisecond);
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto decode = reporter.Time("BM_Decode_Jpeg4000x3000");
+    for (const auto& [name, dither] : imports) {
+        const auto import = reporter.Time(std::string("BM_Import_Jpeg4000x3000/") + name);
+        if (import.real > 0 && decode.real > 0 && decode.cpu > 0)
+            std::printf("import (%s) / bare decode: %.2f wall (%.1f ms / %.1f ms), %.2f cpu (%.1f ms / %.1f ms)\n",
+                        name, import.real / decode.real, import.real, decode.real, import.cpu / decode.cpu,
+                        import.cpu, decode.cpu);
+    }
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "core/declarations.h"
+
+namespace tobrin {
+
+// A picture as the file formats see it: its size and a 241 x 121 cell plane
+// in the editor's own layout (cell (x, y) at x + 241 * y, 1 = set = black).
+// Cells right of the width may hold leftover pixels; only the hex text
+// carries them (as the low bits of a row's last byte), every other format
+// writes exactly width x height pixels.
+struct MonoPicture {
+    using Plane = std::array<std::uint8_t, kPicColumns * kPicRows>;
+
+    int width = 0;
+    int height = 0;
+    Plane cells{};
+
+    std::uint8_t At(int x, int y) const { return cells[std::size_t(x + kPicColumns * y)]; }
+    std::uint8_t& At(int x, int y) { return cells[std::size_t(x + kPicColumns * y)]; }
+
+    // Copies from / into any plane of the same layout (the picture model's).
+    static MonoPicture FromPlane(const std::uint8_t* plane, int width, int height);
+    void ToPlane(std::uint8_t* plane) const;
+};
+
+bool operator==(const MonoPicture& a, const MonoPicture& b);
+inline bool operator!=(const MonoPicture& a, const MonoPicture& b) { return !(a == b); }
+
+// The files a picture goes to and comes from, chosen by the name's
+// extension (case ignored): .c and .h a C array, .xbm an X11 bitmap, .pbm a
+// netpbm bitmap, .png and .bmp a 1-bit image (set = black), anything else
+// the hex text as Save writes it.
+enum class PictureFormat { HexText, CArray, Xbm, Pbm, Image };
+PictureFormat FormatForPath(const QString& path);
+
+// How a C array packs its pixels.
+// Msb:   rows from the top, ceil(width/8) bytes a row, leftmost pixel in
+//        bit 7 (as the hex text).
+// Lsb:   the same with the leftmost pixel in bit 0.
+// Pages: pages of 8 rows from the top, width bytes a page, one byte per
+//        column from the left, the page's top row in bit 0 (as
+//        page-addressed display controllers take it).
+// Padding bits (right of the width, below the height) are 0.
+enum class ByteOrder { Msb, Lsb, Pages };
+std::optional<ByteOrder> ByteOrderFromName(const QString& name);  // msb, lsb, pages
+const char* ByteOrderName(ByteOrder order);
+
+// Checks a C identifier that is no keyword.
+bool IsCIdentifier(const QString& name);
+// A C identifier made from a file's base name: other characters become "_",
+// a leading digit or a keyword gets a "_" in front; "picture" when nothing
+// is left.
+QString CNameFromPath(const QString& path);
+
+struct ExportOptions {
+    ByteOrder order = ByteOrder::Msb;
+    // The array's name in a C array; empty takes it from the file name.
+    QString name;
+    // PNG in the device's colours instead of 1-bit black and white (such a
+    // file does not open again: it is not black and white).
+    bool deviceColours = false;
+};
+
+// The file's bytes; nullopt (and *error) when they cannot be made (a name
+// that is no C identifier, an encoder failure).
+std::optional<QByteArray> EncodePicture(const MonoPicture& picture, PictureFormat format,
+                                        const ExportOptions& options, const QString& path = QString(),
+                                        QString* error = nullptr);
+// EncodePicture for path's format, written all-or-nothing.
+bool WritePictureFile(const QString& path, const MonoPicture& picture, const ExportOptions& options,
+                      QString* error = nullptr);
+
+struct ReadOptions {
+    // The byte order of a C array when the user names it; otherwise the
+    // array's comment tells it, and without one the rows are taken
+    // most significant bit first.
+    std::optional<ByteOrder> cOrder;
+};
+
+// Every reader checks the whole file before it returns a picture and
+// refuses anything that is not exactly its format, with a size of 4..240 x
+// 4..120 and (for images) only pure black and pure white pixels. Files other
+// than the hex text are read whole, so anything above kMaxFileBytes is
+// refused unread.
+constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
+
+std::optional<MonoPicture> DecodePicture(const QByteArray& data, PictureFormat format,
+                                         const ReadOptions& options = {});
+// Reads a file in any of the formats (by its extension). Anything but a
+// regular file is refused before it is opened.
+std::optional<MonoPicture> ReadPictureFile(const QString& path, const ReadOptions& options = {});
+
+}  // namespace tobrin
