@@ -144,6 +144,55 @@ void HexLineScanner::Finish()
     pendingEmpty_ = 0;  // a trailing "$" without digits adds nothing
 }
 
+bool HexLineScanner::ScanPlainLine(const char* begin, const char* end)
+{
+    if (end - begin < 3 || std::memcmp(begin, ".db", 3) != 0 || prefixSeen_ != 0 || all_)
+        return false;
+    // Parsed into a scratch copy first: an unusual line leaves no trace.
+    std::array<std::uint8_t, kMaxKept> kept;
+    std::uint64_t count = 0;
+    const char* p = begin + 3;
+    while (p != end) {
+        const char c = *p;
+        if (c == ' ' || c == ',' || c == '\t') {
+            ++p;
+            continue;
+        }
+        unsigned value = 0;
+        if (c == '$') {
+            const char* digits = ++p;
+            for (; p != end && p - digits < 3; ++p) {
+                const char h = *p;
+                if (h >= '0' && h <= '9')
+                    value = value * 16 + unsigned(h - '0');
+                else if ((h | 0x20) >= 'a' && (h | 0x20) <= 'f')
+                    value = value * 16 + unsigned((h | 0x20) - 'a' + 10);
+                else
+                    break;
+            }
+            if (p == digits)
+                return false;
+        } else if (c >= '0' && c <= '9') {
+            const char* digits = p;
+            for (; p != end && p - digits < 4 && *p >= '0' && *p <= '9'; ++p)
+                value = value * 10 + unsigned(*p - '0');
+        } else {
+            return false;
+        }
+        // The value must end at a separator or the line end, and fit.
+        if (value > 255 || (p != end && *p != ' ' && *p != ',' && *p != '\t'))
+            return false;
+        if (count < keep_)
+            kept[std::size_t(count)] = std::uint8_t(value);
+        ++count;
+    }
+    std::copy_n(kept.begin(), std::min<std::uint64_t>(count, keep_), kept_.begin());
+    count_ = count;
+    prefixSeen_ = 3;
+    finished_ = true;
+    return true;
+}
+
 HexLine ParseHexLine(std::string_view line)
 {
     HexLine result;
@@ -177,6 +226,20 @@ public:
     template <typename Stop>
     Result FeedLine(HexLineScanner& scanner, Stop stop)
     {
+        // Most lines lie whole in the buffer and are plain: scanned at once.
+        if (afterCr_ && pos_ < len_) {
+            afterCr_ = false;
+            if (buffer_[pos_] == '\n')
+                ++pos_;
+        }
+        if (!afterCr_ && pos_ < len_) {
+            const void* cr = std::memchr(buffer_ + pos_, '\r', len_ - pos_);
+            if (cr && scanner.ScanPlainLine(buffer_ + pos_, static_cast<const char*>(cr))) {
+                pos_ = std::size_t(static_cast<const char*>(cr) - buffer_) + 1;
+                afterCr_ = true;
+                return Result::Line;
+            }
+        }
         bool any = false;
         for (;;) {
             if (pos_ == len_ && !Refill()) {
