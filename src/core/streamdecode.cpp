@@ -271,6 +271,20 @@ StreamOutcome DecodePng(QIODevice& device, qint64 maxPixels, const std::function
     for (png_uint_32 y = 0; y < height; ++y) {
         png_read_row(job->png, raw.data(), nullptr);
         const png_byte* p = raw.data();
+        // The common plain forms first; the general loop below gives the
+        // same for them.
+        if (bits == 8 && channels == 1) {
+            for (png_uint_32 x = 0; x < width; ++x)
+                row[x] = 0xFF000000u | (std::uint32_t(p[x]) * 0x010101u);
+            shrinker.AddRow(row.data());
+            continue;
+        }
+        if (bits == 8 && channels == 3) {
+            for (png_uint_32 x = 0; x < width; ++x, p += 3)
+                row[x] = qRgb(p[0], p[1], p[2]);
+            shrinker.AddRow(row.data());
+            continue;
+        }
         for (png_uint_32 x = 0; x < width; ++x) {
             std::uint32_t s[4] = {0, 0, 0, 0};
             for (int k = 0; k < channels; ++k) {
