@@ -58,7 +58,12 @@ int main(int argc, char** argv)
     }
     tobrin::QtDialogs dialogs;
     tobrin::Session session(dialogs);
+    const qint64 before = clock.elapsed();
     tobrin::LoadForm frame(session);
+    const qint64 built = clock.elapsed();
     frame.show();
+    if (qEnvironmentVariableIsSet("TOBRIN_START_PHASES"))
+        std::fprintf(stderr, "application %lld ms, frame built %lld ms, shown %lld ms\n", static_cast<long long>(before),
+                     static_cast<long long>(built - before), static_cast<long long>(clock.elapsed() - built));
     return app.exec();
 }
