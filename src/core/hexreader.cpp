@@ -281,6 +281,12 @@ public:
                 if (buffer_[pos_] == '\n')
                     ++pos_;
             }
+            // Empty lines go by without a look for ".db".
+            if (pos_ < len_ && buffer_[pos_] == '\r') {
+                ++pos_;
+                afterCr_ = true;
+                continue;
+            }
             if (Ensure(3) && std::memcmp(buffer_ + pos_, ".db", 3) == 0)
                 return true;
             // Not a ".db" line: on to the character after its CR.
