@@ -56,6 +56,7 @@ int main(int argc, char** argv)
         window.show();
         return app.exec();
     }
+    const qint64 appReady = clock.elapsed();
     tobrin::QtDialogs dialogs;
     tobrin::Session session(dialogs);
     const qint64 before = clock.elapsed();
@@ -63,7 +64,8 @@ int main(int argc, char** argv)
     const qint64 built = clock.elapsed();
     frame.show();
     if (qEnvironmentVariableIsSet("TOBRIN_START_PHASES"))
-        std::fprintf(stderr, "application %lld ms, frame built %lld ms, shown %lld ms\n", static_cast<long long>(before),
+        std::fprintf(stderr, "application %lld ms, session %lld ms, frame built %lld ms, shown %lld ms\n",
+                     static_cast<long long>(appReady), static_cast<long long>(before - appReady),
                      static_cast<long long>(built - before), static_cast<long long>(clock.elapsed() - built));
     return app.exec();
 }
