@@ -144,6 +144,35 @@ void HexLineScanner::Finish()
     pendingEmpty_ = 0;  // a trailing "$" without digits adds nothing
 }
 
+namespace {
+
+// Character classes of the plain-line shortcut: a hex digit's value (0xFF
+// for other characters) and the separators it takes.
+struct PlainTables {
+    std::uint8_t hex[256];
+    bool separator[256];
+};
+
+constexpr PlainTables MakePlainTables()
+{
+    PlainTables t{};
+    for (int c = 0; c < 256; ++c) {
+        t.hex[c] = 0xFF;
+        t.separator[c] = c == ' ' || c == ',' || c == '\t';
+    }
+    for (int c = '0'; c <= '9'; ++c)
+        t.hex[c] = std::uint8_t(c - '0');
+    for (int c = 'a'; c <= 'f'; ++c) {
+        t.hex[c] = std::uint8_t(c - 'a' + 10);
+        t.hex[c - 'a' + 'A'] = std::uint8_t(c - 'a' + 10);
+    }
+    return t;
+}
+
+constexpr PlainTables kPlain = MakePlainTables();
+
+}  // namespace
+
 bool HexLineScanner::ScanPlainLine(const char* begin, const char* end)
 {
     if (end - begin < 3 || std::memcmp(begin, ".db", 3) != 0 || prefixSeen_ != 0 || all_)
@@ -151,37 +180,37 @@ bool HexLineScanner::ScanPlainLine(const char* begin, const char* end)
     // Parsed into a scratch copy first: an unusual line leaves no trace.
     std::array<std::uint8_t, kMaxKept> kept;
     std::uint64_t count = 0;
-    const char* p = begin + 3;
-    while (p != end) {
-        const char c = *p;
-        if (c == ' ' || c == ',' || c == '\t') {
+    const auto* p = reinterpret_cast<const unsigned char*>(begin + 3);
+    const auto* stop = reinterpret_cast<const unsigned char*>(end);
+    while (p != stop) {
+        if (kPlain.separator[*p]) {
             ++p;
             continue;
         }
-        unsigned value = 0;
-        if (c == '$') {
-            const char* digits = ++p;
-            for (; p != end && p - digits < 3; ++p) {
-                const char h = *p;
-                if (h >= '0' && h <= '9')
-                    value = value * 16 + unsigned(h - '0');
-                else if ((h | 0x20) >= 'a' && (h | 0x20) <= 'f')
-                    value = value * 16 + unsigned((h | 0x20) - 'a' + 10);
-                else
-                    break;
-            }
-            if (p == digits)
+        unsigned value;
+        if (*p == '$') {
+            // One to three hex digits.
+            if (++p == stop || kPlain.hex[*p] > 15)
                 return false;
-        } else if (c >= '0' && c <= '9') {
-            const char* digits = p;
-            for (; p != end && p - digits < 4 && *p >= '0' && *p <= '9'; ++p)
-                value = value * 10 + unsigned(*p - '0');
+            value = kPlain.hex[*p++];
+            for (int more = 0; more < 2 && p != stop && kPlain.hex[*p] <= 15; ++more)
+                value = value * 16 + kPlain.hex[*p++];
+        } else if (unsigned(*p - '0') < 10) {
+            // One to four decimal digits.
+            value = unsigned(*p++ - '0');
+            for (int more = 0; more < 3 && p != stop && unsigned(*p - '0') < 10; ++more)
+                value = value * 10 + unsigned(*p++ - '0');
         } else {
             return false;
         }
         // The value must end at a separator or the line end, and fit.
-        if (value > 255 || (p != end && *p != ' ' && *p != ',' && *p != '\t'))
+        if (value > 255)
             return false;
+        if (p != stop) {
+            if (!kPlain.separator[*p])
+                return false;
+            ++p;
+        }
         if (count < keep_)
             kept[std::size_t(count)] = std::uint8_t(value);
         ++count;
