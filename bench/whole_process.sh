@@ -9,14 +9,14 @@
 #
 # BEFORE=/path/to/an/older/tobrin adds that program's import figures, for
 # before-and-after comparisons within one run.
-# Needs djpeg and cjpeg (libjpeg-turbo-progs) and python3.
+# Needs djpeg and cjpeg (libjpeg-turbo-progs), python3 and /usr/bin/time.
 set -euo pipefail
 
 build=${1:-build}
 runs=${RUNS:-5}
 tobrin="$build/tobrin"
 bare="$build/bench/bare_window"
-for tool in djpeg cjpeg python3; do
+for tool in djpeg cjpeg python3 /usr/bin/time; do
   command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }
 done
 [ -x "$tobrin" ] || { echo "no $tobrin: build the tobrin target first" >&2; exit 1; }
@@ -49,23 +49,24 @@ EOF2
 }
 
 # Median wall seconds, median CPU seconds (user + system) and median peak
-# kilobytes of runs of a command. The CPU time is the steadier figure on a
+# kilobytes (/usr/bin/time's maximum resident set size, as "time -v" gives
+# it) of runs of a command. The CPU time is the steadier figure on a
 # machine shared with other work.
 measure() {
-  python3 - "$runs" "$@" <<'EOF2'
+  python3 - "$runs" "$work/peak" "$@" <<'EOF2'
 import os, sys, time
-runs, cmd = int(sys.argv[1]), sys.argv[2:]
+runs, peak_file, cmd = int(sys.argv[1]), sys.argv[2], sys.argv[3:]
 walls, cpus, mems = [], [], []
+quiet = [(os.POSIX_SPAWN_OPEN, fd, "/dev/null", os.O_WRONLY, 0) for fd in (1, 2)]
 for _ in range(runs):
     start = time.perf_counter()
-    # posix_spawn shares the parent's memory until exec, so the peak is the
-    # command's own, not that of a copy of this interpreter.
-    quiet = [(os.POSIX_SPAWN_OPEN, fd, "/dev/null", os.O_WRONLY, 0) for fd in (1, 2)]
-    pid = os.posix_spawnp(cmd[0], cmd, os.environ, file_actions=quiet)
+    pid = os.posix_spawn("/usr/bin/time", ["/usr/bin/time", "-f", "%M", "-o", peak_file] + cmd, os.environ,
+                         file_actions=quiet)
     _, _, usage = os.wait4(pid, 0)
     walls.append(time.perf_counter() - start)
     cpus.append(usage.ru_utime + usage.ru_stime)
-    mems.append(usage.ru_maxrss)
+    with open(peak_file) as f:
+        mems.append(int(f.read().split()[-1]))
 median = lambda v: sorted(v)[len(v) // 2]
 print("%.4f %.4f %d" % (median(walls), median(cpus), median(mems)))
 EOF2
