@@ -12,6 +12,8 @@
 #include "core/declarations.h"
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
+#include "core/streamdecode.h"
+#include "core/stretch.h"
 
 namespace {
 
@@ -101,6 +103,57 @@ void BM_QImageReaderDecode_Jpeg4000x3000(benchmark::State& state)
 }
 BENCHMARK(BM_QImageReaderDecode_Jpeg4000x3000)->Unit(benchmark::kMillisecond);
 
+// The same file decoded row by row straight into the display copy.
+void BM_StreamDecode_Jpeg4000x3000(benchmark::State& state)
+{
+    const QString& path = LargeJpeg();
+    const auto box = [](QSize s) { return tobrin::ImportPipeline::DisplayCopySize(s.width(), s.height()); };
+    for (auto _ : state) {
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        QImage copy;
+        QSize size;
+        QString error;
+        if (tobrin::StreamDecode(file, tobrin::ImageLoader::kMaxStreamedPixels, tobrin::ImageLoader::kMaxPixels, box,
+                                 &copy, &size, &error)
+            != tobrin::StreamOutcome::Decoded) {
+            state.SkipWithError("decode failed");
+            break;
+        }
+        benchmark::DoNotOptimize(copy.constBits());
+    }
+}
+BENCHMARK(BM_StreamDecode_Jpeg4000x3000)->Unit(benchmark::kMillisecond);
+
+// The shrink into the display copy alone: from a whole decoded image (as
+// before) and row by row (as now).
+const QImage& LargePicture()
+{
+    static const QImage image = Picture(4000, 3000);
+    return image;
+}
+
+void BM_ShrinkWhole_4000x3000(benchmark::State& state)
+{
+    const QSize copy = tobrin::ImportPipeline::DisplayCopySize(4000, 3000);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(tobrin::Stretched(LargePicture(), copy.width(), copy.height()).constBits());
+}
+BENCHMARK(BM_ShrinkWhole_4000x3000)->Unit(benchmark::kMillisecond);
+
+void BM_ShrinkRows_4000x3000(benchmark::State& state)
+{
+    const QImage& image = LargePicture();
+    const QSize copy = tobrin::ImportPipeline::DisplayCopySize(4000, 3000);
+    for (auto _ : state) {
+        tobrin::RowShrinker shrinker(image.size(), copy);
+        for (int y = 0; y < image.height(); ++y)
+            shrinker.AddRow(reinterpret_cast<const QRgb*>(image.constScanLine(y)));
+        benchmark::DoNotOptimize(shrinker.Take().constBits());
+    }
+}
+BENCHMARK(BM_ShrinkRows_4000x3000)->Unit(benchmark::kMillisecond);
+
 // Prints as usual and keeps the medians, for the pipeline-to-decode ratio.
 class MedianReporter : public benchmark::ConsoleReporter {
 public:
@@ -149,6 +202,10 @@ int main(int argc, char** argv)
         std::printf("import pipeline / bare decode: %.2f wall (%.1f ms / %.1f ms), %.2f cpu (%.1f ms / %.1f ms)\n",
                     pipeline.real / decode.real, pipeline.real, decode.real, pipeline.cpu / decode.cpu, pipeline.cpu,
                     decode.cpu);
+    const auto streamed = reporter.Time("BM_StreamDecode_Jpeg4000x3000");
+    if (streamed.real > 0 && decode.real > 0)
+        std::printf("streamed decode into the display copy / Qt's whole decode: %.2f wall (%.1f ms / %.1f ms)\n",
+                    streamed.real / decode.real, streamed.real, decode.real);
     benchmark::Shutdown();
     return 0;
 }

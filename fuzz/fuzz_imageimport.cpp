@@ -164,10 +164,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     FUZZ_CHECK(p.HasSource());
+    // A streamed JPEG or PNG is only held as its display copy.
+    const QSize sourceSize = p.SourceSize();
     const QImage& source = p.Source();
-    FUZZ_CHECK(!source.isNull());
-    FUZZ_CHECK(qint64(source.width()) * source.height() <= ImageLoader::kMaxPixels);
-    FUZZ_CHECK(p.MatchSizeAvailable() == (source.width() <= kMaxWidth && source.height() <= kMaxHeight));
+    FUZZ_CHECK(source.isNull() || source.size() == sourceSize);
+    FUZZ_CHECK(p.Disp().size() == ImportPipeline::DisplayCopySize(sourceSize.width(), sourceSize.height()));
+    FUZZ_CHECK(qint64(sourceSize.width()) * sourceSize.height() <= ImageLoader::kMaxStreamedPixels);
+    FUZZ_CHECK(p.MatchSizeAvailable() == (sourceSize.width() <= kMaxWidth && sourceSize.height() <= kMaxHeight));
     CheckConverted(p);
 
     const TailBytes tail(data, size);
@@ -178,7 +181,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The same image pasted from the clipboard into the dialog.
     ImportPipeline pasted;
-    FUZZ_CHECK(pasted.Paste(source));
+    FUZZ_CHECK(pasted.Paste(source.isNull() ? p.Disp() : source));
     FUZZ_CHECK(pasted.HasSource());
     CheckConverted(pasted);
     return 0;

@@ -6,7 +6,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QBuffer>
 #include <QGuiApplication>
+#include <QImageWriter>
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -83,6 +85,17 @@ std::vector<std::pair<QString, QByteArray>> HexSeeds()
     return s;
 }
 
+// A progressive JPEG, which the import decodes row by row like a baseline one.
+QByteArray ProgressiveJpeg(const QImage& image)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "JPEG");
+    writer.setProgressiveScanWrite(true);
+    return writer.write(image) ? bytes : QByteArray();
+}
+
 std::vector<std::pair<QString, QByteArray>> ImageSeeds()
 {
     std::vector<std::pair<QString, QByteArray>> s;
@@ -94,6 +107,12 @@ std::vector<std::pair<QString, QByteArray>> ImageSeeds()
     s.emplace_back("mixed.png", Png(10, 7));
     s.emplace_back("wide.png", Png(300, 3));  // wider than the picture: no Match size
     s.emplace_back("mixed.jpg", Jpeg(16, 8));
+    // Wider than the display box: decoded row by row into a shrunk copy.
+    s.emplace_back("wide.jpg", Jpeg(300, 6));
+    s.emplace_back("wide_progressive.jpg", ProgressiveJpeg(MixedPicture(300, 6)));
+    s.emplace_back("wide_grey.jpg", Encode(MixedPicture(300, 6).convertToFormat(QImage::Format_Grayscale8), "JPEG"));
+    s.emplace_back("wide_16bit.png", Encode(MixedPicture(300, 4).convertToFormat(QImage::Format_RGBA64), "PNG"));
+    s.emplace_back("wide_palette.png", Encode(MixedPicture(300, 4).convertToFormat(QImage::Format_Indexed8), "PNG"));
     s.emplace_back("mixed.ico", Ico(16, 16));
     s.emplace_back("mixed.gif", Gif(11, 5));
     s.emplace_back("shapes.wmf", Wmf(24, 12));

@@ -144,6 +144,84 @@ void HexLineScanner::Finish()
     pendingEmpty_ = 0;  // a trailing "$" without digits adds nothing
 }
 
+namespace {
+
+// Character classes of the plain-line shortcut: a hex digit's value (0xFF
+// for other characters) and the separators it takes.
+struct PlainTables {
+    std::uint8_t hex[256];
+    bool separator[256];
+};
+
+constexpr PlainTables MakePlainTables()
+{
+    PlainTables t{};
+    for (int c = 0; c < 256; ++c) {
+        t.hex[c] = 0xFF;
+        t.separator[c] = c == ' ' || c == ',' || c == '\t';
+    }
+    for (int c = '0'; c <= '9'; ++c)
+        t.hex[c] = std::uint8_t(c - '0');
+    for (int c = 'a'; c <= 'f'; ++c) {
+        t.hex[c] = std::uint8_t(c - 'a' + 10);
+        t.hex[c - 'a' + 'A'] = std::uint8_t(c - 'a' + 10);
+    }
+    return t;
+}
+
+constexpr PlainTables kPlain = MakePlainTables();
+
+}  // namespace
+
+bool HexLineScanner::ScanPlainLine(const char* begin, const char* end)
+{
+    if (end - begin < 3 || std::memcmp(begin, ".db", 3) != 0 || prefixSeen_ != 0 || all_)
+        return false;
+    // Parsed into a scratch copy first: an unusual line leaves no trace.
+    std::array<std::uint8_t, kMaxKept> kept;
+    std::uint64_t count = 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(begin + 3);
+    const auto* stop = reinterpret_cast<const unsigned char*>(end);
+    while (p != stop) {
+        if (kPlain.separator[*p]) {
+            ++p;
+            continue;
+        }
+        unsigned value;
+        if (*p == '$') {
+            // One to three hex digits.
+            if (++p == stop || kPlain.hex[*p] > 15)
+                return false;
+            value = kPlain.hex[*p++];
+            for (int more = 0; more < 2 && p != stop && kPlain.hex[*p] <= 15; ++more)
+                value = value * 16 + kPlain.hex[*p++];
+        } else if (unsigned(*p - '0') < 10) {
+            // One to four decimal digits.
+            value = unsigned(*p++ - '0');
+            for (int more = 0; more < 3 && p != stop && unsigned(*p - '0') < 10; ++more)
+                value = value * 10 + unsigned(*p++ - '0');
+        } else {
+            return false;
+        }
+        // The value must end at a separator or the line end, and fit.
+        if (value > 255)
+            return false;
+        if (p != stop) {
+            if (!kPlain.separator[*p])
+                return false;
+            ++p;
+        }
+        if (count < keep_)
+            kept[std::size_t(count)] = std::uint8_t(value);
+        ++count;
+    }
+    std::copy_n(kept.begin(), std::min<std::uint64_t>(count, keep_), kept_.begin());
+    count_ = count;
+    prefixSeen_ = 3;
+    finished_ = true;
+    return true;
+}
+
 HexLine ParseHexLine(std::string_view line)
 {
     HexLine result;
@@ -177,6 +255,20 @@ public:
     template <typename Stop>
     Result FeedLine(HexLineScanner& scanner, Stop stop)
     {
+        // Most lines lie whole in the buffer and are plain: scanned at once.
+        if (afterCr_ && pos_ < len_) {
+            afterCr_ = false;
+            if (buffer_[pos_] == '\n')
+                ++pos_;
+        }
+        if (!afterCr_ && pos_ < len_) {
+            const void* cr = std::memchr(buffer_ + pos_, '\r', len_ - pos_);
+            if (cr && scanner.ScanPlainLine(buffer_ + pos_, static_cast<const char*>(cr))) {
+                pos_ = std::size_t(static_cast<const char*>(cr) - buffer_) + 1;
+                afterCr_ = true;
+                return Result::Line;
+            }
+        }
         bool any = false;
         for (;;) {
             if (pos_ == len_ && !Refill()) {
@@ -217,6 +309,12 @@ public:
                 afterCr_ = false;
                 if (buffer_[pos_] == '\n')
                     ++pos_;
+            }
+            // Empty lines go by without a look for ".db".
+            if (pos_ < len_ && buffer_[pos_] == '\r') {
+                ++pos_;
+                afterCr_ = true;
+                continue;
             }
             if (Ensure(3) && std::memcmp(buffer_ + pos_, ".db", 3) == 0)
                 return true;

@@ -38,6 +38,13 @@ public:
 
     void Feed(char c);
     void Finish();
+    // The common case at once: a whole line (line end excluded) that holds
+    // ".db" and then only values of at most 255 written as decimal digits or
+    // as "$" and hex digits, separated by blanks, tabs and commas. Gives
+    // what feeding it character by character and Finish() give, and true;
+    // gives false and changes nothing for any other line. Only on a scanner
+    // that has been fed nothing.
+    bool ScanPlainLine(const char* begin, const char* end);
 
     // The line does not begin with ".db" (known after three characters,
     // or at Finish for a shorter line). Such a line has no values.

@@ -14,6 +14,7 @@
 #include <sys/resource.h>
 
 #include "core/regularfile.h"
+#include "core/streamdecode.h"
 
 namespace tobrin {
 namespace {
@@ -151,7 +152,55 @@ bool ImageLoader::Load(const QString& path, QImage* image, QString* error) const
         SetError(error, file.errorString());
         return false;
     }
+    return LoadWhole(file, file.peek(64), image, error);
+}
+
+bool ImageLoader::LoadShrunk(const QString& path, const std::function<QSize(QSize)>& copySize, QImage* image,
+                             QSize* sourceSize, QString* error) const
+{
+    if (!IsRegularFile(path)) {
+        SetError(error, QStringLiteral("not a regular file"));
+        return false;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        SetError(error, file.errorString());
+        return false;
+    }
     const QByteArray head = file.peek(64);
+    if (!IsMetafile(path, head)) {
+        QImage copy;
+        QSize size;
+        QString streamError;
+        switch (StreamDecode(file, kMaxStreamedPixels, kMaxPixels, copySize, &copy, &size, &streamError)) {
+        case StreamOutcome::Decoded:
+            *image = copy;
+            *sourceSize = size;
+            return true;
+        case StreamOutcome::Refused:
+            SetError(error, streamError);
+            return false;
+        case StreamOutcome::Failed:
+            // Qt's reader has the last word on damaged files, as before.
+        case StreamOutcome::NotStreamable:
+            break;
+        }
+        if (!file.seek(0)) {
+            SetError(error, file.errorString());
+            return false;
+        }
+    }
+    QImage whole;
+    if (!LoadWhole(file, head, &whole, error))
+        return false;
+    *image = whole;
+    *sourceSize = whole.size();
+    return true;
+}
+
+bool ImageLoader::LoadWhole(QFile& file, const QByteArray& head, QImage* image, QString* error) const
+{
+    const QString path = file.fileName();
     if (IsMetafile(path, head)) {
         file.close();
         return RenderMetafile(path, image, error);

@@ -4,8 +4,11 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QSize>
 #include <QString>
+#include <functional>
 
+class QFile;
 class QIODevice;
 
 namespace tobrin {
@@ -16,10 +19,14 @@ namespace tobrin {
 // hostile metafile can only take down the child.
 //
 // Every raster is checked for its claimed size before it is decoded: more
-// than kMaxPixels is refused without allocating anything.
+// than kMaxPixels (kMaxStreamedPixels for what is streamed) is refused
+// without allocating anything.
 class ImageLoader {
 public:
     static constexpr qint64 kMaxPixels = 64LL * 1000 * 1000;
+    // JPEGs and PNGs decoded row by row into a shrunk copy never exist
+    // whole, so they may be larger.
+    static constexpr qint64 kMaxStreamedPixels = 100LL * 1000 * 1000;
     // Qt's own guard on the decoder's allocations, in megabytes.
     static constexpr int kAllocationLimitMb = 320;
     // The metafile renderer gets this much address space and time; a
@@ -42,6 +49,14 @@ public:
     // false, leaves *image alone and, when error is given, says why.
     bool Load(const QString& path, QImage* image, QString* error = nullptr) const;
 
+    // Loads path for a copy of the size copySize gives for the image's size.
+    // JPEGs and PNGs are decoded row by row straight into that copy
+    // (Format_RGB32, laid over white, shrunk as StretchDraw shrinks); other
+    // images are loaded whole as Load does. *sourceSize gets the image's
+    // own size either way, so *image is the copy when its size differs.
+    bool LoadShrunk(const QString& path, const std::function<QSize(QSize)>& copySize, QImage* image,
+                    QSize* sourceSize, QString* error = nullptr) const;
+
     // Decodes a raster image from device with the size checks; format may be
     // empty (detect it from the content).
     static bool ReadRaster(QIODevice& device, const QByteArray& format, QImage* image, QString* error);
@@ -52,6 +67,7 @@ public:
     static bool IsMetafile(const QString& path, const QByteArray& head);
 
 private:
+    bool LoadWhole(QFile& file, const QByteArray& head, QImage* image, QString* error) const;
     bool RenderMetafile(const QString& path, QImage* image, QString* error) const;
 
     QString rendererProgram_;

@@ -108,7 +108,7 @@ void ImportPipeline::ResizeDest(int width, int height)
 
 void ImportPipeline::CheckMatchSize()
 {
-    if (dest_.size() == source_.size() || !matchSize_)
+    if (dest_.size() == sourceSize_ || !matchSize_)
         return;
     // Unchecking is a click on the box: it converts at once.
     matchSize_ = false;
@@ -127,9 +127,13 @@ bool ImportPipeline::FinishLoad(const QString& fileName, const ImageLoader& load
     sourceFile_ = fileName;
     if (!fileName.isEmpty()) {
         QImage image;
-        if (!loader.Load(fileName, &image, error))
+        QSize size;
+        if (!loader.LoadShrunk(fileName, [](QSize s) { return DisplayCopySize(s.width(), s.height()); }, &image, &size, error))
             return false;
-        SetSource(image);
+        if (image.size() == size)
+            SetSource(image);
+        else
+            SetShrunkSource(image, size);
     }
     UpdateMatchSizeAvailability();
     ConvertImage();
@@ -149,19 +153,27 @@ bool ImportPipeline::Paste(const QImage& image)
 
 bool ImportPipeline::HasSource() const
 {
-    return (!sourceFile_.isEmpty() || pasted_) && !source_.isNull();
+    return (!sourceFile_.isEmpty() || pasted_) && !sourceSize_.isEmpty();
+}
+
+void ImportPipeline::SetShrunkSource(const QImage& disp, QSize sourceSize)
+{
+    source_ = QImage();
+    sourceSize_ = sourceSize;
+    disp_ = disp;
 }
 
 void ImportPipeline::SetSource(const QImage& image)
 {
     source_ = OverWhite(image);
+    sourceSize_ = source_.size();
     const QSize copy = DisplayCopySize(source_.width(), source_.height());
     disp_ = copy == source_.size() ? source_ : Stretched(source_, copy.width(), copy.height());
 }
 
 void ImportPipeline::UpdateMatchSizeAvailability()
 {
-    const bool available = source_.width() <= kMaxWidth && source_.height() <= kMaxHeight;
+    const bool available = sourceSize_.width() <= kMaxWidth && sourceSize_.height() <= kMaxHeight;
     if (available == matchSizeAvailable_)
         return;
     matchSizeAvailable_ = available;
@@ -235,9 +247,9 @@ void ImportPipeline::ConvertImage()
             aspect_ = true;
             Notify(OptionsChanged);
         }
-        dest_ = WhiteImage(source_.width(), source_.height());
-        SetHSize(source_.width());
-        SetVSize(source_.height());
+        dest_ = WhiteImage(sourceSize_.width(), sourceSize_.height());
+        SetHSize(sourceSize_.width());
+        SetVSize(sourceSize_.height());
         // A source below the sliders' ranges leaves Dest smaller than the
         // sliders say (a slider that keeps its value reports no change):
         // give Dest the sliders' size, which also unchecks Match size.

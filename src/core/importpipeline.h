@@ -111,7 +111,10 @@ public:
     int Conversions() const { return conversions_; }
     bool Converting() const { return running_; }
 
+    // A large JPEG or PNG is loaded straight into its display copy and
+    // never held whole: Source() is then null and only its size is known.
     const QImage& Source() const { return source_; }
+    QSize SourceSize() const { return sourceSize_; }
     const QImage& Disp() const { return disp_; }
     const QImage& Temp() const { return temp_; }
     const QImage& Temp2() const { return temp2_; }
@@ -129,6 +132,7 @@ public:
 
 private:
     void SetSource(const QImage& image);
+    void SetShrunkSource(const QImage& disp, QSize sourceSize);
     void UpdateMatchSizeAvailability();
     void ResizeDest(int width, int height);
     void CheckMatchSize();
@@ -151,6 +155,7 @@ private:
     QString sourceFile_;
     bool pasted_ = false;
     QImage source_;
+    QSize sourceSize_;
     QImage disp_;
     QImage temp_;
     QImage temp2_;

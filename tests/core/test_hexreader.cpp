@@ -518,5 +518,38 @@ TEST(HexReader, LeadingLinesOfEveryKindAreSkipped)
     EXPECT_FALSE(ReadHexData(noneBuffer));
 }
 
+// The shortcut for plain lines must agree with the character-by-character
+// scan on every line it takes, and leave every other line to it.
+TEST(HexLineScanner, PlainLineShortcutAgreesWithFullScan)
+{
+    const char* pieces[] = {"$", "$F", "$ff", "$0FF", "$100", "7", "255", "0256", "12", "1e2", " ", ",",
+                            "\t", ", ", "a", "-", "\n", "x", "$1$2", "99999"};
+    std::mt19937 random(15);
+    int taken = 0;
+    for (int i = 0; i < 20000; ++i) {
+        std::string line = (i % 50 == 0) ? ".DB" : ".db";
+        const int n = int(random() % 12);
+        for (int k = 0; k < n; ++k)
+            line += pieces[random() % std::size(pieces)];
+        for (std::size_t keep : {std::size_t(5), HexLineScanner::kMaxKept}) {
+            HexLineScanner fast(keep);
+            HexLineScanner full(keep);
+            for (char c : line)
+                full.Feed(c);
+            full.Finish();
+            if (!fast.ScanPlainLine(line.data(), line.data() + line.size()))
+                continue;
+            ++taken;
+            ASSERT_FALSE(full.NotDb()) << line;
+            ASSERT_FALSE(full.TooLarge()) << line;
+            ASSERT_EQ(fast.Count(), full.Count()) << line;
+            ASSERT_TRUE(std::equal(full.Kept().begin(), full.Kept().begin() + full.KeptCount(),
+                                   fast.Kept().begin()))
+                << line;
+        }
+    }
+    EXPECT_GT(taken, 1000);
+}
+
 }  // namespace
 }  // namespace tobrin

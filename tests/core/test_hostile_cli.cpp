@@ -238,6 +238,45 @@ TEST(HostileImport, SmallFilesThatDecodeToGiantImages)
                     "megabytes and more than a second (see the [hostile] lines above)";
 }
 
+// JPEGs and PNGs are decoded row by row into the display copy, so small
+// files that legitimately decode to up to 100 million pixels import in the
+// memory of the display copy and a few rows. Their time is the decoder's
+// (about that of djpeg for the same file), beyond the bound of a refusal.
+TEST(HostileImport, StreamedGiantsImportInSmallMemory)
+{
+    EnsureApp();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QImage mono(10000, 10000, QImage::Format_Mono);
+    mono.fill(1);
+    const QByteArray jpeg = Jpeg(64, 64);
+    struct Case {
+        const char* what;
+        const char* name;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {"1-bit PNG decoding to 10000 x 10000", "giant.png", Encode(mono, "PNG")},
+        {"cut JPEG decoding to 10000 x 10000", "giant.jpg", PatchJpegSize(jpeg, 10000, 10000)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_FALSE(c.bytes.isEmpty());
+        ASSERT_LT(c.bytes.size(), 256 * 1024);
+        const QString in = dir.filePath(QString::fromLatin1(c.name));
+        const QString out = dir.filePath(QStringLiteral("out.txt"));
+        WriteRaw(in, c.bytes);
+        const Measured m = Tobrin({"import", Path(in), "-o", Path(out), "--no-match-size", "--size", "240x120"});
+        Report(c.what, m);
+        EXPECT_EQ(m.exitCode, 0) << m.err.toStdString();
+        EXPECT_TRUE(ReadHexPath(out).has_value());
+        EXPECT_LE(m.ms, 10 * TimeBoundMs());
+        if (CheckMemory())
+            EXPECT_LE(m.maxRssKb, 64 * 1024);
+        QFile::remove(out);
+    }
+}
+
 // ---- truncated and empty files -------------------------------------------------------
 
 TEST(HostileImport, TruncatedFilesOfEveryFormat)

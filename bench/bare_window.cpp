@@ -1,0 +1,71 @@
+// Time from the start of main to the first window being exposed, for a bare
+// QMainWindow or (with --editor) the editor's own start-up; prints the
+// milliseconds and quits. bench/whole_process.sh runs it under Xvfb.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QMainWindow>
+#include <QWindow>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "frame/dialogs.h"
+#include "frame/loadform.h"
+#include "frame/session.h"
+
+namespace {
+
+class FirstExpose : public QObject {
+public:
+    explicit FirstExpose(const QElapsedTimer& clock) : clock_(clock) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Expose && !done_) {
+            auto* window = qobject_cast<QWindow*>(watched);
+            if (window && window->isExposed()) {
+                done_ = true;
+                std::printf("%lld\n", static_cast<long long>(clock_.elapsed()));
+                std::fflush(stdout);
+                QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+            }
+        }
+        return false;
+    }
+
+private:
+    const QElapsedTimer& clock_;
+    bool done_ = false;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QElapsedTimer clock;
+    clock.start();
+    const bool editor = argc > 1 && std::strcmp(argv[1], "--editor") == 0;
+    QCoreApplication::setApplicationName(QStringLiteral("Tobrin"));
+    QApplication app(argc, argv);
+    FirstExpose watcher(clock);
+    app.installEventFilter(&watcher);
+    if (!editor) {
+        QMainWindow window;
+        window.show();
+        return app.exec();
+    }
+    const qint64 appReady = clock.elapsed();
+    tobrin::QtDialogs dialogs;
+    tobrin::Session session(dialogs);
+    const qint64 before = clock.elapsed();
+    tobrin::LoadForm frame(session);
+    const qint64 built = clock.elapsed();
+    frame.show();
+    if (qEnvironmentVariableIsSet("TOBRIN_START_PHASES"))
+        std::fprintf(stderr, "application %lld ms, session %lld ms, frame built %lld ms, shown %lld ms\n",
+                     static_cast<long long>(appReady), static_cast<long long>(before - appReady),
+                     static_cast<long long>(built - before), static_cast<long long>(clock.elapsed() - built));
+    return app.exec();
+}
