@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "cli/importcommand.h"
-#include "core/declarations.h"
+#include "core/picturedata.h"
 #include "core/hexreader.h"
 #include "core/hexwriter.h"
 #include "core/savefile.h"
@@ -61,7 +61,7 @@ struct ExportColours {
 constexpr ExportColours kPlainColours{qRgb(0, 0, 0), qRgb(255, 255, 255)};
 constexpr ExportColours kDeviceColours{qRgb(65, 64, 69), qRgb(125, 145, 120)};
 
-std::optional<QByteArray> EncodePng(const Declarations& d, const ExportColours& colours)
+std::optional<QByteArray> EncodePng(const PictureData& d, const ExportColours& colours)
 {
     QImage image(d.Width(), d.Height(), QImage::Format_RGB32);
     for (int y = 0; y < d.Height(); ++y) {
@@ -118,7 +118,7 @@ int RunExport(const QStringList& args)
         Print(stderr, QStringLiteral("File Import Error\n"));
         return kExitFailure;
     }
-    Declarations d;
+    PictureData d;
     UnpackHexPicture(*picture, d);
 
     QByteArray data;
@@ -165,7 +165,7 @@ int RunCommandLine(const QStringList& args, QString* openPath)
         return kExitOk;
     }
     if (first == QLatin1String("--version") || first == QLatin1String("-v")) {
-        Print(stdout, QStringLiteral("Tobrin 0.7\n"));
+        Print(stdout, QStringLiteral("Tobrin " TOBRIN_VERSION "\n"));
         return kExitOk;
     }
     // "--" ends the options, so a file whose name starts with "-" can be opened.
