@@ -55,7 +55,7 @@ void PictureDocument::Touched(const QRect& region)
 
 PlotDecision PictureDocument::PlotPixel(int x, int y, int ink, int paintStyle, bool whiteTransparent)
 {
-    const PlotDecision pd = DecidePlot(paintStyle, ink, data_.Pic(x, y), whiteTransparent ? 1 : 0);
+    const PlotDecision pd = DecidePlot(paintStyle, ink, data_.Pic(x, y), whiteTransparent);
     if (pd.draw)
         SetPixel(x, y, std::uint8_t(pd.PlotValue));
     return pd;

@@ -392,7 +392,7 @@ void TransferMarks(const ScratchSurface& holder, const ViewWindow& view,
     const int yFirst = std::max(view.ViewTop, 0);
     const int yLast = std::min({view.ViewBottom, kPicRows - 1, view.ViewTop + image.height() - 1});
     const bool solidStroke = s.CurrentTool <= kToolPen;
-    const bool whiteTransparent = s.WhiteTransparent == 1;
+    const bool whiteTransparent = s.WhiteTransparent;
 
     for (int x = xFirst; x <= xLast; ++x) {
         const int i = x - view.ViewLeft;

@@ -83,7 +83,7 @@ struct TransferSettings {
     int LineStyleIndex = 1;
     int FillStyleIndex = 2;
     int PatternDensity = 3;
-    int WhiteTransparent = 1;
+    bool WhiteTransparent = true;
     int StartX = 0;
     int StartY = 0;
 };

@@ -29,7 +29,7 @@ void CanvasMouse::SwapPaintColour()
     DrawingState& s = main_.State();
     if (s.PaintStyle == kPaintBlack) {
         s.PaintStyle = kPaintWhite;
-        s.WhiteTransparent = 0;
+        s.WhiteTransparent = false;
         main_.Tools().ShowWhiteTransparent(false);
     } else if (s.PaintStyle == kPaintWhite) {
         s.PaintStyle = kPaintBlack;
@@ -60,7 +60,7 @@ void CanvasMouse::DrawArea_MouseDown(int button, int shift, double X, double Y)
         return;  // beyond the last whole cell
 
     const int x = cx + v.ViewLeft, y = cy + v.ViewTop;
-    s.MouseIsDown = 1;
+    s.MouseIsDown = true;
     s.StartX = x;
     s.StartY = y;
 
@@ -107,7 +107,7 @@ void CanvasMouse::DrawArea_MouseMove(int button, int shift, double X, double Y)
 
     main_.Tools().ShowCoordinates(x, y);
     main_.Canvas()->setCursor(Qt::CrossCursor);
-    if (s.MouseIsDown != 1)
+    if (!s.MouseIsDown)
         return;
 
     if (s.CurrentTool > kToolPen) {
@@ -150,7 +150,7 @@ void CanvasMouse::DrawArea_MouseMove(int button, int shift, double X, double Y)
 void CanvasMouse::DrawArea_MouseUp(int, int, double, double)
 {
     DrawingState& s = main_.State();
-    if (s.CurrentTool == kToolSelection && s.MouseIsDown == 1)
+    if (s.CurrentTool == kToolSelection && s.MouseIsDown)
         main_.SelectionTool().Capture();
     if (s.CurrentTool > kToolSelection)
         main_.TransferHolder(true);
@@ -159,7 +159,7 @@ void CanvasMouse::DrawArea_MouseUp(int, int, double, double)
         s.CurrentTool = s.PreviousTool;
         main_.Tools().ShowToolPressed(s.CurrentTool);
     }
-    s.MouseIsDown = 0;
+    s.MouseIsDown = false;
 }
 
 }  // namespace tobrin

@@ -232,7 +232,7 @@ void DrawingWindow::Relocate(double& x, double& y)
 void DrawingWindow::PlotPixel(int x, int y, int ink, bool commit)
 {
     PictureDocument& doc = session_.document;
-    const PlotDecision pd = commit ? doc.PlotPixel(x, y, ink, state_.PaintStyle, state_.WhiteTransparent == 1)
+    const PlotDecision pd = commit ? doc.PlotPixel(x, y, ink, state_.PaintStyle, state_.WhiteTransparent)
                                    : DecidePlot(state_.PaintStyle, ink, doc.Pic(x, y), state_.WhiteTransparent);
     state_.PlotValue = pd.PlotValue;
     if (!pd.draw)

@@ -128,13 +128,13 @@ void Selection::Capture()
         for (int j = 0; j <= h; ++j)
             holder.SetPixel(i, j, decl.Pic(s.StartX + i, s.StartY + j) == 1 ? ScratchSurface::kBlack
                                                                               : ScratchSurface::kWhite);
-    s.SelectionHeld = 1;
+    s.SelectionHeld = true;
 }
 
 void Selection::Copy_Click()
 {
     main_.RedrawAll();  // stops and wipes the marquee
-    if (main_.State().SelectionHeld == 0)
+    if (!main_.State().SelectionHeld)
         main_.LoadHolder();  // the visible part of the picture
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->clear();
@@ -147,11 +147,11 @@ void Selection::CutMenu_Click()
     Copy_Click();
     DrawingState& s = main_.State();
     PictureDocument& doc = main_.Document();
-    const QRect block = s.SelectionHeld == 1 ? QRect(QPoint(s.StartX, s.StartY), QPoint(s.LastX, s.LastY)) : doc.Bounds();
+    const QRect block = s.SelectionHeld ? QRect(QPoint(s.StartX, s.StartY), QPoint(s.LastX, s.LastY)) : doc.Bounds();
     // Erased in the paint colour; "Reverse" leaves the picture alone.
     if (s.PaintStyle == kPaintBlack || s.PaintStyle == kPaintWhite)
         doc.FillBlock(block, s.PaintStyle == kPaintWhite ? 1 : 0);
-    s.SelectionHeld = 0;
+    s.SelectionHeld = false;
 }
 
 void Selection::Paste_Click()

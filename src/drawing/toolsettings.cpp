@@ -226,7 +226,7 @@ void ToolSettings::ApplyDefaults()
     s.PreviousTool = kToolPen;
     ShowToolPressed(kToolPen);
     s.PatternDensity = 3;
-    s.WhiteTransparent = 1;
+    s.WhiteTransparent = true;
     ShowWhiteTransparent(true);
     s.PaintStyle = kPaintBlack;
     ShowPaintStyle(kPaintBlack);
@@ -244,14 +244,14 @@ void ToolSettings::DrawTool_ButtonClick(int button)
         main_.TransferHolder(true);
     }
     s.CurrentTool = button;
-    s.SelectionHeld = 0;
+    s.SelectionHeld = false;
     ShowToolPressed(button);
 }
 
 void ToolSettings::SettingBar_ButtonClick(int button)
 {
     if (button == 3)
-        main_.State().WhiteTransparent = whiteTransparent_->isChecked() ? 1 : 0;
+        main_.State().WhiteTransparent = whiteTransparent_->isChecked();
 }
 
 void ToolSettings::SettingBar_ButtonMenuClick(int button, int entry)

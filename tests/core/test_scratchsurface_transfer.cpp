@@ -99,13 +99,13 @@ TEST(TransferMarks, MagentaTakesTheFillInkAndDropsZerosWhileWhiteIsTransparent)
     s.FillStyleIndex = 3;  // Horizontal
     s.PatternDensity = 2;
     s.StartY = 1;
-    s.WhiteTransparent = 1;
+    s.WhiteTransparent = true;
     EXPECT_EQ(Transfer(h, v, s), (std::vector<Plot>{{0, 1, 1}, {0, 3, 1}, {0, 5, 1}}));
     s.WhiteTransparent = 0;
     EXPECT_EQ(Transfer(h, v, s), (std::vector<Plot>{{0, 0, 0}, {0, 1, 1}, {0, 2, 0},
                                                     {0, 3, 1}, {0, 4, 0}, {0, 5, 1}}));
     s.FillStyleIndex = 2;  // Transparent
-    s.WhiteTransparent = 1;
+    s.WhiteTransparent = true;
     EXPECT_TRUE(Transfer(h, v, s).empty());
     s.FillStyleIndex = 1;  // Solid
     EXPECT_EQ(Transfer(h, v, s).size(), 6u);
@@ -118,7 +118,7 @@ TEST(TransferMarks, CyanIsInkZeroOnlyWhileWhiteIsNotTransparent)
     TransferSettings s;
     s.CurrentTool = kToolPaste;
     s.LineStyleIndex = 1;
-    s.WhiteTransparent = 1;
+    s.WhiteTransparent = true;
     EXPECT_TRUE(Transfer(h, v, s).empty());
     s.WhiteTransparent = 0;
     EXPECT_EQ(Transfer(h, v, s), (std::vector<Plot>{{3, 2, 0}, {4, 2, 0}}));
@@ -193,7 +193,7 @@ TEST(TransferMarks, EmptyLineChangesNothingWhileWhiteIsTransparentAndClearsOther
     c.h.LoadHolder(c.d, c.v);
     c.s.CurrentTool = kToolLine;
     c.s.LineStyleIndex = 2;
-    c.s.WhiteTransparent = 1;
+    c.s.WhiteTransparent = true;
     c.h.DrawLine(QPoint(2, 5), QPoint(9, 5));
     c.Commit();
     EXPECT_EQ(c.SetCount(), 20);

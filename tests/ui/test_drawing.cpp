@@ -45,7 +45,7 @@ private slots:
             QCOMPARE(lines[i], kEmptyRow);
         const DrawingState& s = e.state();
         QCOMPARE(s.PaintStyle, int(kPaintBlack));
-        QCOMPARE(s.WhiteTransparent, 1);
+        QCOMPARE(s.WhiteTransparent, true);
         QCOMPARE(s.CurrentTool, int(kToolPen));
         QCOMPARE(s.LineStyleIndex, 1);
         QCOMPARE(s.FillStyleIndex, 2);
@@ -398,7 +398,7 @@ private slots:
         e.main().RedrawAll();
         e.main().PlotPixel(6, 5, 1, false);
         e.main().PlotPixel(5, 5, 0, false);  // white is transparent: nothing
-        e.main().State().WhiteTransparent = 0;
+        e.main().State().WhiteTransparent = false;
         e.main().PlotPixel(7, 5, 0, false);
         QCOMPARE(e.square(6, 5), DrawArea::kTentativeSet);
         QCOMPARE(e.square(5, 5), DrawArea::kSetColour);
@@ -419,7 +419,7 @@ private slots:
         QCOMPARE(e.pic(4, 2), 1);
         QCOMPARE(e.square(4, 2), DrawArea::kSetColour);
         QCOMPARE(e.dot(4, 2), DevicePreview::kSetColour);
-        e.main().State().WhiteTransparent = 0;
+        e.main().State().WhiteTransparent = false;
         e.main().PlotPixel(4, 2, 0, true);
         QCOMPARE(e.pic(4, 2), 0);
         QCOMPARE(e.square(4, 2), DrawArea::kClearColour);

@@ -22,7 +22,7 @@ Rect Held(Editor& e)
 
 void ExpectHeld(Editor& e, Rect want)
 {
-    QCOMPARE(e.state().SelectionHeld, 1);
+    QCOMPARE(e.state().SelectionHeld, true);
     const Rect got = Held(e);
     QCOMPARE(got.x1, want.x1);
     QCOMPARE(got.y1, want.y1);
@@ -134,9 +134,9 @@ private slots:
         Editor e;
         e.chooseTool(QStringLiteral("Selection"));
         e.drag({2, 2}, {5, 5});
-        QCOMPARE(e.state().SelectionHeld, 1);
+        QCOMPARE(e.state().SelectionHeld, true);
         e.chooseTool(QStringLiteral("Selection"));
-        QCOMPARE(e.state().SelectionHeld, 0);
+        QCOMPARE(e.state().SelectionHeld, false);
         QVERIFY(!e.main().findChild<QTimer*>(QStringLiteral("DashTimer"))->isActive());
     }
 
@@ -156,7 +156,7 @@ private slots:
                 QCOMPARE(IsBlack(img, x, y), (x == 0 && y == 0) || (x == 2 && y == 2));
         QCOMPARE(img.pixel(1, 0) | 0xFF000000u, kWhite);
         // The selection stays held: a second Copy copies it again.
-        QCOMPARE(e.state().SelectionHeld, 1);
+        QCOMPARE(e.state().SelectionHeld, true);
         QGuiApplication::clipboard()->clear();
         e.main().SelectionTool().Copy_Click();
         QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(4, 3));
@@ -192,7 +192,7 @@ private slots:
             e.main().SelectionTool().CutMenu_Click();
             QCOMPARE(e.pic(3, 3), 0);
             QCOMPARE(e.pic(9, 9), 1);
-            QCOMPARE(e.state().SelectionHeld, 0);
+            QCOMPARE(e.state().SelectionHeld, false);
             QVERIFY(IsBlack(QGuiApplication::clipboard()->image(), 1, 1));
             QVERIFY(!e.session.document.HexText().contains(QStringLiteral(".db $10,")));
         }

@@ -35,7 +35,7 @@ void SetWhiteTransparent(Editor& e, bool pressed)
     QAction* a = e.main().Tools().WhiteTransparentAction();
     if (a->isChecked() != pressed)
         a->trigger();
-    QCOMPARE(e.state().WhiteTransparent, pressed ? 1 : 0);
+    QCOMPARE(e.state().WhiteTransparent, pressed);
 }
 
 PictureData::Plane Snapshot(Editor& e) { return e.session.document.Data().PicData; }
@@ -154,7 +154,7 @@ private slots:
         ToolSettings& t = e.main().Tools();
         ChooseEntry(e, t.PaintStyleButton(), QStringLiteral("White"));
         QCOMPARE(e.state().PaintStyle, int(kPaintWhite));
-        QCOMPARE(e.state().WhiteTransparent, 1);  // the menu leaves it alone
+        QCOMPARE(e.state().WhiteTransparent, true);  // the menu leaves it alone
         ChooseEntry(e, t.LineStyleButton(), QStringLiteral("Dot - Dash"));
         QCOMPARE(e.state().LineStyleIndex, 5);
         ChooseEntry(e, t.FillStyleButton(), QStringLiteral("Cross diagonal"));
@@ -172,12 +172,12 @@ private slots:
         QAction* wt = e.main().Tools().WhiteTransparentAction();
         e.click(3, 3, Qt::RightButton);
         QCOMPARE(e.state().PaintStyle, int(kPaintWhite));
-        QCOMPARE(e.state().WhiteTransparent, 0);
+        QCOMPARE(e.state().WhiteTransparent, false);
         QVERIFY(!wt->isChecked());
         QCOMPARE(e.pic(3, 3), 0);
         e.click(3, 3, Qt::RightButton);
         QCOMPARE(e.state().PaintStyle, int(kPaintBlack));
-        QCOMPARE(e.state().WhiteTransparent, 0);  // stays released
+        QCOMPARE(e.state().WhiteTransparent, false);  // stays released
         QVERIFY(!wt->isChecked());
 
         ChooseEntry(e, e.main().Tools().PaintStyleButton(), QStringLiteral("Reverse"));
@@ -225,7 +225,7 @@ private slots:
         e.setPic(7, 7, 1);
         // The canvas's last pixel column is the grid line right of cell 39.
         QTest::mousePress(e.canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(7 * 40, 10));
-        QCOMPARE(e.state().MouseIsDown, 0);
+        QCOMPARE(e.state().MouseIsDown, false);
         QCOMPARE(int(e.session.document.Saved()), 0);
         QVERIFY(e.frame->SaveEnabled());
         QCOMPARE(int(e.session.document.UndoPixel(7, 7)), 1);
