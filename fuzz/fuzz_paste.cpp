@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char*** argv)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     DrawingWindow& m = g_frame->DrawingWindow();
-    PictureData& decl = g_session->decl;
+    const PictureData& decl = g_session->document.Data();
     DrawingState& s = m.State();
     const TailBytes tail(data, size);
 
@@ -161,6 +161,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(x >= left && x <= right && y >= top && y <= bottom);
         }
     }
-    FUZZ_CHECK(g_session->HexText == QString::fromStdString(HexText(decl)));
+    FUZZ_CHECK(g_session->document.HexText() == QString::fromStdString(HexText(decl)));
     return 0;
 }

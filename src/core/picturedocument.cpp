@@ -30,11 +30,17 @@ PictureDocument::PictureDocument(QObject* parent) : QObject(parent) {}
 
 PictureDocument::Batch::~Batch()
 {
-    if (--doc_.batchDepth_ == 0 && !doc_.pending_.isEmpty()) {
-        const QRect region = doc_.pending_;
-        doc_.pending_ = QRect();
-        emit doc_.pixelsChanged(region);
-    }
+    if (--doc_.batchDepth_ == 0)
+        doc_.Announce();
+}
+
+void PictureDocument::Announce()
+{
+    if (pending_.isEmpty())
+        return;
+    const QRect region = pending_;
+    pending_ = QRect();
+    emit pixelsChanged(region);
 }
 
 const QString& PictureDocument::HexText() const
@@ -49,8 +55,9 @@ const QString& PictureDocument::HexText() const
 void PictureDocument::Touched(const QRect& region)
 {
     hexValid_ = false;
-    const Batch batch(*this);
     pending_ |= region;
+    if (batchDepth_ == 0)
+        Announce();
 }
 
 PlotDecision PictureDocument::PlotPixel(int x, int y, int ink, int paintStyle, bool whiteTransparent)

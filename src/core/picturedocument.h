@@ -90,6 +90,7 @@ signals:
 
 private:
     void Touched(const QRect& region);
+    void Announce();
 
     PictureData data_;
     PictureHistory history_;

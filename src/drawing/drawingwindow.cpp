@@ -102,9 +102,11 @@ void DrawingWindow::StartUp()
         session_.DrawingLoadedOnce = true;
     }
 
-    // Every load starts at 40 x 32, the view at the picture's corner.
+    // Every load starts at 40 x 32, the view at the picture's corner, and
+    // without a file name: Save asks for one.
     state_.PlotValue = 1;
     doc.SetSize(39, 31);
+    doc.SetFileName(QString());
     state_.view = ViewWindow{};
     d_->layout = ComputeCanvasLayout(1e9, 1e9, doc.MaxX(), doc.MaxY(), 0, 0);
 

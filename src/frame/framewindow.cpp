@@ -305,7 +305,10 @@ void FrameWindow::LoadDrawingWindow()
     // A redraw brings the view's preview dots up to date too, loading a
     // closed preview again (hidden), as every drawing to it does.
     connect(main, &tobrin::DrawingWindow::viewRedrawn, this,
-            [this](const QRect& region) { TavDisplayWindow().ShowPicture(region); });
+            [this](const QRect& region) {
+                if (!d_->ending)
+                    TavDisplayWindow().ShowPicture(region);
+            });
     SetDrawVisibleChecked(true);
     PlaceDrawingWindow();
 }

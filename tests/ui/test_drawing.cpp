@@ -473,7 +473,7 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        session.document.SetSaved(0);
+        session.document.SetSaved(false);
         FrameWindow frame(session);
         frame.DrawingWindow();
         QCOMPARE(int(session.document.Saved()), 1);
@@ -507,7 +507,7 @@ private slots:
         QVERIFY(e.frame->SaveEnabled());
 
         // A saved picture stays saved across a reload as well.
-        e.session.document.SetSaved(1);
+        e.session.document.SetSaved(true);
         e.frame->DrawingSubWindow()->close();
         QTRY_VERIFY(e.frame->DrawingWindowIfLoaded() == nullptr);
         e.frame->DrawingWindow();

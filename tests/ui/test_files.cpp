@@ -45,11 +45,12 @@ QByteArray EmptyPictureFile()
     return expected + "\r\n";
 }
 
-// A picture change as the canvas makes it: pixels, unsaved, button, text.
-void Draw(FrameWindow& frame, Session& session, int x, int y)
+// A picture change as the canvas makes it: pixels and unsaved (the button
+// and the text follow the document).
+void Draw(FrameWindow&, Session& session, int x, int y)
 {
     session.document.SetPixel(x, y, 1);
-    session.document.SetSaved(0);
+    session.document.SetSaved(false);
 }
 
 // What a failed operation must leave alone.
@@ -179,7 +180,7 @@ private slots:
         Start(frame);
         DrawingWindow& main = frame.DrawingWindow();
         Draw(frame, session, 5, 5);  // the previous picture
-        session.document.SetSaved(1);
+        session.document.SetSaved(true);
 
         dialogs.fileNames = {path};
         frame.FrameAction("Open")->trigger();

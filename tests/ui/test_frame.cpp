@@ -108,7 +108,7 @@ private slots:
         Session session(dialogs);
         FrameWindow frame(session);
         Start(frame);
-        session.document.SetSaved(0);  // so each New asks once
+        session.document.SetSaved(false);  // so each New asks once
         dialogs.answers = {false, false};
 
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &frame, Qt::Key_N,
@@ -140,7 +140,7 @@ private slots:
         frame.FrameAction("Save")->trigger();  // no file yet: asks for a name
         QCOMPARE(dialogs.count("save"), 2);
 
-        session.document.SetSaved(0);
+        session.document.SetSaved(false);
         dialogs.answers = {false};
         frame.FrameAction("NewButton")->trigger();
         QCOMPARE(dialogs.shown.last().text, QStringLiteral("Picture not saved. Continue?"));
@@ -205,7 +205,10 @@ private slots:
         FrameWindow frame(session);
         Start(frame);
         // A pixel stored behind the canvas's back shows after activation.
-        session.document.SetPixel(0, 0, 1);
+        {
+            const QSignalBlocker quiet(session.document);
+            session.document.SetPixel(0, 0, 1);
+        }
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(&frame, &activate);
         QCOMPARE(frame.TavDisplayWindow().Display().pixel(0, 0), DevicePreview::kSetColour);
@@ -267,7 +270,7 @@ private slots:
         FrameWindow frame(session);
         Start(frame);
         frame.ShowAbout();
-        session.document.SetSaved(0);
+        session.document.SetSaved(false);
 
         dialogs.answers = {false};
         frame.FrameAction("ExitMenu")->trigger();
@@ -288,7 +291,7 @@ private slots:
         Session session(dialogs);
         FrameWindow frame(session);
         Start(frame);
-        session.document.SetSaved(0);
+        session.document.SetSaved(false);
         frame.EndProgram();
         QVERIFY(!frame.isVisible());
         QVERIFY(dialogs.shown.isEmpty());

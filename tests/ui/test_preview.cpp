@@ -89,7 +89,6 @@ private slots:
         Session session(dialogs);
         FrameWindow frame(session);
         Start(frame);
-        DrawingWindow& main = frame.DrawingWindow();
         DevicePreview& tav = frame.TavDisplayWindow();
         QWidget* display = tav.DisplayWidget();
         QCOMPARE(display->objectName(), QStringLiteral("Display"));
