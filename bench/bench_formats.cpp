@@ -14,7 +14,7 @@
 #include <random>
 #include <string>
 
-#include "core/declarations.h"
+#include "core/picturedata.h"
 #include "core/formats.h"
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
@@ -124,7 +124,7 @@ void BM_Import_Jpeg4000x3000(benchmark::State& state, tobrin::Dither dither)
             break;
         }
         p.ConvertImage();
-        tobrin::Declarations d;
+        tobrin::PictureData d;
         p.GetImport(d);
         benchmark::DoNotOptimize(d.PicData.data());
     }

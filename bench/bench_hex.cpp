@@ -5,16 +5,16 @@
 #include <random>
 #include <string>
 
-#include "core/declarations.h"
+#include "core/picturedata.h"
 #include "core/hexreader.h"
 #include "core/hexwriter.h"
 
 namespace {
 
-tobrin::Declarations RandomLargest()
+tobrin::PictureData RandomLargest()
 {
     std::mt19937 rng(42);
-    tobrin::Declarations d;
+    tobrin::PictureData d;
     d.MaxX = tobrin::kMaxWidth - 1;
     d.MaxY = tobrin::kMaxHeight - 1;
     for (int y = 0; y < tobrin::kMaxHeight; ++y)
@@ -26,7 +26,7 @@ tobrin::Declarations RandomLargest()
 // The whole 240 x 120 text, as every picture change rebuilds it.
 void BM_WriteHexText(benchmark::State& state)
 {
-    const tobrin::Declarations d = RandomLargest();
+    const tobrin::PictureData d = RandomLargest();
     tobrin::HexRowArray rows;
     for (auto _ : state) {
         tobrin::BuildHexRows(d, rows);
@@ -59,7 +59,7 @@ void BM_ReadAndUnpack(benchmark::State& state)
 {
     const std::string text = tobrin::HexText(RandomLargest()) + "\r\n";
     QByteArray bytes(text.data(), qsizetype(text.size()));
-    tobrin::Declarations d;
+    tobrin::PictureData d;
     for (auto _ : state) {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::ReadOnly);

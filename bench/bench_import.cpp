@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "core/declarations.h"
+#include "core/picturedata.h"
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
 #include "core/streamdecode.h"
@@ -79,7 +79,7 @@ void BM_ImportPipeline_Jpeg4000x3000(benchmark::State& state)
             break;
         }
         p.ConvertImage();
-        tobrin::Declarations d;
+        tobrin::PictureData d;
         p.GetImport(d);
         benchmark::DoNotOptimize(d.PicData.data());
     }

@@ -6,12 +6,12 @@
 #include <QColor>
 #include <QImage>
 
-#include "core/pictureholder.h"
+#include "core/scratchsurface.h"
 
 namespace {
 
-using tobrin::Declarations;
-using tobrin::PictureHolder;
+using tobrin::PictureData;
+using tobrin::ScratchSurface;
 using tobrin::TransferMarks;
 using tobrin::TransferSettings;
 using tobrin::ViewWindow;
@@ -32,14 +32,14 @@ ViewWindow LargestView()
 // click on a blank picture does.
 void BM_FloodFillWholeArea(benchmark::State& state)
 {
-    Declarations d;
+    PictureData d;
     d.MaxX = 239;
     d.MaxY = 119;
     const ViewWindow v = LargestView();
-    PictureHolder h;
+    ScratchSurface h;
     for (auto _ : state) {
         h.LoadHolder(d, v);
-        h.FloodFill(QPoint(0, 0), PictureHolder::kBlack);
+        h.FloodFill(QPoint(0, 0), ScratchSurface::kBlack);
         benchmark::DoNotOptimize(h.Image().constBits());
     }
     state.SetItemsProcessed(state.iterations() * 240 * 120);
@@ -64,11 +64,11 @@ BENCHMARK(BM_PlainCanvasFill)->Repetitions(9)->ReportAggregatesOnly(true);
 void BM_TransferAllRed(benchmark::State& state)
 {
     const ViewWindow v = LargestView();
-    PictureHolder h;
+    ScratchSurface h;
     h.ClearArea(240, 120);
     for (int j = 0; j < 120; ++j)
         for (int i = 0; i < 240; ++i)
-            h.SetPixel(i, j, PictureHolder::kRed);
+            h.SetPixel(i, j, ScratchSurface::kRed);
     TransferSettings s;
     s.CurrentTool = tobrin::kToolLine;
     s.LineStyleIndex = 5;  // Dot - Dash: the costliest pattern

@@ -16,7 +16,7 @@
 namespace {
 
 using namespace tobrin;
-using Plane = Declarations::Plane;
+using Plane = PictureData::Plane;
 
 Plane RandomPlane()
 {

@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/declarations.h"
+#include "core/picturedata.h"
 #include "core/hexreader.h"
 #include "core/hexwriter.h"
 #include "fuzzsupport.h"
@@ -243,23 +243,19 @@ bool SamePicture(const HexPicture& a, const HexPicture& b)
     return true;
 }
 
-bool SameState(const Declarations& a, const Declarations& b)
+bool SameState(const PictureData& a, const PictureData& b)
 {
-    return a.PicData == b.PicData && a.UndoData == b.UndoData && a.MaxX == b.MaxX && a.MaxY == b.MaxY
-        && a.PictureSaved == b.PictureSaved && a.SizeFactor == b.SizeFactor;
+    return a.PicData == b.PicData && a.MaxX == b.MaxX && a.MaxY == b.MaxY;
 }
 
-// A picture that no file produces: odd size, a pattern everywhere, unsaved.
-Declarations Sentinel()
+// A picture that no file produces: odd size, a pattern everywhere.
+PictureData Sentinel()
 {
-    Declarations d;
-    for (std::size_t i = 0; i < d.PicData.size(); ++i) {
+    PictureData d;
+    for (std::size_t i = 0; i < d.PicData.size(); ++i)
         d.PicData[i] = std::uint8_t((i * 7 / 3) % 2);
-        d.UndoData[i] = std::uint8_t((i / 5) % 2);
-    }
     d.MaxX = 16;
     d.MaxY = 8;
-    d.PictureSaved = 0;
     return d;
 }
 
@@ -283,8 +279,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     // Read, and only on success unpack: what Open does.
-    const Declarations sentinel = Sentinel();
-    Declarations d = sentinel;
+    const PictureData sentinel = Sentinel();
+    PictureData d = sentinel;
     const std::optional<HexPicture> picture = Read(bytes);
     const std::optional<HexPicture> expected = RefRead(view);
     FUZZ_CHECK(picture.has_value() == expected.has_value());
@@ -302,7 +298,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(picture->height >= 4 && picture->height <= kMaxHeight);
     UnpackHexPicture(*picture, d);
     FUZZ_CHECK(d.Width() == picture->width && d.Height() == picture->height);
-    FUZZ_CHECK(d.UndoData == sentinel.UndoData && d.PictureSaved == sentinel.PictureSaved);
     for (std::uint8_t v : d.PicData)
         FUZZ_CHECK(v <= 1);
 
@@ -314,7 +309,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::optional<HexPicture> again = Read(QByteArray(saved.data(), qsizetype(saved.size())));
         FUZZ_CHECK(again.has_value());
         FUZZ_CHECK(SamePicture(*again, *picture));
-        Declarations e = sentinel;
+        PictureData e = sentinel;
         UnpackHexPicture(*again, e);
         FUZZ_CHECK(e.PicData == d.PicData);
         FUZZ_CHECK(e.MaxX == d.MaxX && e.MaxY == d.MaxY);

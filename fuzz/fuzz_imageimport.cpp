@@ -24,7 +24,7 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
-#include "core/declarations.h"
+#include "core/picturedata.h"
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
 #include "fuzzsupport.h"
@@ -64,10 +64,10 @@ void CheckConverted(const ImportPipeline& p)
     FUZZ_CHECK(OnlyBlackAndWhite(p.Dest()));
 
     // The transfer writes exactly the target rectangle, 0 or 1.
-    Declarations d;
+    PictureData d;
     for (std::size_t i = 0; i < d.PicData.size(); ++i)
         d.PicData[i] = std::uint8_t(2 + i % 3);  // no picture holds these
-    const Declarations before = d;
+    const PictureData before = d;
     p.GetImport(d);
     FUZZ_CHECK(d.MaxX == p.HSize() - 1 && d.MaxY == p.VSize() - 1);
     for (int y = 0; y < kPicRows; ++y) {

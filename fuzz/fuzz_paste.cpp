@@ -18,14 +18,16 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "core/declarations.h"
+#include "core/picturedata.h"
 #include "core/drawingstate.h"
 #include "core/hexwriter.h"
 #include "core/imageloader.h"
-#include "drawing/main.h"
-#include "frame/dialogs.h"
-#include "frame/loadform.h"
-#include "frame/session.h"
+#include "drawing/drawingwindow.h"
+#include "drawing/canvasmouse.h"
+#include "drawing/selection.h"
+#include "app/dialogs.h"
+#include "frame/framewindow.h"
+#include "app/session.h"
 #include "fuzzsupport.h"
 
 using namespace tobrin;
@@ -51,7 +53,7 @@ public:
 
 QuietDialogs* g_dialogs = nullptr;
 Session* g_session = nullptr;
-LoadForm* g_frame = nullptr;
+FrameWindow* g_frame = nullptr;
 
 constexpr int kCell = 100;  // canvas units per picture cell
 
@@ -66,7 +68,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char*** argv)
     new QApplication(appArgc, appArgv);
     g_dialogs = new QuietDialogs;
     g_session = new Session(*g_dialogs);
-    g_frame = new LoadForm(*g_session);
+    g_frame = new FrameWindow(*g_session);
     g_frame->show();
     // Timer1 shows the drawing window.
     QElapsedTimer waited;
@@ -80,14 +82,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char*** argv)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    Main& m = g_frame->DrawingWindow();
-    Declarations& decl = g_session->decl;
+    DrawingWindow& m = g_frame->DrawingWindow();
+    const PictureData& decl = g_session->document.Data();
     DrawingState& s = m.State();
     const TailBytes tail(data, size);
 
     // The picture and the settings.
     if (tail[0] & 1)
-        m.ChangeSize(3 + tail[1] % 237, 3 + tail[2] % 117);
+        m.Document().ChangeSize(3 + tail[1] % 237, 3 + tail[2] % 117);
     if (tail[0] & 16) {
         // Scroll the view when the picture is larger than the canvas.
         QScrollBar* h = m.HSizeScroll();
@@ -115,9 +117,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     else
         clipboard->clear();
 
-    const Declarations before = decl;
+    const PictureData before = decl;
     const int dialogsBefore = g_dialogs->shown;
-    m.Paste_Click();
+    m.SelectionTool().Paste_Click();
     FUZZ_CHECK(decl.MaxX == before.MaxX && decl.MaxY == before.MaxY);
     FUZZ_CHECK(decl.PicData == before.PicData);  // nothing is stored yet
 
@@ -128,18 +130,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Press on a view cell, drag through a few cells (also beyond the
         // canvas on every side), release.
         const int px = tail[4] % v.ViewColumns, py = tail[5] % v.ViewRows;
-        m.DrawArea_MouseDown(1, 0, px * kCell + 50, py * kCell + 50);
+        m.Mouse().DrawArea_MouseDown(1, 0, px * kCell + 50, py * kCell + 50);
         const int moves = tail[6] % 5;
         for (int i = 0; i < moves; ++i) {
             const int cx = int(tail[7 + 2 * i]) - 40, cy = int(tail[8 + 2 * i]) - 40;
-            m.DrawArea_MouseMove(1, 0, cx * kCell + 50, cy * kCell + 50);
+            m.Mouse().DrawArea_MouseMove(1, 0, cx * kCell + 50, cy * kCell + 50);
             const int dx = cx - px, dy = cy - py;
             minDx = std::min(minDx, dx);
             maxDx = std::max(maxDx, dx);
             minDy = std::min(minDy, dy);
             maxDy = std::max(maxDy, dy);
         }
-        m.DrawArea_MouseUp(1, 0, 0, 0);
+        m.Mouse().DrawArea_MouseUp(1, 0, 0, 0);
         FUZZ_CHECK(s.CurrentTool != kToolPaste);
     } else {
         FUZZ_CHECK(image.isNull());
@@ -159,6 +161,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(x >= left && x <= right && y >= top && y <= bottom);
         }
     }
-    FUZZ_CHECK(g_session->HexText == QString::fromStdString(HexText(decl)));
+    FUZZ_CHECK(g_session->document.HexText() == QString::fromStdString(HexText(decl)));
     return 0;
 }

@@ -40,7 +40,7 @@ std::vector<std::pair<QString, QByteArray>> HexSeeds()
     std::vector<std::pair<QString, QByteArray>> s;
     // The worked example: 12 x 3 with padding bits clear.
     {
-        Declarations d;
+        PictureData d;
         d.MaxX = 11;
         d.MaxY = 2;
         d.Pic(0, 0) = d.Pic(11, 0) = 1;
@@ -48,7 +48,7 @@ std::vector<std::pair<QString, QByteArray>> HexSeeds()
             d.Pic(x, 2) = 1;
         s.emplace_back("example_12x3.txt", SavedText(d));
     }
-    s.emplace_back("default_40x32.txt", SavedText(Declarations()));
+    s.emplace_back("default_40x32.txt", SavedText(PictureData()));
     s.emplace_back("random_240x120.txt", SavedText(RandomPicture(240, 120, 1, false)));
     s.emplace_back("padding_233x5.txt", SavedText(RandomPicture(233, 5, 2, true)));
     s.emplace_back("padding_9x4.txt", SavedText(RandomPicture(9, 4, 3, true)));

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "core/declarations.h"
+#include "core/picturedata.h"
 #include "core/hexwriter.h"
 
 namespace tobrin::seeds {
@@ -302,10 +302,10 @@ inline QByteArray Wmf(int width, int height)
 
 // ---- hex text ----------------------------------------------------------------
 
-inline Declarations RandomPicture(int w, int h, unsigned seed, bool paddingBits)
+inline PictureData RandomPicture(int w, int h, unsigned seed, bool paddingBits)
 {
     std::mt19937 rng(seed);
-    Declarations d;
+    PictureData d;
     d.MaxX = w - 1;
     d.MaxY = h - 1;
     const int columns = paddingBits ? 8 * ((w + 7) / 8) : w;
@@ -316,7 +316,7 @@ inline Declarations RandomPicture(int w, int h, unsigned seed, bool paddingBits)
 }
 
 // What Save writes: the hex text and one more CR LF.
-inline QByteArray SavedText(const Declarations& d)
+inline QByteArray SavedText(const PictureData& d)
 {
     const std::string text = HexText(d) + "\r\n";
     return QByteArray(text.data(), qsizetype(text.size()));

@@ -5,10 +5,11 @@
 #include <cstdio>
 
 #include "cli/commandline.h"
-#include "drawing/main.h"
-#include "frame/dialogs.h"
-#include "frame/loadform.h"
-#include "frame/session.h"
+#include "app/dialogs.h"
+#include "app/session.h"
+#include "drawing/drawingwindow.h"
+#include "files/filecommands.h"
+#include "frame/framewindow.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ int main(int argc, char** argv)
     }
 
     QCoreApplication::setApplicationName(QStringLiteral("Tobrin"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("0.7"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TOBRIN_VERSION));
     QCoreApplication::setOrganizationName(QStringLiteral("Tobrin"));
 
     if (IsCommandLineMode(argc, argv)) {
@@ -68,11 +69,11 @@ int main(int argc, char** argv)
 
     tobrin::QtDialogs dialogs;
     tobrin::Session session(dialogs);
-    tobrin::LoadForm frame(session);
+    tobrin::FrameWindow frame(session);
     frame.show();
     if (!openPath.isEmpty()) {
         // After the frame's start-up has shown the drawing window.
-        QTimer::singleShot(50, &frame, [&frame, openPath] { frame.DrawingWindow().OpenFile(openPath); });
+        QTimer::singleShot(50, &frame, [&frame, openPath] { frame.DrawingWindow().Files().ReadHexFile(openPath); });
     }
     return app.exec();
 }

@@ -154,7 +154,7 @@ int RunCommandLine(const QStringList& args, QString* openPath)
         return kExitOk;
     }
     if (first == QLatin1String("--version") || first == QLatin1String("-v")) {
-        Print(stdout, QStringLiteral("Tobrin 0.7\n"));
+        Print(stdout, QStringLiteral("Tobrin " TOBRIN_VERSION "\n"));
         return kExitOk;
     }
     // "--" ends the options, so a file whose name starts with "-" can be opened.

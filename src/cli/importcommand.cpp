@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "cli/wmfrender.h"
-#include "core/declarations.h"
+#include "core/picturedata.h"
 #include "core/hexwriter.h"
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
@@ -173,7 +173,7 @@ QString ParseArguments(const QStringList& args, ImportRequest* request)
     return QString();
 }
 
-QByteArray PngBytes(const Declarations& d)
+QByteArray PngBytes(const PictureData& d)
 {
     QImage image(d.Width(), d.Height(), QImage::Format_Mono);
     image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
@@ -241,7 +241,7 @@ int RunImportCommand(const QStringList& args)
         return ImportFailed(error);
     ApplyImportOptions(pipeline, request);
 
-    Declarations decl;
+    PictureData decl;
     pipeline.GetImport(decl);
 
     QByteArray bytes;

@@ -21,7 +21,7 @@ struct ViewWindow {
 struct DrawingState {
     ViewWindow view;
     int PaintStyle = kPaintBlack;
-    int WhiteTransparent = 1;
+    bool WhiteTransparent = true;
     int PlotValue = 1;
     int CurrentTool = kToolPen;
     int PreviousTool = kToolPen;
@@ -29,10 +29,10 @@ struct DrawingState {
     int FillStyleIndex = 2;   // 1 Solid .. 8 Cross diagonal
     int PatternDensity = 3;   // 2..10
     int PenWidth = 1;         // 1..10
-    int MouseIsDown = 0;
+    bool MouseIsDown = false;
     int StartX = 0, StartY = 0;
     int LastX = 0, LastY = 0;
-    int SelectionHeld = 0;
+    bool SelectionHeld = false;
     int MarqueeX1 = 0, MarqueeY1 = 0, MarqueeX2 = 0, MarqueeY2 = 0;  // canvas units
     int MarqueePhase = 0;
 };

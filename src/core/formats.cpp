@@ -608,7 +608,7 @@ MonoPicture FromHex(const HexPicture& hex)
 
 QByteArray HexFileText(const MonoPicture& p)
 {
-    Declarations d;
+    PictureData d;
     p.ToPlane(d.PicData.data());
     d.MaxX = p.width - 1;
     d.MaxY = p.height - 1;

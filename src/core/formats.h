@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "core/declarations.h"
+#include "core/picturedata.h"
 
 namespace tobrin {
 

@@ -449,7 +449,7 @@ std::optional<HexPicture> ReadHexPath(const QString& path)
     return ReadHexData(file);
 }
 
-void UnpackHexPicture(const HexPicture& picture, Declarations& d)
+void UnpackHexPicture(const HexPicture& picture, PictureData& d)
 {
     d.PicData.fill(0);
     const int bytesPerRow = (picture.width + 7) / 8;
@@ -463,7 +463,7 @@ void UnpackHexPicture(const HexPicture& picture, Declarations& d)
     d.MaxY = picture.height - 1;
 }
 
-bool ReadHexInto(const QString& path, Declarations& d)
+bool ReadHexInto(const QString& path, PictureData& d)
 {
     const std::optional<HexPicture> picture = ReadHexPath(path);
     if (!picture)

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/declarations.h"
+#include "core/picturedata.h"
 
 class QIODevice;
 class QString;
@@ -116,10 +116,10 @@ std::optional<HexPicture> ReadHexPath(const QString& path);
 // Clears all of PicData (241 x 121), writes the rows most significant bit
 // first (bits of the last byte beyond the width land right of the picture,
 // so a file read and written again keeps them) and sets MaxX and MaxY.
-void UnpackHexPicture(const HexPicture& picture, Declarations& d);
+void UnpackHexPicture(const HexPicture& picture, PictureData& d);
 
 // ReadHexPath and, only when it succeeds, UnpackHexPicture into d.
 // A failed read leaves d exactly as it was.
-bool ReadHexInto(const QString& path, Declarations& d);
+bool ReadHexInto(const QString& path, PictureData& d);
 
 }  // namespace tobrin

@@ -23,13 +23,13 @@ inline void AppendDecimal(std::string& out, int value)
 
 }  // namespace
 
-void BuildHexRows(const Declarations& d, HexRowArray& HexRows)
+void BuildHexRows(const PictureData& d, HexRowArray& HexRows)
 {
     const int lastByte = d.MaxX / 8;  // floor(MaxX / 8): ceil(width / 8) bytes
     // ".db " plus at most 30 x "$ff," fits easily.
     char buffer[4 + 4 * (kPicColumns / 8 + 1)];
     for (int y = 0; y <= d.MaxY; ++y) {
-        const std::uint8_t* pixels = &d.PicData[std::size_t(Declarations::Offset(0, y))];
+        const std::uint8_t* pixels = &d.PicData[std::size_t(PictureData::Offset(0, y))];
         char* out = buffer;
         *out++ = '.';
         *out++ = 'd';
@@ -51,7 +51,7 @@ void BuildHexRows(const Declarations& d, HexRowArray& HexRows)
     }
 }
 
-std::string AssembleHexText(const Declarations& d, const HexRowArray& HexRows)
+std::string AssembleHexText(const PictureData& d, const HexRowArray& HexRows)
 {
     std::size_t size = 16;
     for (int y = 0; y <= d.MaxY; ++y)
@@ -70,7 +70,7 @@ std::string AssembleHexText(const Declarations& d, const HexRowArray& HexRows)
     return text;
 }
 
-std::string HexText(const Declarations& d)
+std::string HexText(const PictureData& d)
 {
     HexRowArray rows;
     BuildHexRows(d, rows);

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "core/declarations.h"
+#include "core/picturedata.h"
 
 namespace tobrin {
 
@@ -15,13 +15,13 @@ using HexRowArray = std::array<std::string, kPicRows>;
 // Column 8k is the top bit of byte k. The low bits of the last byte come
 // from the PicData columns right of the picture as they are (no masking).
 // Entries above MaxY are left as they were.
-void BuildHexRows(const Declarations& d, HexRowArray& HexRows);
+void BuildHexRows(const PictureData& d, HexRowArray& HexRows);
 
 // The size header ".db  W, H" and rows 0..MaxY of HexRows, every line
 // ended by CR LF.
-std::string AssembleHexText(const Declarations& d, const HexRowArray& HexRows);
+std::string AssembleHexText(const PictureData& d, const HexRowArray& HexRows);
 
 // BuildHexRows and AssembleHexText in one go.
-std::string HexText(const Declarations& d);
+std::string HexText(const PictureData& d);
 
 }  // namespace tobrin

@@ -274,7 +274,7 @@ void ImportPipeline::ConvertImage()
     ++conversions_;
 }
 
-void ImportPipeline::GetImport(Declarations& d) const
+void ImportPipeline::GetImport(PictureData& d) const
 {
     const int width = std::min(hSize_, kMaxWidth);
     const int height = std::min(vSize_, kMaxHeight);

@@ -5,7 +5,7 @@
 #include <QString>
 #include <functional>
 
-#include "core/declarations.h"
+#include "core/picturedata.h"
 #include "core/dither.h"
 #include "core/monochrome.h"
 
@@ -123,7 +123,7 @@ public:
     // Import: PicData cells 0..HSize-1 x 0..VSize-1 become 1 where Dest is
     // exactly black, 0 elsewhere; the cells outside keep their values. Then
     // MaxX = HSize - 1 and MaxY = VSize - 1.
-    void GetImport(Declarations& d) const;
+    void GetImport(PictureData& d) const;
 
     // The display box in screen pixels (frame included).
     static QSize DisplayBox();

@@ -4,7 +4,7 @@
 
 namespace tobrin {
 
-PlotDecision DecidePlot(int paintStyle, int ink, int stored, int whiteTransparent)
+PlotDecision DecidePlot(int paintStyle, int ink, int stored, bool whiteTransparent)
 {
     const int inkBit = ink != 0 ? 1 : 0;
     PlotDecision d;
@@ -20,7 +20,7 @@ PlotDecision DecidePlot(int paintStyle, int ink, int stored, int whiteTransparen
         d.PlotValue = inkBit;
         break;
     }
-    d.draw = !(d.PlotValue == 0 && whiteTransparent == 1);
+    d.draw = !(d.PlotValue == 0 && whiteTransparent);
     return d;
 }
 

@@ -13,7 +13,7 @@ struct PlotDecision {
 
 // paintStyle: 1 Black, 2 White, 3 Reverse. ink: 1 or 0, what the tool lays
 // down. stored: the pixel's current value in PicData (read by Reverse only).
-// whiteTransparent: 1 while "White is transparent" is pressed.
-PlotDecision DecidePlot(int paintStyle, int ink, int stored, int whiteTransparent);
+// whiteTransparent: while "White is transparent" is pressed.
+PlotDecision DecidePlot(int paintStyle, int ink, int stored, bool whiteTransparent);
 
 }  // namespace tobrin

@@ -8,7 +8,7 @@ namespace tobrin {
 
 namespace {
 
-using Plane = Declarations::Plane;
+using Plane = PictureData::Plane;
 
 bool IsRotation(Transform t)
 {
@@ -22,7 +22,7 @@ TransformResult Refuse(QString reason)
     return r;
 }
 
-std::uint8_t* Row(Plane& plane, int x, int y) { return plane.data() + Declarations::Offset(x, y); }
+std::uint8_t* Row(Plane& plane, int x, int y) { return plane.data() + PictureData::Offset(x, y); }
 
 // The block's cells, row by row, into a compact buffer.
 std::vector<std::uint8_t> CopyBlock(Plane& plane, const QRect& b)

@@ -4,7 +4,7 @@
 #include <QString>
 #include <optional>
 
-#include "core/declarations.h"
+#include "core/picturedata.h"
 
 namespace tobrin {
 
@@ -53,7 +53,7 @@ TransformResult PlanTransform(Transform t, int width, int height,
 
 // Carries the transform out on `plane` when PlanTransform allows it; the
 // result is the plan either way.
-TransformResult ApplyTransform(Declarations::Plane& plane, Transform t, int width, int height,
+TransformResult ApplyTransform(PictureData::Plane& plane, Transform t, int width, int height,
                                const std::optional<QRect>& block = std::nullopt);
 
 }  // namespace tobrin

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "core/canvaslayout.h"
-#include "core/declarations.h"
+#include "core/picturedata.h"
 #include "core/units.h"
 
 namespace tobrin {

@@ -8,7 +8,7 @@
 #include <QScreen>
 
 #include "core/units.h"
-#include "frame/appresources.h"
+#include "app/appresources.h"
 
 namespace tobrin {
 
@@ -45,7 +45,7 @@ About::About(QWidget* parent)
     setObjectName(QStringLiteral("About"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowModality(Qt::NonModal);
-    setWindowTitle(QStringLiteral("Tobrin v0.7"));
+    setWindowTitle(QStringLiteral("Tobrin v" TOBRIN_VERSION));
     setWindowIcon(AppIcon());
 
     auto* picture = new QLabel(this);

@@ -4,14 +4,14 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <cmath>
 #include <limits>
 
 #include "core/units.h"
-#include "drawing/main.h"
-#include "frame/loadform.h"
-#include "frame/session.h"
+#include "frame/framewindow.h"
+#include "app/session.h"
 
 namespace tobrin {
 
@@ -52,7 +52,7 @@ QLineEdit* MakeField(QWidget* parent, const char* name, const QString& text, con
 
 }  // namespace
 
-SizeFields::SizeFields(LoadForm& frame, Session& session, QWidget* parent)
+SizeFields::SizeFields(FrameWindow& frame, Session& session, QWidget* parent)
     : QWidget(parent), frame_(frame), session_(session)
 {
     setObjectName(QStringLiteral("SizeFields"));
@@ -72,6 +72,16 @@ SizeFields::SizeFields(LoadForm& frame, Session& session, QWidget* parent)
     connect(vScroll_, &QScrollBar::valueChanged, this, &SizeFields::VScroll_Change);
     hSize_->installEventFilter(this);
     vSize_->installEventFilter(this);
+    connect(&session_.document, &PictureDocument::sizeChanged, this, [this](int width, int height) {
+        if (!applying_)
+            ShowSizeQuietly(width, height);
+    });
+}
+
+void SizeFields::Apply(int mx, int my)
+{
+    const QScopedValueRollback<bool> applying(applying_, true);
+    session_.document.ChangeSize(mx, my);
 }
 
 void SizeFields::ShowSize(int width, int height)
@@ -146,24 +156,20 @@ double SizeFields::LeadingNumber(const QString& text)
 void SizeFields::HScroll_Change(int value)
 {
     hSize_->setText(QString::number(value));
-    Main& main = frame_.DrawingWindow();
-    main.ChangeSize(value - 1, session_.decl.MaxY);
-    main.RedrawAll();
+    Apply(value - 1, session_.document.MaxY());
 }
 
 void SizeFields::VScroll_Change(int value)
 {
     vSize_->setText(QString::number(value));
-    Main& main = frame_.DrawingWindow();
-    main.ChangeSize(session_.decl.MaxX, value - 1);
-    main.RedrawAll();
+    Apply(session_.document.MaxX(), value - 1);
 }
 
 void SizeFields::HSize_LostFocus()
 {
     double v = std::trunc(LeadingNumber(hSize_->text()));
     if (!(v >= kMinTypedWidth && v <= kMaxWidth))
-        v = session_.decl.MaxX + 1;
+        v = session_.document.MaxX() + 1;
     hScroll_->setValue(static_cast<int>(v));
     hSize_->setText(QString::number(hScroll_->value()));
 }
@@ -172,7 +178,7 @@ void SizeFields::VSize_LostFocus()
 {
     double v = LeadingNumber(vSize_->text());
     if (!(v >= kMinHeight && v <= kMaxHeight))
-        v = session_.decl.MaxY + 1;
+        v = session_.document.MaxY() + 1;
     // Halves go to the even neighbour (the default rounding mode).
     vScroll_->setValue(static_cast<int>(std::nearbyint(v)));
     vSize_->setText(QString::number(vScroll_->value()));

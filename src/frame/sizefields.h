@@ -7,14 +7,15 @@ class QScrollBar;
 
 namespace tobrin {
 
-class LoadForm;
+class FrameWindow;
 struct Session;
 
 // The picture-size fields on the frame's toolbar: a width field (HSize) and
 // a height field (VSize), each with a vertical spin bar (HScroll, VScroll)
 // whose minimum is at the top. A typed value is applied when its field
 // loses the focus (Enter moves the focus to the drawing window); a spin bar
-// applies its value at once through the drawing window's ChangeSize.
+// applies its value at once through the document's ChangeSize. A size the
+// document takes from elsewhere (open, import, new) shows in the fields.
 class SizeFields : public QWidget {
     Q_OBJECT
 public:
@@ -24,7 +25,7 @@ public:
     static constexpr int kMinHeight = 4;
     static constexpr int kMaxHeight = 120;
 
-    SizeFields(LoadForm& frame, Session& session, QWidget* parent = nullptr);
+    SizeFields(FrameWindow& frame, Session& session, QWidget* parent = nullptr);
 
     QLineEdit* HSize() const { return hSize_; }
     QLineEdit* VSize() const { return vSize_; }
@@ -53,13 +54,15 @@ protected:
 
 private:
     void EnterPressed(QLineEdit* field);
+    void Apply(int mx, int my);
 
-    LoadForm& frame_;
+    FrameWindow& frame_;
     Session& session_;
     QLineEdit* hSize_ = nullptr;
     QLineEdit* vSize_ = nullptr;
     QScrollBar* hScroll_ = nullptr;
     QScrollBar* vScroll_ = nullptr;
+    bool applying_ = false;
 };
 
 }  // namespace tobrin

@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "cli/commandline.h"
-#include "core/declarations.h"
+#include "core/picturedata.h"
 #include "core/hexwriter.h"
 
 namespace tobrin {
@@ -72,16 +72,16 @@ QStringList Entries(const QString& dir)
                                QDir::Name);
 }
 
-QByteArray SavedText(const Declarations& d)
+QByteArray SavedText(const PictureData& d)
 {
     const std::string text = HexText(d) + "\r\n";
     return QByteArray(text.data(), qsizetype(text.size()));
 }
 
-Declarations RandomPicture(int w, int h, unsigned seed)
+PictureData RandomPicture(int w, int h, unsigned seed)
 {
     std::mt19937 rng(seed);
-    Declarations d;
+    PictureData d;
     d.MaxX = w - 1;
     d.MaxY = h - 1;
     for (int y = 0; y < h; ++y)
@@ -183,8 +183,8 @@ TEST(CommandLineExport, HexOutputIsWhatSaveWrites)
         QByteArray input;
         QByteArray expected;
     };
-    Declarations empty;
-    const Declarations random = RandomPicture(237, 120, 99);
+    PictureData empty;
+    const PictureData random = RandomPicture(237, 120, 99);
     std::string headerless;
     for (int y = 0; y < 32; ++y)
         headerless += ".db 0,0,0,0,0\r\n";
@@ -210,7 +210,7 @@ TEST(CommandLineExport, PngHasOnePixelPerPicturePixel)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const Declarations picture = RandomPicture(13, 7, 5);  // padding bits set too
+    const PictureData picture = RandomPicture(13, 7, 5);  // padding bits set too
     WriteRaw(dir.filePath(QStringLiteral("in.txt")), SavedText(picture));
     struct Case {
         const char* out;
@@ -246,7 +246,7 @@ TEST(CommandLineExport, ConvertsBetweenEveryFormat)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    Declarations picture = RandomPicture(29, 13, 8);
+    PictureData picture = RandomPicture(29, 13, 8);
     for (int y = 0; y <= picture.MaxY; ++y)
         for (int x = 29; x < 32; ++x)
             picture.Pic(x, y) = 0;  // only the hex text carries padding bits
@@ -314,7 +314,7 @@ TEST(CommandLineExport, WriteFailureExitsWithOneAndKeepsTheOldFile)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const Declarations big = RandomPicture(240, 120, 3);
+    const PictureData big = RandomPicture(240, 120, 3);
     WriteRaw(dir.filePath(QStringLiteral("in.txt")), SavedText(big));
     WriteRaw(dir.filePath(QStringLiteral("old.txt")), "old");
     // Missing folder; output is a folder.
@@ -363,7 +363,7 @@ TEST(CommandLineExport, ReadOnlyFileAndFolderAreNotReplaced)
     ASSERT_TRUE(QFile::setPermissions(closed, readOnly | QFileDevice::ExeOwner | QFileDevice::ExeGroup
                                                   | QFileDevice::ExeOther));
     const QString input = dir.filePath(QStringLiteral("in.txt"));
-    WriteRaw(input, SavedText(Declarations()));
+    WriteRaw(input, SavedText(PictureData()));
     ASSERT_TRUE(QFile::setPermissions(input, readOnly));
     const QString locked = QDir(open).filePath(QStringLiteral("locked.txt"));
     WriteRaw(locked, "locked");

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/pictureholder.h"
+#include "core/scratchsurface.h"
 
 namespace tobrin {
 namespace {
@@ -25,24 +25,24 @@ ViewWindow View(int left, int top, int columns, int rows)
 }
 
 // '#' set, '.' clear; the picture's top-left is (0, 0).
-Declarations Picture(const Rows& rows)
+PictureData Picture(const Rows& rows)
 {
-    Declarations d;
+    PictureData d;
     for (int y = 0; y < int(rows.size()); ++y)
         for (int x = 0; x < int(rows[y].size()); ++x)
             d.Pic(x, y) = rows[y][x] == '#';
     return d;
 }
 
-Rows Render(const PictureHolder& h)
+Rows Render(const ScratchSurface& h)
 {
     Rows rows;
     for (int j = 0; j < h.AreaHeight(); ++j) {
         std::string s;
         for (int i = 0; i < h.AreaWidth(); ++i) {
             const QRgb c = h.Pixel(i, j);
-            s += c == PictureHolder::kWhite ? '.' : c == PictureHolder::kBlack ? '#'
-                 : c == PictureHolder::kMagenta ? 'M' : 'x';
+            s += c == ScratchSurface::kWhite ? '.' : c == ScratchSurface::kBlack ? '#'
+                 : c == ScratchSurface::kMagenta ? 'M' : 'x';
         }
         rows.push_back(s);
     }
@@ -50,9 +50,9 @@ Rows Render(const PictureHolder& h)
 }
 
 // The boundary is the colour opposite to the start pixel, as the Fill tool uses it.
-QRgb Opposite(const PictureHolder& h, QPoint p)
+QRgb Opposite(const ScratchSurface& h, QPoint p)
 {
-    return h.Pixel(p.x(), p.y()) == PictureHolder::kBlack ? PictureHolder::kWhite : PictureHolder::kBlack;
+    return h.Pixel(p.x(), p.y()) == ScratchSurface::kBlack ? ScratchSurface::kWhite : ScratchSurface::kBlack;
 }
 
 TEST(FloodFill, NeverCrossesADiagonalGap)
@@ -65,9 +65,9 @@ TEST(FloodFill, NeverCrossesADiagonalGap)
         "....#...",
         "....#...",
     };
-    PictureHolder h;
+    ScratchSurface h;
     h.LoadHolder(Picture(pic), View(0, 0, 8, 6));
-    h.FloodFill(QPoint(0, 0), PictureHolder::kBlack);
+    h.FloodFill(QPoint(0, 0), ScratchSurface::kBlack);
     EXPECT_EQ(Render(h), (Rows{
                              "MMM#....",
                              "MMM#....",
@@ -78,7 +78,7 @@ TEST(FloodFill, NeverCrossesADiagonalGap)
                          }));
     // The black walls themselves touch only at a corner too.
     h.LoadHolder(Picture(pic), View(0, 0, 8, 6));
-    h.FloodFill(QPoint(0, 2), PictureHolder::kWhite);
+    h.FloodFill(QPoint(0, 2), ScratchSurface::kWhite);
     EXPECT_EQ(Render(h), (Rows{
                              "...M....",
                              "...M....",
@@ -92,62 +92,62 @@ TEST(FloodFill, NeverCrossesADiagonalGap)
 TEST(FloodFill, StaysInsideTheView)
 {
     // An all-white picture; the view shows columns 4..9 and rows 2..4 only.
-    Declarations d;
+    PictureData d;
     d.MaxX = 39;
     d.MaxY = 31;
     d.Pic(6, 3) = 1;
-    PictureHolder h;
+    ScratchSurface h;
     h.LoadHolder(d, View(4, 2, 6, 3));
-    h.FloodFill(QPoint(0, 0), PictureHolder::kBlack);
+    h.FloodFill(QPoint(0, 0), ScratchSurface::kBlack);
     EXPECT_EQ(Render(h), (Rows{"MMMMMM", "MM#MMM", "MMMMMM"}));
 }
 
 TEST(FloodFill, StartOnTheBoundaryColourOrOutsideFillsNothing)
 {
-    PictureHolder h;
+    ScratchSurface h;
     h.LoadHolder(Picture({"#..", "..."}), View(0, 0, 3, 2));
     const Rows before = Render(h);
-    h.FloodFill(QPoint(0, 0), PictureHolder::kBlack);
+    h.FloodFill(QPoint(0, 0), ScratchSurface::kBlack);
     EXPECT_EQ(Render(h), before);
-    h.FloodFill(QPoint(3, 0), PictureHolder::kBlack);
-    h.FloodFill(QPoint(-1, 1), PictureHolder::kBlack);
-    h.FloodFill(QPoint(1, 2), PictureHolder::kBlack);
+    h.FloodFill(QPoint(3, 0), ScratchSurface::kBlack);
+    h.FloodFill(QPoint(-1, 1), ScratchSurface::kBlack);
+    h.FloodFill(QPoint(1, 2), ScratchSurface::kBlack);
     EXPECT_EQ(Render(h), before);
 }
 
 TEST(FloodFill, StartingOnMagentaAlreadyEndsAndSpreadsAsUsual)
 {
-    PictureHolder h;
+    ScratchSurface h;
     h.LoadHolder(Picture({"..#..", "..#..", "....."}), View(0, 0, 5, 3));
-    h.FloodFill(QPoint(0, 0), PictureHolder::kBlack);
+    h.FloodFill(QPoint(0, 0), ScratchSurface::kBlack);
     const Rows once = Render(h);
     EXPECT_EQ(once, (Rows{"MM#MM", "MM#MM", "MMMMM"}));
-    h.FloodFill(QPoint(1, 1), PictureHolder::kBlack);  // again, on its own result
+    h.FloodFill(QPoint(1, 1), ScratchSurface::kBlack);  // again, on its own result
     EXPECT_EQ(Render(h), once);
 
     // A magenta patch does not stop the fill from passing through it.
     h.LoadHolder(Picture({"..#..", "..#..", "....."}), View(0, 0, 5, 3));
-    h.SetPixel(1, 2, PictureHolder::kMagenta);
-    h.SetPixel(2, 2, PictureHolder::kMagenta);
-    h.FloodFill(QPoint(0, 0), PictureHolder::kBlack);
+    h.SetPixel(1, 2, ScratchSurface::kMagenta);
+    h.SetPixel(2, 2, ScratchSurface::kMagenta);
+    h.FloodFill(QPoint(0, 0), ScratchSurface::kBlack);
     EXPECT_EQ(Render(h), once);
 }
 
 TEST(FloodFill, WholeLargestArea)
 {
-    Declarations d;
+    PictureData d;
     d.MaxX = 239;
     d.MaxY = 119;
-    PictureHolder h;
+    ScratchSurface h;
     h.LoadHolder(d, View(0, 0, 240, 120));
-    h.FloodFill(QPoint(239, 119), PictureHolder::kBlack);
+    h.FloodFill(QPoint(239, 119), ScratchSurface::kBlack);
     for (int j = 0; j < 120; ++j)
         for (int i = 0; i < 240; ++i)
-            ASSERT_EQ(h.Pixel(i, j), PictureHolder::kMagenta) << i << "," << j;
+            ASSERT_EQ(h.Pixel(i, j), ScratchSurface::kMagenta) << i << "," << j;
 }
 
 // The 4-connected region by plain breadth-first search, to compare with.
-std::vector<std::uint8_t> Region(const PictureHolder& h, QPoint start, QRgb boundary)
+std::vector<std::uint8_t> Region(const ScratchSurface& h, QPoint start, QRgb boundary)
 {
     const int w = h.AreaWidth(), ht = h.AreaHeight();
     std::vector<std::uint8_t> in(static_cast<size_t>(w) * ht, 0);
@@ -171,23 +171,23 @@ std::vector<std::uint8_t> Region(const PictureHolder& h, QPoint start, QRgb boun
     return in;
 }
 
-void ExpectFillMatchesRegion(const Declarations& d, const ViewWindow& v, QPoint start)
+void ExpectFillMatchesRegion(const PictureData& d, const ViewWindow& v, QPoint start)
 {
-    PictureHolder h;
+    ScratchSurface h;
     h.LoadHolder(d, v);
     const QRgb boundary = Opposite(h, start);
     const auto expected = Region(h, start, boundary);
-    PictureHolder filled;
+    ScratchSurface filled;
     filled.LoadHolder(d, v);
     filled.FloodFill(start, boundary);
     for (int j = 0; j < h.AreaHeight(); ++j)
         for (int i = 0; i < h.AreaWidth(); ++i)
             ASSERT_EQ(filled.Pixel(i, j),
-                      expected[j * h.AreaWidth() + i] ? PictureHolder::kMagenta : h.Pixel(i, j))
+                      expected[j * h.AreaWidth() + i] ? ScratchSurface::kMagenta : h.Pixel(i, j))
                 << "at " << i << "," << j << " from " << start.x() << "," << start.y();
 }
 
-int WhiteCount(const Declarations& d)
+int WhiteCount(const PictureData& d)
 {
     int n = 0;
     for (int y = 0; y <= d.MaxY; ++y)
@@ -196,12 +196,12 @@ int WhiteCount(const Declarations& d)
     return n;
 }
 
-int MagentaCount(const PictureHolder& h)
+int MagentaCount(const ScratchSurface& h)
 {
     int n = 0;
     for (int j = 0; j < h.AreaHeight(); ++j)
         for (int i = 0; i < h.AreaWidth(); ++i)
-            n += h.Pixel(i, j) == PictureHolder::kMagenta;
+            n += h.Pixel(i, j) == ScratchSurface::kMagenta;
     return n;
 }
 
@@ -210,7 +210,7 @@ TEST(FloodFill, NestedRingMazeOfTheLargestPicture)
     // Concentric one-pixel walls, each with one gap, the gaps alternating
     // between opposite corners: the white is one corridor that winds half
     // way round every ring, from the border to the middle.
-    Declarations d;
+    PictureData d;
     d.MaxX = 239;
     d.MaxY = 119;
     for (int o = 1; o < 119 - o; o += 2) {
@@ -225,9 +225,9 @@ TEST(FloodFill, NestedRingMazeOfTheLargestPicture)
             d.Pic(right - 1, bottom) = 0;
     }
     const ViewWindow v = View(0, 0, 240, 120);
-    PictureHolder h;
+    ScratchSurface h;
     h.LoadHolder(d, v);
-    h.FloodFill(QPoint(0, 0), PictureHolder::kBlack);
+    h.FloodFill(QPoint(0, 0), ScratchSurface::kBlack);
     EXPECT_EQ(MagentaCount(h), WhiteCount(d));
     ExpectFillMatchesRegion(d, v, QPoint(120, 60));
     ExpectFillMatchesRegion(d, v, QPoint(5, 1));  // on a wall: fills the walls
@@ -237,7 +237,7 @@ TEST(FloodFill, SerpentineCorridorOfTheLargestPicture)
 {
     // Walls on every odd row, open at the right and the left end in turn: a
     // single corridor of 28000 pixels running back and forth.
-    Declarations d;
+    PictureData d;
     d.MaxX = 239;
     d.MaxY = 119;
     for (int y = 1; y < 120; y += 2) {
@@ -246,9 +246,9 @@ TEST(FloodFill, SerpentineCorridorOfTheLargestPicture)
         d.Pic(((y / 2) % 2 == 0) ? 239 : 0, y) = 0;
     }
     const ViewWindow v = View(0, 0, 240, 120);
-    PictureHolder h;
+    ScratchSurface h;
     h.LoadHolder(d, v);
-    h.FloodFill(QPoint(100, 118), PictureHolder::kBlack);
+    h.FloodFill(QPoint(100, 118), ScratchSurface::kBlack);
     EXPECT_EQ(MagentaCount(h), WhiteCount(d));
     ExpectFillMatchesRegion(d, v, QPoint(7, 3));
 }
@@ -257,7 +257,7 @@ TEST(FloodFill, RandomPicturesMatchTheFourConnectedRegion)
 {
     std::mt19937 rng(2024);
     for (int round = 0; round < 40; ++round) {
-        Declarations d;
+        PictureData d;
         d.MaxX = 239;
         d.MaxY = 119;
         const unsigned density = 2 + round % 5;  // 1 in 2 .. 1 in 6 pixels set

@@ -11,7 +11,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-#include "core/declarations.h"
+#include "core/picturedata.h"
 #include "core/hexreader.h"
 #include "core/hexwriter.h"
 
@@ -162,7 +162,7 @@ TEST(HexReader, TwelveWidePictureWithPadding)
     ASSERT_TRUE(p);
     EXPECT_EQ(p->width, 12);
     EXPECT_EQ(p->height, 4);
-    Declarations d;
+    PictureData d;
     UnpackHexPicture(*p, d);
     EXPECT_EQ(d.MaxX, 11);
     EXPECT_EQ(d.MaxY, 3);
@@ -342,9 +342,9 @@ TEST(HexReader, HugeSingleLinesAreStreamed)
 
 // Random pixels inside the picture and in the padding columns of the last
 // byte; everything else clear.
-Declarations RandomPicture(int w, int h, std::mt19937& rng)
+PictureData RandomPicture(int w, int h, std::mt19937& rng)
 {
-    Declarations d;
+    PictureData d;
     d.MaxX = w - 1;
     d.MaxY = h - 1;
     const int columns = 8 * ((w + 7) / 8);
@@ -357,11 +357,11 @@ Declarations RandomPicture(int w, int h, std::mt19937& rng)
 void ExpectRoundTrip(int w, int h, std::mt19937& rng)
 {
     SCOPED_TRACE(::testing::Message() << w << " x " << h);
-    const Declarations original = RandomPicture(w, h, rng);
+    const PictureData original = RandomPicture(w, h, rng);
     const std::string text = HexText(original);
     const auto p = ReadText(text);
     ASSERT_TRUE(p);
-    Declarations back;
+    PictureData back;
     back.PicData.fill(1);  // unpacking clears everything first
     UnpackHexPicture(*p, back);
     EXPECT_EQ(back.MaxX, original.MaxX);
@@ -387,7 +387,7 @@ TEST(HexReader, RoundTripEveryWidthAndEveryHeight)
 TEST(HexReader, RoundTripThroughAFileWithTheSaveLineEnd)
 {
     std::mt19937 rng(7);
-    const Declarations original = RandomPicture(237, 119, rng);
+    const PictureData original = RandomPicture(237, 119, rng);
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("pic.txt"));
@@ -397,7 +397,7 @@ TEST(HexReader, RoundTripThroughAFileWithTheSaveLineEnd)
         const std::string text = HexText(original) + "\r\n";
         f.write(text.data(), qint64(text.size()));
     }
-    Declarations back;
+    PictureData back;
     ASSERT_TRUE(ReadHexInto(path, back));
     EXPECT_TRUE(back.PicData == original.PicData);
     EXPECT_EQ(back.Width(), 237);
@@ -409,7 +409,7 @@ TEST(HexReader, HeaderlessFileUnpacksRowZeroFromTheFirstLine)
     std::string text = ".db $80,0,0,0,$1\r\n" + EmptyRows(30, ".db 0,0,0,0,0") + ".db 0,0,0,0,$ff\r\n";
     const auto p = ReadText(text);
     ASSERT_TRUE(p);
-    Declarations d;
+    PictureData d;
     d.MaxX = 11;
     UnpackHexPicture(*p, d);
     EXPECT_EQ(d.Width(), 40);
@@ -434,13 +434,11 @@ TEST(HexReader, AFailedReadLeavesThePictureUntouched)
         {"bad-size.txt", ".db 250,4\r\n"},
         {"short.txt", ".db 8,4\r\n.db 1\r\n"},
     };
-    Declarations sentinel;
+    PictureData sentinel;
     sentinel.MaxX = 16;
     sentinel.MaxY = 9;
-    sentinel.PictureSaved = 0;
     for (std::size_t i = 0; i < sentinel.PicData.size(); i += 3)
         sentinel.PicData[i] = 1;
-    sentinel.UndoData[5] = 1;
     for (const auto& f : files) {
         SCOPED_TRACE(f.name);
         const QString path = dir.filePath(QString::fromLatin1(f.name));
@@ -448,15 +446,13 @@ TEST(HexReader, AFailedReadLeavesThePictureUntouched)
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(f.text);
         file.close();
-        Declarations d = sentinel;
+        PictureData d = sentinel;
         EXPECT_FALSE(ReadHexInto(path, d));
         EXPECT_TRUE(d.PicData == sentinel.PicData);
-        EXPECT_TRUE(d.UndoData == sentinel.UndoData);
         EXPECT_EQ(d.MaxX, 16);
         EXPECT_EQ(d.MaxY, 9);
-        EXPECT_EQ(d.PictureSaved, 0);
     }
-    Declarations d = sentinel;
+    PictureData d = sentinel;
     EXPECT_FALSE(ReadHexInto(dir.filePath(QStringLiteral("missing.txt")), d));
     EXPECT_FALSE(ReadHexInto(dir.path(), d));  // a folder
     EXPECT_FALSE(ReadHexInto(QString(), d));

@@ -3,15 +3,15 @@
 #include <random>
 #include <string>
 
-#include "core/declarations.h"
+#include "core/picturedata.h"
 #include "core/hexwriter.h"
 
 namespace tobrin {
 namespace {
 
-Declarations Sized(int w, int h)
+PictureData Sized(int w, int h)
 {
-    Declarations d;
+    PictureData d;
     d.MaxX = w - 1;
     d.MaxY = h - 1;
     return d;
@@ -19,7 +19,7 @@ Declarations Sized(int w, int h)
 
 TEST(HexWriter, WorkedExampleTwelveByThree)
 {
-    Declarations d = Sized(12, 3);
+    PictureData d = Sized(12, 3);
     d.Pic(0, 0) = 1;
     d.Pic(11, 0) = 1;
     for (int x = 0; x < 12; ++x)
@@ -33,7 +33,7 @@ TEST(HexWriter, WorkedExampleTwelveByThree)
 
 TEST(HexWriter, DefaultEmptyPicture)
 {
-    Declarations d;
+    PictureData d;
     std::string expected = ".db  40, 32\r\n";
     for (int y = 0; y < 32; ++y)
         expected += ".db $0,$0,$0,$0,$0\r\n";
@@ -60,7 +60,7 @@ TEST(HexWriter, ByteCountAndBitPositionsPerWidth)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.width);
-        Declarations d = Sized(c.width, 4);
+        PictureData d = Sized(c.width, 4);
         if (c.setColumn < 0) {
             for (int x = 0; x < c.width; ++x)
                 d.Pic(x, 1) = 1;
@@ -75,7 +75,7 @@ TEST(HexWriter, ByteCountAndBitPositionsPerWidth)
 
 TEST(HexWriter, HexDigitsAreLowerCaseWithoutLeadingZeros)
 {
-    Declarations d = Sized(8, 4);
+    PictureData d = Sized(8, 4);
     const int values[] = {0x00, 0x07, 0x3c, 0xff};
     for (int y = 0; y < 4; ++y)
         for (int b = 0; b < 8; ++b)
@@ -86,7 +86,7 @@ TEST(HexWriter, HexDigitsAreLowerCaseWithoutLeadingZeros)
 TEST(HexWriter, LeftoverPixelsRightOfANarrowedPictureShowInThePadding)
 {
     // Widened to 16 with columns 12..15 drawn, then narrowed to 12.
-    Declarations d = Sized(16, 4);
+    PictureData d = Sized(16, 4);
     for (int x = 12; x < 16; ++x)
         d.Pic(x, 0) = 1;
     d.Pic(13, 3) = 1;
@@ -97,7 +97,7 @@ TEST(HexWriter, LeftoverPixelsRightOfANarrowedPictureShowInThePadding)
 
 TEST(HexWriter, LargestPicture)
 {
-    Declarations d = Sized(240, 120);
+    PictureData d = Sized(240, 120);
     for (int y = 0; y < 120; ++y)
         for (int x = 0; x < 240; ++x)
             d.Pic(x, y) = 1;
@@ -115,7 +115,7 @@ TEST(HexWriter, LargestPicture)
 
 TEST(HexWriter, OnlyRowsUpToMaxYAreRewritten)
 {
-    Declarations d = Sized(8, 4);
+    PictureData d = Sized(8, 4);
     HexRowArray rows;
     for (auto& r : rows)
         r = "stale";
@@ -130,7 +130,7 @@ TEST(HexWriter, OnlyRowsUpToMaxYAreRewritten)
 
 TEST(HexWriter, RebuildingReplacesTheOldRowText)
 {
-    Declarations d = Sized(240, 4);
+    PictureData d = Sized(240, 4);
     HexRowArray rows;
     for (int x = 0; x < 240; ++x)
         d.Pic(x, 0) = 1;

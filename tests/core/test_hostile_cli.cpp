@@ -17,7 +17,7 @@
 #include <sys/stat.h>
 
 #include "../../fuzz/seedfiles.h"
-#include "core/declarations.h"
+#include "core/picturedata.h"
 #include "core/hexreader.h"
 #include "core/hexwriter.h"
 #include "core/imageloader.h"
@@ -426,14 +426,14 @@ TEST(HostileExport, HundredMegabyteHexTexts)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    Declarations full;
+    PictureData full;
     full.MaxX = 239;
     full.MaxY = 119;
     full.PicData.fill(0);
     for (int y = 0; y < 120; ++y)
         for (int x = 0; x < 240; ++x)
             full.Pic(x, y) = 1;
-    Declarations eight;
+    PictureData eight;
     eight.MaxX = 7;
     eight.MaxY = 3;
     eight.PicData.fill(0);
@@ -447,7 +447,7 @@ TEST(HostileExport, HundredMegabyteHexTexts)
     struct Case {
         const char* what;
         QByteArray head, chunk, tail;
-        const Declarations* result;  // null: rejected
+        const PictureData* result;  // null: rejected
         const char* knownIssue;
     };
     const Case cases[] = {
@@ -496,7 +496,7 @@ TEST(HostileExport, NulBytesAndInvalidUtf8)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    Declarations d;
+    PictureData d;
     d.MaxX = 7;
     d.MaxY = 3;
     d.PicData.fill(0);
@@ -556,7 +556,7 @@ TEST(HostilePaths, SpacesAndNonAsciiLetters)
     ASSERT_TRUE(dir.isValid());
     const QString folder = dir.filePath(QStringLiteral("with space/ñandú Ärger ✓ 名前"));
     ASSERT_TRUE(QDir().mkpath(folder));
-    const Declarations picture = RandomPicture(24, 10, 7, false);
+    const PictureData picture = RandomPicture(24, 10, 7, false);
     const QString hex = folder + QStringLiteral("/bild ä ö.txt");
     WriteRaw(hex, SavedText(picture));
     const QString bmp = folder + QStringLiteral("/Ürsprung é.bmp");
@@ -585,7 +585,7 @@ TEST(HostilePaths, SpacesAndNonAsciiLetters)
         EXPECT_EQ(m.exitCode, 0) << m.err.toStdString();
         const auto back = ReadHexPath(imported);
         ASSERT_TRUE(back.has_value());
-        Declarations got;
+        PictureData got;
         UnpackHexPicture(*back, got);
         EXPECT_EQ(got.Width(), 24);
         EXPECT_EQ(got.Height(), 10);
@@ -604,7 +604,7 @@ TEST(HostilePaths, NamesThatAreNotUtf8)
     ASSERT_TRUE(dir.isValid());
     const QByteArray base = Path(dir.path());
     const QByteArray good = base + "/good.txt";
-    WriteRaw(dir.filePath(QStringLiteral("good.txt")), SavedText(Declarations()));
+    WriteRaw(dir.filePath(QStringLiteral("good.txt")), SavedText(PictureData()));
     // The name U+FFFD stands for, which a lossy decoding would use instead.
     const QByteArray replacement = base + "/\xef\xbf\xbd.txt";
 
@@ -674,9 +674,9 @@ TEST(FuzzRegressions, HexReaderInputsStayHandled)
     const QDir dir(RepoPath(QStringLiteral("fuzz/regressions/fuzz_hexreader")));
     for (const QString& name : dir.entryList(QDir::Files)) {
         SCOPED_TRACE(name.toStdString());
-        Declarations d;
+        PictureData d;
         d.Pic(3, 3) = 1;
-        const Declarations before = d;
+        const PictureData before = d;
         const auto picture = ReadHexPath(dir.filePath(name));
         if (!picture) {
             EXPECT_EQ(d.PicData, before.PicData);
@@ -689,7 +689,7 @@ TEST(FuzzRegressions, HexReaderInputsStayHandled)
         WriteRaw(tmp.filePath(QStringLiteral("again.txt")), QByteArray::fromStdString(text));
         const auto again = ReadHexPath(tmp.filePath(QStringLiteral("again.txt")));
         ASSERT_TRUE(again.has_value());
-        Declarations e;
+        PictureData e;
         UnpackHexPicture(*again, e);
         EXPECT_EQ(e.PicData, d.PicData);
         EXPECT_EQ(e.MaxX, d.MaxX);

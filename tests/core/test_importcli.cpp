@@ -62,7 +62,7 @@ protected:
         EXPECT_TRUE(p.FinishLoad(image, loader_));
         if (settle)
             settle(p);
-        Declarations d;
+        PictureData d;
         p.GetImport(d);
         return QByteArray::fromStdString(HexText(d)) + "\r\n";
     }

@@ -343,7 +343,7 @@ TEST(ImportPipeline, ImportWritesExactlyTheTargetCells)
     p.SetMatchSize(false);
     p.Paste(testfiles::HalfBlack(80, 64));  // 40 x 32 target: columns 0..19 black
 
-    Declarations d;
+    PictureData d;
     d.PicData.fill(1);
     d.MaxX = 100;
     d.MaxY = 80;
@@ -364,7 +364,7 @@ TEST(ImportPipeline, ImportBeforeAnySourceGivesAClearPicture)
     p.SetMatchSize(false);
     p.SetHSize(240);
     p.SetVSize(120);
-    Declarations d;
+    PictureData d;
     d.PicData.fill(1);
     p.GetImport(d);
     EXPECT_EQ(d.MaxX, 239);

@@ -9,7 +9,7 @@ using namespace tobrin;
 
 namespace {
 
-using Plane = Declarations::Plane;
+using Plane = PictureData::Plane;
 
 // The whole plane filled at random, so stale cells outside the picture
 // are visible to the comparisons too.
@@ -22,7 +22,7 @@ Plane RandomPlane(unsigned seed)
     return p;
 }
 
-std::uint8_t At(const Plane& p, int x, int y) { return p[Declarations::Offset(x, y)]; }
+std::uint8_t At(const Plane& p, int x, int y) { return p[PictureData::Offset(x, y)]; }
 
 // Applies a sequence and checks that each step was allowed; returns the
 // final size.

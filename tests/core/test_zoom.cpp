@@ -3,7 +3,7 @@
 #include <QPoint>
 
 #include "core/canvaslayout.h"
-#include "core/declarations.h"
+#include "core/picturedata.h"
 #include "core/units.h"
 #include "core/zoom.h"
 

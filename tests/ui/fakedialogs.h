@@ -4,7 +4,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "frame/dialogs.h"
+#include "app/dialogs.h"
 
 namespace tobrin {
 

@@ -8,8 +8,8 @@
 
 #include "core/canvaslayout.h"
 #include "test_drawing_support.h"
-#include "tools/spinscroll.h"
-#include "tools/toolsettings.h"
+#include "drawing/spinscroll.h"
+#include "drawing/toolsettings.h"
 
 using namespace tobrin;
 using tobrin::testing::Editor;
@@ -34,18 +34,18 @@ private slots:
     void startUpShowsTheEmptyDefaultPicture()
     {
         Editor e;
-        QCOMPARE(e.decl().MaxX, 39);
-        QCOMPARE(e.decl().MaxY, 31);
-        QCOMPARE(e.decl().PictureSaved, 1);
+        QCOMPARE(e.session.document.MaxX(), 39);
+        QCOMPARE(e.session.document.MaxY(), 31);
+        QCOMPARE(int(e.session.document.Saved()), 1);
         QVERIFY(!e.frame->SaveEnabled());
-        const QStringList lines = HexLines(e.session.HexText);
+        const QStringList lines = HexLines(e.session.document.HexText());
         QCOMPARE(lines.size(), 33);
         QCOMPARE(lines.first(), QStringLiteral(".db  40, 32"));
         for (int i = 1; i < lines.size(); ++i)
             QCOMPARE(lines[i], kEmptyRow);
         const DrawingState& s = e.state();
         QCOMPARE(s.PaintStyle, int(kPaintBlack));
-        QCOMPARE(s.WhiteTransparent, 1);
+        QCOMPARE(s.WhiteTransparent, true);
         QCOMPARE(s.CurrentTool, int(kToolPen));
         QCOMPARE(s.LineStyleIndex, 1);
         QCOMPARE(s.FillStyleIndex, 2);
@@ -64,7 +64,7 @@ private slots:
     void controlsCarryTheirNamesAndTexts()
     {
         Editor e;
-        Main& m = e.main();
+        DrawingWindow& m = e.main();
         QCOMPARE(m.windowTitle(), QStringLiteral("Drawing area"));
         for (const char* name : {"DrawArea", "HSizeScroll", "VSizeScroll", "DrawTool", "SettingBar", "LineWidth",
                                  "LineScroll", "PatternSize", "PatternScroll", "Picture1", "CoorTextX",
@@ -119,9 +119,9 @@ private slots:
         QVERIFY(shows(t.PaintStyleButton(), 1));
         QVERIFY(shows(t.LineStyleButton(), 4));
         QVERIFY(shows(t.FillStyleButton(), 10));
-        m.SettingBar_ButtonMenuClick(2, 3);
-        m.SettingBar_ButtonMenuClick(5, 5);
-        m.SettingBar_ButtonMenuClick(9, 8);
+        m.Tools().SettingBar_ButtonMenuClick(2, 3);
+        m.Tools().SettingBar_ButtonMenuClick(5, 5);
+        m.Tools().SettingBar_ButtonMenuClick(9, 8);
         QVERIFY(shows(t.PaintStyleButton(), 3));
         QVERIFY(shows(t.LineStyleButton(), 8));
         QVERIFY(shows(t.FillStyleButton(), 16));
@@ -153,7 +153,7 @@ private slots:
              {"&Tav preview", "TavVisible", ""}, {"&Text view", "TextVisible", ""}},
             {{"&About...", "About", ""}},
         };
-        const QList<QMenu*> menus = e.main().Menus();
+        const QList<QMenu*> menus = e.frame->DrawingMenus();
         QCOMPARE(menus.size(), 4);
         const QStringList titles = {"&File", "&Edit", "&Window", "&Help"};
         for (int m = 0; m < 4; ++m) {
@@ -179,7 +179,7 @@ private slots:
     void windowMenuFollowsTheWindowsWhenOpened()
     {
         Editor e;
-        QMenu* window = e.main().Menus().at(2);
+        QMenu* window = e.frame->DrawingMenus().at(2);
         emit window->aboutToShow();
         QCOMPARE(e.menuAction(QStringLiteral("DrawVisible"))->isChecked(), true);
         if (QMdiSubWindow* text = e.frame->TextViewSubWindow()) {
@@ -308,17 +308,16 @@ private slots:
         // A pixel at the far right shows in the canvas once scrolled there.
         e.setPic(99, 0, 1);
         e.setPic(0, 0, 1);
-        e.main().RefreshPreview();
         // Make the preview dot of (0, 0) stale on purpose: only a full
         // refresh would repaint it, not a redraw of a scrolled view.
-        e.frame->TavDisplayWindow().PlotPixel(0, 0, TavDisplay::kClearColour);
-        e.frame->TavDisplayWindow().PlotPixel(99, 1, TavDisplay::kSetColour);
+        e.frame->TavDisplayWindow().PlotPixel(0, 0, DevicePreview::kClearColour);
+        e.frame->TavDisplayWindow().PlotPixel(99, 1, DevicePreview::kSetColour);
         h->setValue(h->maximum());
         QCOMPARE(view.ViewLeft, 100 - columns);
         QCOMPARE(view.ViewRight, 99);
         QCOMPARE(e.square(columns - 1, 0), DrawArea::kSetColour);
-        QCOMPARE(e.dot(0, 0), TavDisplay::kClearColour);  // outside the view: untouched
-        QCOMPARE(e.dot(99, 1), TavDisplay::kClearColour);  // inside: repainted
+        QCOMPARE(e.dot(0, 0), DevicePreview::kClearColour);  // outside the view: untouched
+        QCOMPARE(e.dot(99, 1), DevicePreview::kClearColour);  // inside: repainted
         v->setValue(3);
         QCOMPARE(view.ViewTop, 3);
         QCOMPARE(view.ViewBottom, 3 + rows - 1);
@@ -399,18 +398,18 @@ private slots:
         e.main().RedrawAll();
         e.main().PlotPixel(6, 5, 1, false);
         e.main().PlotPixel(5, 5, 0, false);  // white is transparent: nothing
-        e.main().State().WhiteTransparent = 0;
+        e.main().State().WhiteTransparent = false;
         e.main().PlotPixel(7, 5, 0, false);
         QCOMPARE(e.square(6, 5), DrawArea::kTentativeSet);
         QCOMPARE(e.square(5, 5), DrawArea::kSetColour);
         QCOMPARE(e.square(7, 5), DrawArea::kTentativeClear);
         QCOMPARE(e.pic(6, 5), 0);
-        QCOMPARE(e.dot(6, 5), TavDisplay::kClearColour);
+        QCOMPARE(e.dot(6, 5), DevicePreview::kClearColour);
         e.main().RedrawAll();
         QCOMPARE(e.square(6, 5), DrawArea::kClearColour);
         QCOMPARE(e.square(7, 5), DrawArea::kClearColour);
         QCOMPARE(e.square(5, 5), DrawArea::kSetColour);
-        QCOMPARE(e.dot(5, 5), TavDisplay::kSetColour);
+        QCOMPARE(e.dot(5, 5), DevicePreview::kSetColour);
     }
 
     void committedPlotStoresPaintsAndLightsThePreview()
@@ -419,12 +418,12 @@ private slots:
         e.main().PlotPixel(4, 2, 1, true);
         QCOMPARE(e.pic(4, 2), 1);
         QCOMPARE(e.square(4, 2), DrawArea::kSetColour);
-        QCOMPARE(e.dot(4, 2), TavDisplay::kSetColour);
-        e.main().State().WhiteTransparent = 0;
+        QCOMPARE(e.dot(4, 2), DevicePreview::kSetColour);
+        e.main().State().WhiteTransparent = false;
         e.main().PlotPixel(4, 2, 0, true);
         QCOMPARE(e.pic(4, 2), 0);
         QCOMPARE(e.square(4, 2), DrawArea::kClearColour);
-        QCOMPARE(e.dot(4, 2), TavDisplay::kClearColour);
+        QCOMPARE(e.dot(4, 2), DevicePreview::kClearColour);
         QCOMPARE(e.state().PlotValue, 0);
     }
 
@@ -457,14 +456,14 @@ private slots:
         e.menuAction(QStringLiteral("ImportMenu"))->trigger();
         QVERIFY(clicked);
         // Nothing loaded: the default 40 x 32 target, all clear.
-        QCOMPARE(e.decl().MaxX, 39);
-        QCOMPARE(e.decl().MaxY, 31);
+        QCOMPARE(e.session.document.MaxX(), 39);
+        QCOMPARE(e.session.document.MaxY(), 31);
         QCOMPARE(e.pic(3, 3), 0);
         QCOMPARE(e.pic(50, 10), 1);  // outside the imported area
         QCOMPARE(e.square(3, 3), DrawArea::kClearColour);
-        QCOMPARE(e.decl().PictureSaved, 0);
+        QCOMPARE(int(e.session.document.Saved()), 0);
         QVERIFY(e.frame->SaveEnabled());
-        QVERIFY(e.session.HexText.startsWith(QStringLiteral(".db  40, 32\r\n")));
+        QVERIFY(e.session.document.HexText().startsWith(QStringLiteral(".db  40, 32\r\n")));
         // The undo copy is of the imported picture.
         e.main().UndoMenu_Click();
         QCOMPARE(e.pic(3, 3), 0);
@@ -474,10 +473,10 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        session.decl.PictureSaved = 0;
-        LoadForm frame(session);
+        session.document.SetSaved(false);
+        FrameWindow frame(session);
         frame.DrawingWindow();
-        QCOMPARE(session.decl.PictureSaved, 1);
+        QCOMPARE(int(session.document.Saved()), 1);
         QVERIFY(session.DrawingLoadedOnce);
         QVERIFY(!frame.SaveEnabled());
     }
@@ -487,9 +486,9 @@ private slots:
         Editor e;
         e.resizePicture(60, 40);
         e.click(2, 2);  // a change: PictureSaved 0, "Save hex file" enabled
-        e.main().SettingBar_ButtonMenuClick(2, kPaintReverse);
+        e.main().Tools().SettingBar_ButtonMenuClick(2, kPaintReverse);
         e.chooseTool(QStringLiteral("Box"));
-        QCOMPARE(e.decl().PictureSaved, 0);
+        QCOMPARE(int(e.session.document.Saved()), 0);
         QVERIFY(e.frame->SaveEnabled());
 
         QMdiSubWindow* sub = e.frame->DrawingSubWindow();
@@ -498,22 +497,21 @@ private slots:
         sub->close();
         QTRY_VERIFY(e.frame->DrawingWindowIfLoaded() == nullptr);
 
-        Main& again = e.frame->DrawingWindow();  // loads anew: start-up runs again
-        QCOMPARE(e.decl().MaxX, 39);
-        QCOMPARE(e.decl().MaxY, 31);
+        DrawingWindow& again = e.frame->DrawingWindow();  // loads anew: start-up runs again
+        QCOMPARE(e.session.document.MaxX(), 39);
+        QCOMPARE(e.session.document.MaxY(), 31);
         QCOMPARE(e.pic(2, 2), 1);
         QCOMPARE(again.State().PaintStyle, int(kPaintBlack));
         QCOMPARE(again.State().CurrentTool, int(kToolPen));
-        QCOMPARE(e.decl().PictureSaved, 0);
+        QCOMPARE(int(e.session.document.Saved()), 0);
         QVERIFY(e.frame->SaveEnabled());
 
         // A saved picture stays saved across a reload as well.
-        e.decl().PictureSaved = 1;
-        e.frame->SetSaveEnabled(false);
+        e.session.document.SetSaved(true);
         e.frame->DrawingSubWindow()->close();
         QTRY_VERIFY(e.frame->DrawingWindowIfLoaded() == nullptr);
         e.frame->DrawingWindow();
-        QCOMPARE(e.decl().PictureSaved, 1);
+        QCOMPARE(int(e.session.document.Saved()), 1);
         QVERIFY(!e.frame->SaveEnabled());
     }
 };

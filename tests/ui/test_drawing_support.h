@@ -16,21 +16,22 @@
 
 #include "core/units.h"
 #include "drawing/drawarea.h"
-#include "drawing/main.h"
+#include "drawing/drawingwindow.h"
+#include "drawing/selection.h"
 #include "fakedialogs.h"
-#include "frame/loadform.h"
-#include "preview/tavdisplay.h"
+#include "frame/framewindow.h"
+#include "preview/devicepreview.h"
 
 namespace tobrin::testing {
 
 struct Editor {
     FakeDialogs dialogs;
     Session session{dialogs};
-    std::unique_ptr<LoadForm> frame;
+    std::unique_ptr<FrameWindow> frame;
 
     Editor()
     {
-        frame = std::make_unique<LoadForm>(session);
+        frame = std::make_unique<FrameWindow>(session);
         frame->resize(1200, 900);
         frame->show();
         // The frame shows the drawing window shortly after its own start.
@@ -42,17 +43,17 @@ struct Editor {
     }
     ~Editor() { frame.reset(); }
 
-    Main& main() { return frame->DrawingWindow(); }
+    DrawingWindow& main() { return frame->DrawingWindow(); }
     DrawArea* canvas() { return main().Canvas(); }
     DrawingState& state() { return main().State(); }
-    Declarations& decl() { return session.decl; }
+    const PictureData& decl() { return session.document.Data(); }
     int pic(int x, int y) { return decl().Pic(x, y); }
-    void setPic(int x, int y, int v) { decl().Pic(x, y) = static_cast<std::uint8_t>(v); }
+    void setPic(int x, int y, int v) { session.document.SetPixel(x, y, static_cast<std::uint8_t>(v)); }
 
     // The drawing window's client area becomes w x h pixels.
     void setClientSize(int w, int h)
     {
-        Main& m = main();
+        DrawingWindow& m = main();
         if (QMdiSubWindow* sub = frame->DrawingSubWindow()) {
             sub->showNormal();
             sub->resize(sub->size() + (QSize(w, h) - m.size()));
@@ -70,7 +71,7 @@ struct Editor {
     }
     void resizePicture(int width, int height)
     {
-        main().ChangeSize(width - 1, height - 1);
+        main().Document().ChangeSize(width - 1, height - 1);
         main().RedrawAll();
     }
 
@@ -116,7 +117,7 @@ struct Editor {
     void chooseTool(const QString& tip) { toolButton(tip)->trigger(); }
     QAction* menuAction(const QString& name)
     {
-        for (QMenu* m : main().Menus())
+        for (QMenu* m : frame->DrawingMenus())
             for (QAction* a : m->actions())
                 if (a->objectName() == name)
                     return a;

@@ -8,17 +8,17 @@
 #include <QTemporaryDir>
 #include <sys/resource.h>
 
-#include "drawing/main.h"
+#include "drawing/drawingwindow.h"
 #include "fakedialogs.h"
-#include "frame/loadform.h"
+#include "frame/framewindow.h"
 #include "frame/sizefields.h"
-#include "preview/tavdisplay.h"
+#include "preview/devicepreview.h"
 
 using namespace tobrin;
 
 namespace {
 
-void Start(LoadForm& frame)
+void Start(FrameWindow& frame)
 {
     frame.show();
     QTRY_VERIFY(frame.DrawingSubWindow() && frame.DrawingSubWindow()->isVisible());
@@ -45,28 +45,32 @@ QByteArray EmptyPictureFile()
     return expected + "\r\n";
 }
 
-// A picture change as the canvas makes it: pixels, unsaved, button, text.
-void Draw(LoadForm& frame, Session& session, int x, int y)
+// A picture change as the canvas makes it: pixels and unsaved (the button
+// and the text follow the document).
+void Draw(FrameWindow&, Session& session, int x, int y)
 {
-    session.decl.Pic(x, y) = 1;
-    session.decl.PictureSaved = 0;
-    frame.SetSaveEnabled(true);
-    frame.DrawingWindow().UpdateHexText();
+    session.document.SetPixel(x, y, 1);
+    session.document.SetSaved(false);
 }
 
 // What a failed operation must leave alone.
 struct Snapshot {
-    Declarations::Plane pic, undo;
+    PictureData::Plane pic, undo;
     int maxX, maxY, saved;
     QString text, file, hSize, vSize;
     bool saveEnabled;
     QByteArray display;
 
-    static Snapshot Take(LoadForm& frame, Session& s)
+    static Snapshot Take(FrameWindow& frame, Session& s)
     {
         const QImage d = frame.TavDisplayWindow().Display();
-        return {s.decl.PicData, s.decl.UndoData, s.decl.MaxX, s.decl.MaxY, s.decl.PictureSaved, s.HexText,
-                frame.DrawingWindow().CurrentFileName, frame.Sizes()->HSize()->text(),
+        PictureData::Plane undo{};
+        for (int y = 0; y < kPicRows; ++y)
+            for (int x = 0; x < kPicColumns; ++x)
+                undo[PictureData::Offset(x, y)] = s.document.UndoPixel(x, y);
+        const PictureDocument& doc = s.document;
+        return {doc.Data().PicData, undo, doc.MaxX(), doc.MaxY(), doc.Saved(), doc.HexText(),
+                frame.DrawingWindow().Document().FileName(), frame.Sizes()->HSize()->text(),
                 frame.Sizes()->VSize()->text(), frame.SaveEnabled(),
                 QByteArray(reinterpret_cast<const char*>(d.constBits()), int(d.sizeInBytes()))};
     }
@@ -87,12 +91,12 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
         Draw(frame, session, 1, 1);
         const Snapshot before = Snapshot::Take(frame, session);
 
-        frame.DrawingWindow().Save_Click();  // the dialog answers "" (cancel)
+        frame.DrawingWindow().Files().Save();  // the dialog answers "" (cancel)
         QCOMPARE(dialogs.count("save"), 1);
         QCOMPARE(dialogs.shown.last().text, QStringLiteral("Hex values (*.txt)"));
         QCOMPARE(dialogs.shown.last().selectedFilter, QStringLiteral("Hex values (*.txt)"));
@@ -107,17 +111,17 @@ private slots:
         const QString path = dir.filePath("pic.txt");
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
-        Main& main = frame.DrawingWindow();
+        DrawingWindow& main = frame.DrawingWindow();
 
         Draw(frame, session, 0, 0);
         dialogs.fileNames = {path};
-        main.Saveas_Click();
-        QCOMPARE(main.CurrentFileName, path);
-        QCOMPARE(session.decl.PictureSaved, 1);
+        main.Files().Saveas();
+        QCOMPARE(main.Document().FileName(), path);
+        QCOMPARE(int(session.document.Saved()), 1);
         QVERIFY(!frame.SaveEnabled());
-        QCOMPARE(ReadAll(path), (session.HexText + "\r\n").toLatin1());
+        QCOMPARE(ReadAll(path), (session.document.HexText() + "\r\n").toLatin1());
         QVERIFY(ReadAll(path).startsWith(".db  40, 32\r\n.db $80,$0,$0,$0,$0\r\n"));
 
         Draw(frame, session, 39, 31);
@@ -125,11 +129,11 @@ private slots:
         frame.FrameAction("SaveButton")->trigger();
         QCOMPARE(dialogs.count("save"), 1);  // no second dialog
         QVERIFY(ReadAll(path).endsWith(".db $0,$0,$0,$0,$1\r\n\r\n"));
-        QCOMPARE(session.decl.PictureSaved, 1);
+        QCOMPARE(int(session.document.Saved()), 1);
         QVERIFY(!frame.SaveEnabled());
 
         // The dialog starts with the name chosen last.
-        main.Saveas_Click();
+        main.Files().Saveas();
         QCOMPARE(dialogs.shown.last().fileName, path);
     }
 
@@ -139,10 +143,10 @@ private slots:
         const QString path = dir.filePath("empty.txt");
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
         dialogs.fileNames = {path};
-        frame.DrawingWindow().Save_Click();
+        frame.DrawingWindow().Files().Save();
         const QByteArray bytes = ReadAll(path);
         QCOMPARE(bytes, EmptyPictureFile());
         QCOMPARE(bytes.count("\r\n"), 34);
@@ -154,12 +158,12 @@ private slots:
         const QString path = dir.filePath("closed.txt");
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
         frame.TextViewSubWindow()->close();
         Draw(frame, session, 8, 0);
         dialogs.fileNames = {path};
-        frame.DrawingWindow().Save_Click();
+        frame.DrawingWindow().Files().Save();
         QVERIFY(ReadAll(path).startsWith(".db  40, 32\r\n.db $0,$80,$0,$0,$0\r\n"));
     }
 
@@ -172,11 +176,11 @@ private slots:
 
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
-        Main& main = frame.DrawingWindow();
+        DrawingWindow& main = frame.DrawingWindow();
         Draw(frame, session, 5, 5);  // the previous picture
-        session.decl.PictureSaved = 1;
+        session.document.SetSaved(true);
 
         dialogs.fileNames = {path};
         frame.FrameAction("Open")->trigger();
@@ -186,30 +190,30 @@ private slots:
         QCOMPARE(open.selectedFilter, QStringLiteral("Hex values (*.txt *.c)"));
         QCOMPARE(open.fileName, QString());
 
-        QCOMPARE(session.decl.MaxX, 11);
-        QCOMPARE(session.decl.MaxY, 3);
-        QCOMPARE(session.decl.Pic(0, 0), 1);
-        QCOMPARE(session.decl.Pic(11, 0), 1);
-        QCOMPARE(session.decl.Pic(5, 5), 0);  // the whole array was cleared
-        QCOMPARE(session.decl.Pic(15, 3), 1);  // padding bit kept right of the picture
-        QCOMPARE(session.decl.Undo(11, 2), 1);  // the undo copy is the opened picture
-        QCOMPARE(main.CurrentFileName, path);
+        QCOMPARE(session.document.MaxX(), 11);
+        QCOMPARE(session.document.MaxY(), 3);
+        QCOMPARE(session.document.Pic(0, 0), 1);
+        QCOMPARE(session.document.Pic(11, 0), 1);
+        QCOMPARE(session.document.Pic(5, 5), 0);  // the whole array was cleared
+        QCOMPARE(session.document.Pic(15, 3), 1);  // padding bit kept right of the picture
+        QCOMPARE(session.document.UndoPixel(11, 2), 1);  // the undo copy is the opened picture
+        QCOMPARE(main.Document().FileName(), path);
         QCOMPARE(frame.Sizes()->HSize()->text(), QStringLiteral("12"));
         QCOMPARE(frame.Sizes()->VSize()->text(), QStringLiteral("4"));
         QCOMPARE(frame.Sizes()->HScroll()->value(), 12);
         QCOMPARE(frame.Sizes()->VScroll()->value(), 4);
-        QCOMPARE(frame.TavDisplayWindow().Display().pixel(11, 0), TavDisplay::kSetColour);
-        QCOMPARE(frame.TavDisplayWindow().Display().pixel(15, 3), TavDisplay::kClearColour);
-        QCOMPARE(session.decl.PictureSaved, 1);  // reading leaves the flag alone
+        QCOMPARE(frame.TavDisplayWindow().Display().pixel(11, 0), DevicePreview::kSetColour);
+        QCOMPARE(frame.TavDisplayWindow().Display().pixel(15, 3), DevicePreview::kClearColour);
+        QCOMPARE(int(session.document.Saved()), 1);  // reading leaves the flag alone
 
-        main.Save_Click();
+        main.Files().Save();
         QCOMPARE(dialogs.count("save"), 0);
         QCOMPARE(ReadAll(path), original);
 
         // Save as starts with the opened name; a later Open clears it.
-        main.Saveas_Click();
+        main.Files().Saveas();
         QCOMPARE(dialogs.shown.last().fileName, path);
-        main.Open_Click();
+        main.Files().Open();
         QCOMPARE(dialogs.shown.last().fileName, QString());
     }
 
@@ -220,7 +224,7 @@ private slots:
         WriteAll(path, EmptyPictureFile());
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
         frame.ShowSize(64, 20);
         Draw(frame, session, 3, 2);
@@ -228,7 +232,7 @@ private slots:
 
         dialogs.answers = {false};
         dialogs.fileNames = {path};
-        frame.DrawingWindow().Open_Click();
+        frame.DrawingWindow().Files().Open();
         QCOMPARE(dialogs.count("question"), 1);
         QCOMPARE(dialogs.shown.last().text, QStringLiteral("Picture not saved. Continue?"));
         QCOMPARE(dialogs.count("open"), 0);
@@ -236,10 +240,10 @@ private slots:
 
         // Yes goes on to the dialog and the read.
         dialogs.answers = {true};
-        frame.DrawingWindow().Open_Click();
+        frame.DrawingWindow().Files().Open();
         QCOMPARE(dialogs.count("open"), 1);
-        QCOMPARE(session.decl.MaxX, 39);
-        QCOMPARE(frame.DrawingWindow().CurrentFileName, path);
+        QCOMPARE(session.document.MaxX(), 39);
+        QCOMPARE(frame.DrawingWindow().Document().FileName(), path);
     }
 
     void saveAfterNewAsksForAName()
@@ -248,17 +252,17 @@ private slots:
         const QString path = dir.filePath("first.txt");
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
-        Main& main = frame.DrawingWindow();
+        DrawingWindow& main = frame.DrawingWindow();
         dialogs.fileNames = {path};
-        main.Saveas_Click();
+        main.Files().Saveas();
         const QByteArray written = ReadAll(path);
 
         main.NewMenu_Click();
-        QVERIFY(main.CurrentFileName.isEmpty());
+        QVERIFY(main.Document().FileName().isEmpty());
         Draw(frame, session, 2, 2);
-        main.Save_Click();  // cancelled
+        main.Files().Save();  // cancelled
         QCOMPARE(dialogs.count("save"), 2);
         QCOMPARE(ReadAll(path), written);
     }
@@ -277,11 +281,11 @@ private slots:
         const QString good = dir.filePath("good.txt");
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
-        Main& main = frame.DrawingWindow();
+        DrawingWindow& main = frame.DrawingWindow();
         dialogs.fileNames = {good};
-        main.Saveas_Click();
+        main.Files().Saveas();
         const QByteArray old = ReadAll(good);
 
         QString target = good;
@@ -302,11 +306,11 @@ private slots:
             rlimit small = saved;
             small.rlim_cur = 1000;
             QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-            main.Save_Click();  // to the current file
+            main.Files().Save();  // to the current file
             setrlimit(RLIMIT_FSIZE, &saved);
         } else {
             dialogs.fileNames = {target};
-            main.Saveas_Click();
+            main.Files().Saveas();
         }
 
         QCOMPARE(dialogs.count("message"), 1);
@@ -314,8 +318,8 @@ private slots:
         QCOMPARE(dialogs.shown.last().text, QStringLiteral("Error writing file!"));
         QCOMPARE(dialogs.shown.last().icon, Dialogs::Icon::Critical);
         QVERIFY(Snapshot::Take(frame, session) == before);
-        QCOMPARE(main.CurrentFileName, good);
-        QCOMPARE(session.decl.PictureSaved, 0);
+        QCOMPARE(main.Document().FileName(), good);
+        QCOMPARE(int(session.document.Saved()), 0);
         QVERIFY(frame.SaveEnabled());
         QCOMPARE(ReadAll(good), old);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"good.txt"});
@@ -350,19 +354,19 @@ private slots:
 
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
-        Main& main = frame.DrawingWindow();
+        DrawingWindow& main = frame.DrawingWindow();
         frame.ShowSize(50, 20);
         Draw(frame, session, 49, 19);
-        main.BackUp();
+        main.Document().BackUp();
         Draw(frame, session, 48, 19);
-        main.CurrentFileName = QStringLiteral("/earlier/file.txt");
+        main.Document().FileName() = QStringLiteral("/earlier/file.txt");
         const Snapshot before = Snapshot::Take(frame, session);
 
         dialogs.fileNames = {path};
         dialogs.answers = {true};
-        main.Open_Click();
+        main.Files().Open();
         QCOMPARE(dialogs.count("message"), 1);
         QCOMPARE(dialogs.shown.last().title, QStringLiteral("Error!"));
         QCOMPARE(dialogs.shown.last().text, QStringLiteral("File Import Error"));
@@ -380,16 +384,16 @@ private slots:
         WriteAll(path, rows);
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
         frame.ShowSize(100, 100);
-        QVERIFY(frame.DrawingWindow().OpenFile(path));
-        QCOMPARE(session.decl.MaxX, 39);
-        QCOMPARE(session.decl.MaxY, 31);
-        QCOMPARE(session.decl.Pic(7, 3), 1);
-        QCOMPARE(session.decl.Pic(32, 3), 1);
+        QVERIFY(frame.DrawingWindow().Files().ReadHexFile(path));
+        QCOMPARE(session.document.MaxX(), 39);
+        QCOMPARE(session.document.MaxY(), 31);
+        QCOMPARE(session.document.Pic(7, 3), 1);
+        QCOMPARE(session.document.Pic(32, 3), 1);
         QCOMPARE(frame.Sizes()->VSize()->text(), QStringLiteral("32"));
-        QVERIFY(session.HexText.contains(QStringLiteral("\r\n.db $1,$0,$0,$0,$80\r\n")));
+        QVERIFY(session.document.HexText().contains(QStringLiteral("\r\n.db $1,$0,$0,$0,$80\r\n")));
     }
 
     void roundTripOfEveryWrittenFile()
@@ -397,9 +401,9 @@ private slots:
         QTemporaryDir dir;
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
-        Main& main = frame.DrawingWindow();
+        DrawingWindow& main = frame.DrawingWindow();
         QRandomGenerator random(7);
 
         QList<QSize> sizes{{4, 4}, {8, 4}, {9, 5}, {40, 32}, {240, 120}, {100, 7}};
@@ -407,22 +411,25 @@ private slots:
             sizes.append(QSize(w, 11));
         QStringList written;
         for (const QSize& size : sizes) {
-            for (auto& cell : session.decl.PicData)
-                cell = random.bounded(2);
+            {
+                const PictureDocument::Batch batch(session.document);
+                for (int y = 0; y < kPicRows; ++y)
+                    for (int x = 0; x < kPicColumns; ++x)
+                        session.document.SetPixel(x, y, random.bounded(2));
+            }
             frame.ShowSize(size.width(), size.height());
-            main.UpdateHexText();
             const QString path = dir.filePath(QStringLiteral("pic-%1x%2.txt").arg(size.width()).arg(size.height()));
             dialogs.fileNames = {path};
-            main.Saveas_Click();
+            main.Files().Saveas();
             written << path;
         }
 
         for (const QString& path : written) {
             main.NewMenu_Click();
             dialogs.fileNames = {path, path + ".again"};
-            main.Open_Click();
-            QCOMPARE(main.CurrentFileName, path);
-            main.Saveas_Click();
+            main.Files().Open();
+            QCOMPARE(main.Document().FileName(), path);
+            main.Files().Saveas();
             QCOMPARE(ReadAll(path + ".again"), ReadAll(path));
         }
         QCOMPARE(dialogs.count("message"), 0);

@@ -13,19 +13,19 @@
 
 #include "core/units.h"
 #include "drawing/drawarea.h"
-#include "drawing/main.h"
+#include "drawing/drawingwindow.h"
 #include "fakedialogs.h"
 #include "frame/about.h"
-#include "frame/loadform.h"
-#include "preview/tavdisplay.h"
-#include "preview/textview.h"
+#include "frame/framewindow.h"
+#include "preview/devicepreview.h"
+#include "preview/textpreview.h"
 
 using namespace tobrin;
 
 namespace {
 
 // A frame past its start-up: the drawing window shown and active.
-void Start(LoadForm& frame)
+void Start(FrameWindow& frame)
 {
     frame.show();
     QTRY_VERIFY(frame.DrawingSubWindow() && frame.DrawingSubWindow()->isVisible());
@@ -33,7 +33,7 @@ void Start(LoadForm& frame)
     QVERIFY(QTest::qWaitForWindowActive(&frame));
 }
 
-QList<QMenu*> BarMenus(const LoadForm& frame)
+QList<QMenu*> BarMenus(const FrameWindow& frame)
 {
     QList<QMenu*> menus;
     for (QAction* a : frame.menuBar()->actions())
@@ -41,12 +41,12 @@ QList<QMenu*> BarMenus(const LoadForm& frame)
     return menus;
 }
 
-QAction* MainAction(LoadForm& frame, const char* name)
+QAction* MainAction(FrameWindow& frame, const char* name)
 {
-    return frame.DrawingWindow().findChild<QAction*>(QLatin1String(name));
+    return frame.DrawingAction(QLatin1String(name));
 }
 
-void Activate(LoadForm& frame, QMdiSubWindow* sub)
+void Activate(FrameWindow& frame, QMdiSubWindow* sub)
 {
     frame.Workspace()->setActiveSubWindow(sub);
     QCOMPARE(frame.Workspace()->activeSubWindow(), sub);
@@ -63,16 +63,16 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
 
-        QCOMPARE(BarMenus(frame), frame.DrawingWindow().Menus());
+        QCOMPARE(BarMenus(frame), frame.DrawingMenus());
         Activate(frame, frame.TextViewSubWindow());
         QCOMPARE(BarMenus(frame), frame.FrameMenus());
         Activate(frame, frame.TavSubWindow());
         QCOMPARE(BarMenus(frame), frame.FrameMenus());
         Activate(frame, frame.DrawingSubWindow());
-        QCOMPARE(BarMenus(frame), frame.DrawingWindow().Menus());
+        QCOMPARE(BarMenus(frame), frame.DrawingMenus());
 
         // Hiding the drawing window leaves the frame's menus on the bar.
         frame.ToggleDrawingArea();
@@ -83,7 +83,7 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         auto texts = [](QMenu* m) {
             QStringList t;
             for (QAction* a : m->actions())
@@ -106,9 +106,9 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
-        session.decl.PictureSaved = 0;  // so each New asks once
+        session.document.SetSaved(false);  // so each New asks once
         dialogs.answers = {false, false};
 
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &frame, Qt::Key_N,
@@ -119,14 +119,14 @@ private slots:
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &frame, Qt::Key_N,
                         Qt::ControlModifier);
         QCOMPARE(dialogs.count("question"), 2);
-        QCOMPARE(session.decl.PictureSaved, 0);
+        QCOMPARE(int(session.document.Saved()), 0);
     }
 
     void frameEntriesAndButtonsReachTheDrawingWindow()
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
         Activate(frame, frame.TextViewSubWindow());
 
@@ -140,7 +140,7 @@ private slots:
         frame.FrameAction("Save")->trigger();  // no file yet: asks for a name
         QCOMPARE(dialogs.count("save"), 2);
 
-        session.decl.PictureSaved = 0;
+        session.document.SetSaved(false);
         dialogs.answers = {false};
         frame.FrameAction("NewButton")->trigger();
         QCOMPARE(dialogs.shown.last().text, QStringLiteral("Picture not saved. Continue?"));
@@ -150,7 +150,7 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         QStringList tips;
         for (QAction* a : frame.Toolbar()->actions()) {
             if (a->isSeparator())
@@ -171,7 +171,7 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
 
         QImage image(4, 4, QImage::Format_RGB32);
@@ -202,13 +202,16 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
         // A pixel stored behind the canvas's back shows after activation.
-        session.decl.Pic(0, 0) = 1;
+        {
+            const QSignalBlocker quiet(session.document);
+            session.document.SetPixel(0, 0, 1);
+        }
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(&frame, &activate);
-        QCOMPARE(frame.TavDisplayWindow().Display().pixel(0, 0), TavDisplay::kSetColour);
+        QCOMPARE(frame.TavDisplayWindow().Display().pixel(0, 0), DevicePreview::kSetColour);
     }
 
     void closingWithUnsavedChanges_data()
@@ -234,17 +237,17 @@ private slots:
 
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
-        frame.DrawingWindow().ChangeSize(99, 49);
-        session.decl.Pic(3, 3) = 1;
+        frame.DrawingWindow().Document().ChangeSize(99, 49);
+        session.document.SetPixel(3, 3, 1);
         if (!drawingLoaded) {
             frame.DrawingSubWindow()->close();
             Flush();
             QVERIFY(!frame.DrawingWindowIfLoaded());
         }
-        session.decl.PictureSaved = saved;
-        const auto before = session.decl.PicData;
+        session.document.SetSaved(saved);
+        const auto before = session.document.Data().PicData;
         dialogs.answers = {answer};
 
         QCOMPARE(frame.close(), closes);
@@ -254,9 +257,9 @@ private slots:
             QCOMPARE(dialogs.shown.last().text, QStringLiteral("Picture not saved. Continue?"));
         }
         QCOMPARE(frame.isVisible(), !closes);
-        QCOMPARE(session.decl.PictureSaved, saved);
-        QVERIFY(session.decl.PicData == before);
-        QCOMPARE(session.decl.MaxX, 99);
+        QCOMPARE(int(session.document.Saved()), saved);
+        QVERIFY(session.document.Data().PicData == before);
+        QCOMPARE(session.document.MaxX(), 99);
         QCOMPARE(frame.DrawingWindowIfLoaded() != nullptr, drawingLoaded);
     }
 
@@ -264,10 +267,10 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
         frame.ShowAbout();
-        session.decl.PictureSaved = 0;
+        session.document.SetSaved(false);
 
         dialogs.answers = {false};
         frame.FrameAction("ExitMenu")->trigger();
@@ -286,9 +289,9 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
-        session.decl.PictureSaved = 0;
+        session.document.SetSaved(false);
         frame.EndProgram();
         QVERIFY(!frame.isVisible());
         QVERIFY(dialogs.shown.isEmpty());
@@ -298,7 +301,7 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
         auto checks = [&](const char* name) {
             QAction* mine = frame.FrameAction(QLatin1String(name));
@@ -311,26 +314,26 @@ private slots:
         QCOMPARE(checks("TextVisible"), Both(true, true));
 
         // Drawing area: hidden, not unloaded; the picture size stays.
-        frame.DrawingWindow().ChangeSize(99, 49);
-        Main* main = frame.DrawingWindowIfLoaded();
+        frame.DrawingWindow().Document().ChangeSize(99, 49);
+        DrawingWindow* main = frame.DrawingWindowIfLoaded();
         frame.FrameAction("DrawVisible")->trigger();
         QVERIFY(frame.DrawingSubWindow()->isHidden());
         QCOMPARE(frame.DrawingWindowIfLoaded(), main);
         QCOMPARE(checks("DrawVisible"), Both(false, false));
         frame.FrameAction("DrawVisible")->trigger();
         QVERIFY(frame.DrawingSubWindow()->isVisible());
-        QCOMPARE(session.decl.MaxX, 99);
+        QCOMPARE(session.document.MaxX(), 99);
         QCOMPARE(checks("DrawVisible"), Both(true, true));
 
         // Tav preview: closed and loaded again.
         frame.FrameAction("TavVisible")->trigger();
         QVERIFY(!frame.TavSubWindow());
         QCOMPARE(checks("TavVisible"), Both(false, false));
-        session.decl.Pic(5, 6) = 1;
+        session.document.SetPixel(5, 6, 1);
         frame.FrameAction("TavVisible")->trigger();
         QVERIFY(frame.TavSubWindow() && frame.TavSubWindow()->isVisible());
         QCOMPARE(checks("TavVisible"), Both(true, true));
-        QCOMPARE(frame.TavDisplayWindow().Display().pixel(5, 6), TavDisplay::kSetColour);
+        QCOMPARE(frame.TavDisplayWindow().Display().pixel(5, 6), DevicePreview::kSetColour);
 
         // Text preview: closed; opened again with the current text.
         frame.FrameAction("TextVisible")->trigger();
@@ -348,7 +351,7 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
         frame.TavSubWindow()->hide();
         frame.SetDrawVisibleChecked(false);
@@ -364,14 +367,14 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
 
         // The drawing window's close box unloads it; showing it again runs
         // its start-up, so the picture is 40 x 32 again and the size fields
         // say so.
         frame.ShowSize(100, 50);
-        QCOMPARE(session.decl.MaxX, 99);
+        QCOMPARE(session.document.MaxX(), 99);
         frame.DrawingSubWindow()->close();
         QVERIFY(!frame.DrawingWindowIfLoaded());
         QVERIFY(!frame.FrameAction("DrawVisible")->isChecked());
@@ -379,7 +382,7 @@ private slots:
         frame.FrameAction("DrawVisible")->trigger();
         QVERIFY(frame.DrawingWindowIfLoaded());
         QVERIFY(frame.DrawingSubWindow()->isVisible());
-        QCOMPARE(session.decl.MaxX, 39);
+        QCOMPARE(session.document.MaxX(), 39);
         QVERIFY(frame.FrameAction("DrawVisible")->isChecked());
         QCOMPARE(frame.findChild<QLineEdit*>("HSize")->text(), QStringLiteral("40"));
         QCOMPARE(frame.findChild<QLineEdit*>("VSize")->text(), QStringLiteral("32"));
@@ -388,20 +391,18 @@ private slots:
         frame.TavSubWindow()->close();
         Flush();
         QVERIFY(!frame.TavDisplayIfLoaded());
-        session.decl.Pic(1, 1) = 1;
-        frame.DrawingWindow().RefreshPreview();
+        session.document.SetPixel(1, 1, 1);
         QVERIFY(frame.TavDisplayIfLoaded());
         QVERIFY(frame.TavSubWindow()->isHidden());
-        QCOMPARE(frame.TavDisplayWindow().Display().pixel(1, 1), TavDisplay::kSetColour);
+        QCOMPARE(frame.TavDisplayWindow().Display().pixel(1, 1), DevicePreview::kSetColour);
         QCOMPARE(frame.TavSubWindow()->geometry().bottom() + 1, frame.Workspace()->viewport()->height());
 
         // A closed text view keeps the text; Save writes it meanwhile.
         frame.TextViewSubWindow()->close();
         Flush();
         QVERIFY(!frame.TextViewIfLoaded());
-        frame.DrawingWindow().UpdateHexText();
         QVERIFY(!frame.TextViewIfLoaded());
-        QVERIFY(session.HexText.startsWith(QStringLiteral(".db  40, 32\r\n.db $0,$0,$0,$0,$0\r\n.db $40,")));
+        QVERIFY(session.document.HexText().startsWith(QStringLiteral(".db  40, 32\r\n.db $0,$0,$0,$0,$0\r\n.db $40,")));
     }
 
     void arrangeWindowsTiles_data()
@@ -418,7 +419,7 @@ private slots:
         QFETCH(QString, state);
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
         QMdiSubWindow* draw = frame.DrawingSubWindow();
         frame.TavSubWindow()->move(50, 40);
@@ -462,7 +463,7 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
 
         frame.FrameAction("About")->trigger();

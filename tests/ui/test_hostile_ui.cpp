@@ -20,16 +20,19 @@
 #include <unistd.h>
 
 #include "../../fuzz/seedfiles.h"
-#include "core/declarations.h"
+#include "core/picturedata.h"
 #include "core/drawingstate.h"
 #include "core/hexwriter.h"
 #include "core/imageloader.h"
-#include "drawing/main.h"
+#include "drawing/drawingwindow.h"
+#include "drawing/canvasmouse.h"
+#include "drawing/selection.h"
+#include "drawing/toolsettings.h"
 #include "fakedialogs.h"
-#include "frame/loadform.h"
+#include "frame/framewindow.h"
 #include "frame/sizefields.h"
-#include "import/import.h"
-#include "preview/textview.h"
+#include "import/importdialog.h"
+#include "preview/textpreview.h"
 
 using namespace tobrin;
 
@@ -73,21 +76,21 @@ void WriteFile(const QString& path, const QByteArray& data)
 
 // Everything a failed Open or a Paste must not touch.
 struct Snapshot {
-    Declarations decl;
+    PictureData decl;
     QString hexText;
     QString viewText;
     QString fileName;
     QString widthField, heightField;
     bool saveEnabled = false;
 
-    static Snapshot Take(LoadForm& frame)
+    static Snapshot Take(FrameWindow& frame)
     {
         Snapshot s;
-        Main& m = frame.DrawingWindow();
-        s.decl = frame.session().decl;
-        s.hexText = frame.session().HexText;
+        DrawingWindow& m = frame.DrawingWindow();
+        s.decl = frame.session().document.Data();
+        s.hexText = frame.session().document.HexText();
         s.viewText = frame.TextViewWindow().Text();
-        s.fileName = m.CurrentFileName;
+        s.fileName = m.Document().FileName();
         s.widthField = frame.Sizes()->HSize()->text();
         s.heightField = frame.Sizes()->VSize()->text();
         s.saveEnabled = frame.SaveEnabled();
@@ -95,10 +98,9 @@ struct Snapshot {
     }
 };
 
-bool SamePicture(const Declarations& a, const Declarations& b)
+bool SamePicture(const PictureData& a, const PictureData& b)
 {
-    return a.PicData == b.PicData && a.UndoData == b.UndoData && a.MaxX == b.MaxX && a.MaxY == b.MaxY
-        && a.PictureSaved == b.PictureSaved;
+    return a.PicData == b.PicData && a.MaxX == b.MaxX && a.MaxY == b.MaxY;
 }
 
 }  // namespace
@@ -109,27 +111,27 @@ class HostileUiTest : public QObject {
     QTemporaryDir dir_;
     FakeDialogs* dialogs_ = nullptr;
     Session* session_ = nullptr;
-    LoadForm* frame_ = nullptr;
+    FrameWindow* frame_ = nullptr;
 
-    Main& Drawing() { return frame_->DrawingWindow(); }
+    DrawingWindow& Drawing() { return frame_->DrawingWindow(); }
 
     // An unsaved picture of 50 x 20 with a stroke on it and a file name.
     void MakeUnsavedPicture()
     {
-        Main& m = Drawing();
+        DrawingWindow& m = Drawing();
         const QString start = dir_.filePath(QStringLiteral("start.txt"));
-        Declarations d;
+        PictureData d;
         d.MaxX = 49;
         d.MaxY = 19;
         for (int x = 0; x < 50; x += 3)
             d.Pic(x, x % 20) = 1;
         WriteFile(start, QByteArray::fromStdString(HexText(d) + "\r\n"));
-        QVERIFY(m.OpenFile(start));
-        m.DrawTool_ButtonClick(kToolPen);
-        m.DrawArea_MouseDown(1, 0, 250, 250);
-        m.DrawArea_MouseMove(1, 0, 550, 250);
-        m.DrawArea_MouseUp(1, 0, 550, 250);
-        QCOMPARE(session_->decl.PictureSaved, 0);
+        QVERIFY(m.Files().ReadHexFile(start));
+        m.Tools().DrawTool_ButtonClick(kToolPen);
+        m.Mouse().DrawArea_MouseDown(1, 0, 250, 250);
+        m.Mouse().DrawArea_MouseMove(1, 0, 550, 250);
+        m.Mouse().DrawArea_MouseUp(1, 0, 550, 250);
+        QCOMPARE(int(session_->document.Saved()), 0);
         QVERIFY(frame_->SaveEnabled());
         dialogs_->shown.clear();
     }
@@ -140,7 +142,7 @@ private slots:
         QVERIFY(dir_.isValid());
         dialogs_ = new FakeDialogs;
         session_ = new Session(*dialogs_);
-        frame_ = new LoadForm(*session_);
+        frame_ = new FrameWindow(*session_);
         frame_->show();
         QTRY_VERIFY(frame_->DrawingWindowIfLoaded() && frame_->DrawingWindow().isVisible());
     }
@@ -193,7 +195,7 @@ private slots:
         dialogs_->answers = {true};  // discard the unsaved picture
         QElapsedTimer timer;
         timer.start();
-        Drawing().Open_Click();
+        Drawing().Files().Open();
         const qint64 ms = timer.elapsed();
 
         QCOMPARE(dialogs_->count(QStringLiteral("message")), 1);
@@ -241,7 +243,7 @@ private slots:
         dialogs_->fileNames = {path};
         QElapsedTimer timer;
         timer.start();
-        Drawing().Open_Click();
+        Drawing().Files().Open();
         const qint64 ms = timer.elapsed();
         QFile::remove(path);
         QCOMPARE(dialogs_->count(QStringLiteral("message")), 1);
@@ -276,7 +278,7 @@ private slots:
         dialogs_->fileNames = {fifo};
         QElapsedTimer timer;
         timer.start();
-        Drawing().Open_Click();
+        Drawing().Files().Open();
         const qint64 ms = timer.elapsed();
         const bool waited = writerCame;
         writer->wait();
@@ -313,7 +315,7 @@ private slots:
         QTest::newRow("GIF cut to 16 bytes") << "cut.gif" << Gif(20, 10).left(16) << 0;
         QTest::newRow("ICO cut to 16 bytes") << "cut.ico" << Ico(16, 16).left(16) << 0;
         QTest::newRow("metafile cut to 16 bytes") << "cut.wmf" << Wmf(20, 10).left(16) << 0;
-        QTest::newRow("a hex text") << "picture.txt" << SavedText(Declarations()) << 0;
+        QTest::newRow("a hex text") << "picture.txt" << SavedText(PictureData()) << 0;
         QTest::newRow("a missing file") << "" << QByteArray("missing ü.bmp") << 0;
         QTest::newRow("a folder") << "" << QByteArray("folder.bmp") << 0;
         WmfRecords fills;
@@ -348,7 +350,7 @@ private slots:
         int messages = -1;
         QString text;
         QTimer::singleShot(0, frame_, [&] {
-            auto* dialog = qobject_cast<Import*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<ImportDialog*>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
             ran = true;
@@ -363,7 +365,7 @@ private slots:
                 text = dialogs_->shown.last().text;
             dialog->CloseButton_Click();
         });
-        Drawing().ImportMenu_Click();
+        frame_->ImportMenu_Click();
         QVERIFY2(ran, "the import dialog did not open");
         QCOMPARE(messages, 1);
         QCOMPARE(text, QStringLiteral("File Import Error"));
@@ -398,7 +400,7 @@ private slots:
         qint64 ms = -1;
         bool waited = false;
         QTimer::singleShot(0, frame_, [&] {
-            auto* dialog = qobject_cast<Import*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<ImportDialog*>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
             dialogs_->fileNames = {fifo};
@@ -409,7 +411,7 @@ private slots:
             waited = writerCame;
             dialog->CloseButton_Click();
         });
-        Drawing().ImportMenu_Click();
+        frame_->ImportMenu_Click();
         writer->wait();
         delete writer;
         QCOMPARE(dialogs_->count(QStringLiteral("message")), 1);
@@ -430,19 +432,19 @@ private slots:
         const QString folder = dir_.filePath(QStringLiteral("a folder/ñandú Ärger ✓ 名前"));
         QVERIFY(QDir().mkpath(folder));
         const QString path = folder + QStringLiteral("/bild ä ö.txt");
-        Declarations d;
+        PictureData d;
         d.MaxX = 11;
         d.MaxY = 4;
         d.Pic(0, 0) = d.Pic(11, 4) = 1;
         WriteFile(path, QByteArray::fromStdString(HexText(d) + "\r\n"));
         MakeUnsavedPicture();
         dialogs_->fileNames = {path};
-        Drawing().Open_Click();
+        Drawing().Files().Open();
         QCOMPARE(dialogs_->count(QStringLiteral("message")), 0);
-        QCOMPARE(Drawing().CurrentFileName, path);
-        QCOMPARE(session_->decl.Width(), 12);
-        QCOMPARE(session_->decl.Height(), 5);
-        QCOMPARE(session_->HexText, QString::fromStdString(HexText(d)));
+        QCOMPARE(Drawing().Document().FileName(), path);
+        QCOMPARE(session_->document.Data().Width(), 12);
+        QCOMPARE(session_->document.Data().Height(), 5);
+        QCOMPARE(session_->document.HexText(), QString::fromStdString(HexText(d)));
     }
 
     void pastingOddImagesChangesOnlyTheBlock_data()
@@ -481,7 +483,7 @@ private slots:
     {
         QFETCH(QImage, image);
         QFETCH(QString, mode);
-        Main& m = Drawing();
+        DrawingWindow& m = Drawing();
         MakeUnsavedPicture();
         QClipboard* clipboard = QApplication::clipboard();
         if (mode == QLatin1String("image")) {
@@ -496,13 +498,13 @@ private slots:
                 data->setText(QStringLiteral("just text"));
             clipboard->setMimeData(data);
         }
-        const Declarations& decl = session_->decl;
+        const PictureData& decl = session_->document.Data();
         const Snapshot before = Snapshot::Take(*frame_);
         const ViewWindow view = m.State().view;
 
         QElapsedTimer timer;
         timer.start();
-        m.Paste_Click();
+        m.SelectionTool().Paste_Click();
         QCOMPARE(decl.PicData, before.decl.PicData);  // nothing is stored before the release
         if (mode == QLatin1String("image"))
             QCOMPARE(m.State().CurrentTool, int(kToolPaste));
@@ -511,11 +513,11 @@ private slots:
         // Drag the block two cells right and one down, back and forth over
         // the canvas edge, and release.
         if (m.State().CurrentTool == kToolPaste) {
-            m.DrawArea_MouseDown(1, 0, 150, 150);
-            m.DrawArea_MouseMove(1, 0, -950, -950);
-            m.DrawArea_MouseMove(1, 0, 100000, 100000);
-            m.DrawArea_MouseMove(1, 0, 350, 250);
-            m.DrawArea_MouseUp(1, 0, 350, 250);
+            m.Mouse().DrawArea_MouseDown(1, 0, 150, 150);
+            m.Mouse().DrawArea_MouseMove(1, 0, -950, -950);
+            m.Mouse().DrawArea_MouseMove(1, 0, 100000, 100000);
+            m.Mouse().DrawArea_MouseMove(1, 0, 350, 250);
+            m.Mouse().DrawArea_MouseUp(1, 0, 350, 250);
         }
         const qint64 ms = timer.elapsed();
         QVERIFY(m.State().CurrentTool != kToolPaste);
@@ -541,7 +543,7 @@ private slots:
             for (int i = 0; i < argb.width() && left + i <= view.ViewRight; ++i)
                 if (argb.pixel(i, j) == 0xFF000000u)
                     QCOMPARE(int(decl.Pic(left + i, top + j)), 1);
-        QCOMPARE(session_->HexText, QString::fromStdString(HexText(decl)));
+        QCOMPARE(session_->document.HexText(), QString::fromStdString(HexText(decl)));
         QVERIFY2(ms <= TimeBoundMs(), qPrintable(QStringLiteral("%1 ms").arg(ms)));
         clipboard->clear();
     }

@@ -16,7 +16,7 @@
 #include "core/units.h"
 #include "fakedialogs.h"
 #include "import/imagebox.h"
-#include "import/import.h"
+#include "import/importdialog.h"
 
 using namespace tobrin;
 
@@ -24,15 +24,20 @@ namespace {
 
 constexpr QRgb kBlack = 0xFF000000u;
 
-// One dialog with a scripted file dialog and recorded callbacks.
+// One dialog with a scripted file dialog; the sizes it applies are recorded.
 struct Fixture {
     FakeDialogs dialogs;
     Session session{dialogs};
     QList<QPair<int, int>> applied;
     int drawingShown = 0;
-    Import dialog{session, [this](int x, int y) { applied.append({x, y}); }, [this] { ++drawingShown; }};
+    ImportDialog dialog{session, [this] { ++drawingShown; }};
 
-    Fixture() { dialog.Loader().SetRendererProgram(QStringLiteral(TOBRIN_BINARY)); }
+    Fixture()
+    {
+        QObject::connect(&session.document, &PictureDocument::sizeChanged,
+                         [this](int w, int h) { applied.append({w - 1, h - 1}); });
+        dialog.Loader().SetRendererProgram(QStringLiteral(TOBRIN_BINARY));
+    }
 
     template <typename T>
     T* Find(const char* name)
@@ -328,7 +333,7 @@ private slots:
     void importWritesExactlyTheTargetCells()
     {
         Fixture f;
-        f.session.decl.PicData.fill(1);
+        f.session.document.FillBlock(QRect(0, 0, kPicColumns, kPicRows), 1);
         f.Click("MatchSize");  // off: the target stays 40 x 32
         f.LoadFile(PngFile(dir_, QStringLiteral("half.png"), testfiles::HalfBlack(80, 64)));
         QCOMPARE(f.Box("Dest")->ImageArea(), QSize(40, 32));
@@ -336,23 +341,23 @@ private slots:
         QCOMPARE(f.dialog.result(), int(QDialog::Accepted));
         QCOMPARE(f.applied, (QList<QPair<int, int>>{{39, 31}}));
         QCOMPARE(f.drawingShown, 0);
-        QCOMPARE(f.session.decl.MaxX, 39);
-        QCOMPARE(f.session.decl.MaxY, 31);
+        QCOMPARE(f.session.document.MaxX(), 39);
+        QCOMPARE(f.session.document.MaxY(), 31);
         for (int y = 0; y < kPicRows; ++y)
             for (int x = 0; x < kPicColumns; ++x)
-                QCOMPARE(int(f.session.decl.Pic(x, y)), (x < 40 && y < 32) ? int(x < 20) : 1);
+                QCOMPARE(int(f.session.document.Pic(x, y)), (x < 40 && y < 32) ? int(x < 20) : 1);
     }
 
     void importWithoutSourceGivesAClearPicture()
     {
         Fixture f;
-        f.session.decl.PicData.fill(1);
+        f.session.document.FillBlock(QRect(0, 0, kPicColumns, kPicRows), 1);
         f.Click("GetImport");
         QCOMPARE(f.applied, (QList<QPair<int, int>>{{39, 31}}));
         for (int y = 0; y < 32; ++y)
             for (int x = 0; x < 40; ++x)
-                QCOMPARE(int(f.session.decl.Pic(x, y)), 0);
-        QCOMPARE(int(f.session.decl.Pic(40, 0)), 1);
+                QCOMPARE(int(f.session.document.Pic(x, y)), 0);
+        QCOMPARE(int(f.session.document.Pic(40, 0)), 1);
     }
 
     void closeShowsTheDrawingWindowTheCloseBoxDoesNot()
@@ -486,7 +491,7 @@ private slots:
         QCOMPARE(cli.exitCode(), 0);
         QFile written(out);
         QVERIFY(written.open(QIODevice::ReadOnly));
-        QCOMPARE(written.readAll(), QByteArray::fromStdString(HexText(f.session.decl)) + "\r\n");
+        QCOMPARE(written.readAll(), QByteArray::fromStdString(HexText(f.session.document.Data())) + "\r\n");
     }
 
 private:

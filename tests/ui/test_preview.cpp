@@ -8,17 +8,17 @@
 #include <QScrollBar>
 
 #include "core/units.h"
-#include "drawing/main.h"
+#include "drawing/drawingwindow.h"
 #include "fakedialogs.h"
-#include "frame/loadform.h"
-#include "preview/tavdisplay.h"
-#include "preview/textview.h"
+#include "frame/framewindow.h"
+#include "preview/devicepreview.h"
+#include "preview/textpreview.h"
 
 using namespace tobrin;
 
 namespace {
 
-void Start(LoadForm& frame)
+void Start(FrameWindow& frame)
 {
     frame.show();
     QTRY_VERIFY(frame.DrawingSubWindow() && frame.DrawingSubWindow()->isVisible());
@@ -27,11 +27,12 @@ void Start(LoadForm& frame)
 void Flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
 // Fills the picture with a pattern that differs from column to column.
-void Stripes(Declarations& d)
+void Stripes(PictureDocument& d)
 {
+    const PictureDocument::Batch batch(d);
     for (int y = 0; y < kPicRows; ++y)
         for (int x = 0; x < kPicColumns; ++x)
-            d.Pic(x, y) = (x + y) % 3 == 0;
+            d.SetPixel(x, y, (x + y) % 3 == 0);
 }
 
 bool Near(QRgb a, QRgb b, int tolerance)
@@ -49,9 +50,9 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
-        TextView& view = frame.TextViewWindow();
+        TextPreview& view = frame.TextViewWindow();
         QPlainTextEdit* text1 = view.Text1();
         QCOMPARE(text1->objectName(), QStringLiteral("Text1"));
         QCOMPARE(frame.TextViewSubWindow()->windowTitle(), QStringLiteral("Text view"));
@@ -68,7 +69,7 @@ private slots:
         }
 
         // The widest picture needs the horizontal scroll bar.
-        frame.DrawingWindow().ChangeSize(239, 119);
+        frame.DrawingWindow().Document().ChangeSize(239, 119);
         QVERIFY(text1->horizontalScrollBar()->maximum() > 0);
         QVERIFY(text1->verticalScrollBar()->maximum() > 0);
 
@@ -79,25 +80,23 @@ private slots:
         QTest::keyClick(text1, Qt::Key_Delete);
         QTest::keyClick(text1, Qt::Key_Backspace);
         QCOMPARE(view.Text(), before);
-        QCOMPARE(session.HexText.count(QStringLiteral("\r\n")), 121);
+        QCOMPARE(session.document.HexText().count(QStringLiteral("\r\n")), 121);
     }
 
     void displayShowsPixelsInTheDeviceColours()
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
-        Main& main = frame.DrawingWindow();
-        TavDisplay& tav = frame.TavDisplayWindow();
+        DevicePreview& tav = frame.TavDisplayWindow();
         QWidget* display = tav.DisplayWidget();
         QCOMPARE(display->objectName(), QStringLiteral("Display"));
         QCOMPARE(display->geometry(), QRect(units::ToPixels(1125), units::ToPixels(418), 240, 120));
 
-        session.decl.Pic(0, 0) = 1;
-        main.RefreshPreview();
-        QCOMPARE(tav.Display().pixel(0, 0), TavDisplay::kSetColour);
-        QCOMPARE(tav.Display().pixel(1, 0), TavDisplay::kClearColour);
+        session.document.SetPixel(0, 0, 1);
+        QCOMPARE(tav.Display().pixel(0, 0), DevicePreview::kSetColour);
+        QCOMPARE(tav.Display().pixel(1, 0), DevicePreview::kClearColour);
         // And on screen, also after the window was covered and uncovered.
         QMdiSubWindow* text = frame.TextViewSubWindow();
         const QPoint textHome = text->pos();
@@ -107,29 +106,29 @@ private slots:
         text->move(textHome);
         QApplication::processEvents();
         const QImage shown = display->grab().toImage();
-        QCOMPARE(shown.pixel(0, 0), TavDisplay::kSetColour);
-        QCOMPARE(shown.pixel(1, 0), TavDisplay::kClearColour);
-        QCOMPARE(shown.pixel(239, 119), TavDisplay::kClearColour);
+        QCOMPARE(shown.pixel(0, 0), DevicePreview::kSetColour);
+        QCOMPARE(shown.pixel(1, 0), DevicePreview::kClearColour);
+        QCOMPARE(shown.pixel(239, 119), DevicePreview::kClearColour);
     }
 
     void narrowingClearsTheColumnsRightOfTheNewWidth()
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
-        Main& main = frame.DrawingWindow();
-        Stripes(session.decl);
-        main.ChangeSize(99, 49);
+        DrawingWindow& main = frame.DrawingWindow();
+        Stripes(session.document);
+        main.Document().ChangeSize(99, 49);
         const QImage wide = frame.TavDisplayWindow().Display();
-        QCOMPARE(wide.pixel(98, 1), TavDisplay::kSetColour);  // (98 + 1) % 3 == 0
+        QCOMPARE(wide.pixel(98, 1), DevicePreview::kSetColour);  // (98 + 1) % 3 == 0
 
-        main.ChangeSize(59, 29);
+        main.Document().ChangeSize(59, 29);
         const QImage narrow = frame.TavDisplayWindow().Display();
         for (int y = 0; y < 120; ++y)
             for (int x = 0; x < 240; ++x) {
                 const bool inside = x <= 59 && y <= 29;
-                const QRgb expected = inside && (x + y) % 3 == 0 ? TavDisplay::kSetColour : TavDisplay::kClearColour;
+                const QRgb expected = inside && (x + y) % 3 == 0 ? DevicePreview::kSetColour : DevicePreview::kClearColour;
                 if (narrow.pixel(x, y) != expected)
                     QFAIL(qPrintable(QStringLiteral("display pixel %1,%2").arg(x).arg(y)));
             }
@@ -139,9 +138,9 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
-        TavDisplay& tav = frame.TavDisplayWindow();
+        DevicePreview& tav = frame.TavDisplayWindow();
         const QImage art = tav.DeviceArt().convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(art.size(), QSize(290, 182));
         const QImage shown = tav.grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -174,7 +173,7 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
         QMdiSubWindow* sub = frame.TavSubWindow();
         QCOMPARE(sub->windowTitle(), QStringLiteral("Tav Preview"));
@@ -200,17 +199,17 @@ private slots:
         QFETCH(bool, toEnd);
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
-        Main& main = frame.DrawingWindow();
-        main.ChangeSize(239, 119);
+        DrawingWindow& main = frame.DrawingWindow();
+        main.Document().ChangeSize(239, 119);
         QScrollBar* h = main.HSizeScroll();
         QScrollBar* v = main.VSizeScroll();
         QVERIFY(h->maximum() > 0 && v->maximum() > 0);
         h->setValue(h->maximum() / 2);
         v->setValue(v->maximum() / 2);
 
-        QSignalSpy clicked(&frame.TavDisplayWindow(), &TavDisplay::DisplayClicked);
+        QSignalSpy clicked(&frame.TavDisplayWindow(), &DevicePreview::DisplayClicked);
         QTest::mouseClick(frame.TavDisplayWindow().DisplayWidget(), Qt::LeftButton, {}, click);
         QCOMPARE(clicked.count(), 1);
         QCOMPARE(clicked.first().at(0).toInt(), click.x());
@@ -228,9 +227,9 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
-        Main& main = frame.DrawingWindow();
+        DrawingWindow& main = frame.DrawingWindow();
         frame.TavSubWindow()->close();
         Flush();
         QVERIFY(!frame.FrameAction("TavVisible")->isChecked());
@@ -238,12 +237,11 @@ private slots:
         // The tools' scratch surface is not touched by the preview's load.
         main.LoadHolder();
         const QImage scratch = main.Holder().Image();
-        session.decl.Pic(7, 3) = 1;
-        main.RefreshPreview();
+        session.document.SetPixel(7, 3, 1);
         QVERIFY(frame.TavDisplayIfLoaded());
         QVERIFY(frame.TavSubWindow()->isHidden());
         QVERIFY(main.Holder().Image() == scratch);
-        QCOMPARE(frame.TavDisplayWindow().Display().pixel(7, 3), TavDisplay::kSetColour);
+        QCOMPARE(frame.TavDisplayWindow().Display().pixel(7, 3), DevicePreview::kSetColour);
         // Its load sets the check mark; opening the menu corrects it.
         QVERIFY(frame.FrameAction("TavVisible")->isChecked());
         emit frame.FrameMenus().at(1)->aboutToShow();

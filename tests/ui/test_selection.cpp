@@ -2,8 +2,8 @@
 #include <QTimer>
 
 #include "test_drawing_support.h"
-#include "tools/selection.h"
-#include "tools/toolsettings.h"
+#include "drawing/selection.h"
+#include "drawing/toolsettings.h"
 
 using namespace tobrin;
 using tobrin::testing::Editor;
@@ -22,7 +22,7 @@ Rect Held(Editor& e)
 
 void ExpectHeld(Editor& e, Rect want)
 {
-    QCOMPARE(e.state().SelectionHeld, 1);
+    QCOMPARE(e.state().SelectionHeld, true);
     const Rect got = Held(e);
     QCOMPARE(got.x1, want.x1);
     QCOMPARE(got.y1, want.y1);
@@ -120,7 +120,7 @@ private slots:
         QVERIFY(topEdge(kWhite) > 0);  // dotted white over black
         QVERIFY(topEdge(kBlack) > 0);
         const int phase = s.MarqueePhase;
-        e.main().DashTimer_Timer();
+        e.main().SelectionTool().DashTimer_Timer();
         QCOMPARE(s.MarqueePhase, 1 - phase);
         QVERIFY(topEdge(kWhite) > 0);
 
@@ -134,9 +134,9 @@ private slots:
         Editor e;
         e.chooseTool(QStringLiteral("Selection"));
         e.drag({2, 2}, {5, 5});
-        QCOMPARE(e.state().SelectionHeld, 1);
+        QCOMPARE(e.state().SelectionHeld, true);
         e.chooseTool(QStringLiteral("Selection"));
-        QCOMPARE(e.state().SelectionHeld, 0);
+        QCOMPARE(e.state().SelectionHeld, false);
         QVERIFY(!e.main().findChild<QTimer*>(QStringLiteral("DashTimer"))->isActive());
     }
 
@@ -147,7 +147,7 @@ private slots:
         e.setPic(5, 6, 1);
         e.chooseTool(QStringLiteral("Selection"));
         e.drag({3, 4}, {6, 6});
-        e.main().Copy_Click();
+        e.main().SelectionTool().Copy_Click();
         QVERIFY(e.frame->PasteEnabled());
         const QImage img = QGuiApplication::clipboard()->image();
         QCOMPARE(img.size(), QSize(4, 3));
@@ -156,9 +156,9 @@ private slots:
                 QCOMPARE(IsBlack(img, x, y), (x == 0 && y == 0) || (x == 2 && y == 2));
         QCOMPARE(img.pixel(1, 0) | 0xFF000000u, kWhite);
         // The selection stays held: a second Copy copies it again.
-        QCOMPARE(e.state().SelectionHeld, 1);
+        QCOMPARE(e.state().SelectionHeld, true);
         QGuiApplication::clipboard()->clear();
-        e.main().Copy_Click();
+        e.main().SelectionTool().Copy_Click();
         QCOMPARE(QGuiApplication::clipboard()->image().size(), QSize(4, 3));
     }
 
@@ -173,7 +173,7 @@ private slots:
         e.setPic(10, 0, 1);
         e.setPic(9, 0, 1);  // left of the view
         e.setPic(v.ViewRight, v.ViewBottom, 1);
-        e.main().Copy_Click();
+        e.main().SelectionTool().Copy_Click();
         const QImage img = QGuiApplication::clipboard()->image();
         QCOMPARE(img.size(), QSize(v.ViewColumns, v.ViewRows));
         QVERIFY(IsBlack(img, 0, 0));
@@ -189,19 +189,19 @@ private slots:
             e.setPic(9, 9, 1);
             e.chooseTool(QStringLiteral("Selection"));
             e.drag({2, 2}, {4, 4});
-            e.main().CutMenu_Click();
+            e.main().SelectionTool().CutMenu_Click();
             QCOMPARE(e.pic(3, 3), 0);
             QCOMPARE(e.pic(9, 9), 1);
-            QCOMPARE(e.state().SelectionHeld, 0);
+            QCOMPARE(e.state().SelectionHeld, false);
             QVERIFY(IsBlack(QGuiApplication::clipboard()->image(), 1, 1));
-            QVERIFY(!e.session.HexText.contains(QStringLiteral(".db $10,")));
+            QVERIFY(!e.session.document.HexText().contains(QStringLiteral(".db $10,")));
         }
         {
             Editor e;  // White: every pixel of the region is set
-            e.main().SettingBar_ButtonMenuClick(2, kPaintWhite);
+            e.main().Tools().SettingBar_ButtonMenuClick(2, kPaintWhite);
             e.chooseTool(QStringLiteral("Selection"));
             e.drag({2, 2}, {4, 4});
-            e.main().CutMenu_Click();
+            e.main().SelectionTool().CutMenu_Click();
             for (int x = 1; x <= 5; ++x)
                 for (int y = 1; y <= 5; ++y)
                     QCOMPARE(e.pic(x, y), (x >= 2 && x <= 4 && y >= 2 && y <= 4) ? 1 : 0);
@@ -210,8 +210,8 @@ private slots:
         {
             Editor e;  // Reverse: copied, nothing erased
             e.setPic(3, 3, 1);
-            e.main().SettingBar_ButtonMenuClick(2, kPaintReverse);
-            e.main().CutMenu_Click();  // no selection: the whole picture
+            e.main().Tools().SettingBar_ButtonMenuClick(2, kPaintReverse);
+            e.main().SelectionTool().CutMenu_Click();  // no selection: the whole picture
             QCOMPARE(e.pic(3, 3), 1);
             QVERIFY(IsBlack(QGuiApplication::clipboard()->image(), 3, 3));
         }
@@ -223,10 +223,9 @@ private slots:
         e.setClientSize(400, 300);
         e.resizePicture(100, 60);
         e.setPic(99, 59, 1);
-        e.main().RefreshPreview();
-        e.main().CutMenu_Click();
+        e.main().SelectionTool().CutMenu_Click();
         QCOMPARE(e.pic(99, 59), 0);
-        QCOMPARE(e.dot(99, 59), TavDisplay::kClearColour);
+        QCOMPARE(e.dot(99, 59), DevicePreview::kClearColour);
     }
 
     void pasteIgnoresGreyAndHonoursWhiteTransparency()
@@ -240,7 +239,7 @@ private slots:
             e.setPic(1, 1, 0);
             QGuiApplication::clipboard()->setImage(
                 Pattern({kBlack, kGrey, kWhite, kGrey, kGrey, kBlack}, 3));
-            e.main().Paste_Click();
+            e.main().SelectionTool().Paste_Click();
             QCOMPARE(e.state().CurrentTool, int(kToolPaste));
             QVERIFY(!e.toolButton(QStringLiteral("Pen"))->isChecked());
             QCOMPARE(e.square(0, 0), DrawArea::kTentativeSet);
@@ -262,7 +261,7 @@ private slots:
         Editor e;
         e.chooseTool(QStringLiteral("Box"));
         QGuiApplication::clipboard()->setImage(Solid(2, 2, kBlack));
-        e.main().Paste_Click();
+        e.main().SelectionTool().Paste_Click();
         e.press(1, 1);
         e.dragTo(6, 4);
         QCOMPARE(e.square(5, 3), DrawArea::kTentativeSet);
@@ -273,7 +272,7 @@ private slots:
         QCOMPARE(e.pic(0, 0), 0);
         QCOMPARE(e.state().CurrentTool, int(kToolBox));
         QVERIFY(e.toolButton(QStringLiteral("Box"))->isChecked());
-        QCOMPARE(e.decl().PictureSaved, 0);
+        QCOMPARE(int(e.session.document.Saved()), 0);
     }
 
     void oversizedPasteIsCutToThePictureAndTheView()
@@ -281,7 +280,7 @@ private slots:
         {
             Editor e;
             QGuiApplication::clipboard()->setImage(Solid(300, 200, kBlack));
-            e.main().Paste_Click();
+            e.main().SelectionTool().Paste_Click();
             QCOMPARE(e.main().Holder().AreaWidth(), 40);
             QCOMPARE(e.main().Holder().AreaHeight(), 32);
             e.click(0, 0);
@@ -297,7 +296,7 @@ private slots:
             e.setClientSize(400, 300);
             e.resizePicture(100, 60);
             QGuiApplication::clipboard()->setImage(Solid(300, 200, kBlack));
-            e.main().Paste_Click();
+            e.main().SelectionTool().Paste_Click();
             const ViewWindow& v = e.state().view;
             e.press(2, 2);
             e.dragTo(0, 0);  // the block moves up-left: still covers the view
@@ -316,7 +315,7 @@ private slots:
         e.main().HSizeScroll()->setValue(10);
         e.main().VSizeScroll()->setValue(5);
         QGuiApplication::clipboard()->setImage(Solid(2, 1, kBlack));
-        e.main().Paste_Click();
+        e.main().SelectionTool().Paste_Click();
         e.click(4, 4);
         QCOMPARE(e.pic(10, 5), 1);
         QCOMPARE(e.pic(11, 5), 1);
@@ -329,7 +328,7 @@ private slots:
             Editor e;
             e.setPic(0, 0, 1);
             QGuiApplication::clipboard()->setImage(Solid(1, 1, kBlack));
-            e.main().Paste_Click();
+            e.main().SelectionTool().Paste_Click();
             // The swap comes first: the block is stored under "White" with
             // white no longer transparent, so its black pixel clears.
             e.click(9, 9, Qt::RightButton);
@@ -341,17 +340,17 @@ private slots:
         {
             Editor e;
             QGuiApplication::clipboard()->setImage(Solid(1, 1, kBlack));
-            e.main().Paste_Click();
+            e.main().SelectionTool().Paste_Click();
             e.chooseTool(QStringLiteral("Line"));
             QCOMPARE(e.pic(0, 0), 1);
             QCOMPARE(e.state().CurrentTool, int(kToolLine));
-            QVERIFY(e.session.HexText.contains(QStringLiteral(".db $80,$0,$0,$0,$0")));
+            QVERIFY(e.session.document.HexText().contains(QStringLiteral(".db $80,$0,$0,$0,$0")));
         }
         {
             Editor e;
             QGuiApplication::clipboard()->setImage(Solid(1, 1, kBlack));
-            e.main().Paste_Click();
-            e.main().Paste_Click();  // the first block is stored where it stands
+            e.main().SelectionTool().Paste_Click();
+            e.main().SelectionTool().Paste_Click();  // the first block is stored where it stands
             QCOMPARE(e.pic(0, 0), 1);
             QCOMPARE(e.state().CurrentTool, int(kToolPaste));
             QCOMPARE(e.state().PreviousTool, int(kToolPen));
@@ -367,18 +366,18 @@ private slots:
     {
         Editor e;
         QGuiApplication::clipboard()->setText(QStringLiteral("not a picture"));
-        e.main().Paste_Click();
+        e.main().SelectionTool().Paste_Click();
         QCOMPARE(e.state().CurrentTool, int(kToolPen));
-        QCOMPARE(e.decl().PictureSaved, 1);
+        QCOMPARE(int(e.session.document.Saved()), 1);
     }
 
     void pastedBlackIsThinnedByTheLineStyle()
     {
         Editor e;
         e.chooseTool(QStringLiteral("Line"));
-        e.main().SettingBar_ButtonMenuClick(5, 3);  // dotted
+        e.main().Tools().SettingBar_ButtonMenuClick(5, 3);  // dotted
         QGuiApplication::clipboard()->setImage(Solid(9, 1, kBlack));
-        e.main().Paste_Click();
+        e.main().SelectionTool().Paste_Click();
         e.press(0, 0);
         e.release(0, 0);
         QString row;

@@ -6,17 +6,17 @@
 #include <QToolBar>
 #include <cmath>
 
-#include "drawing/main.h"
+#include "drawing/drawingwindow.h"
 #include "fakedialogs.h"
-#include "frame/loadform.h"
+#include "frame/framewindow.h"
 #include "frame/sizefields.h"
-#include "preview/tavdisplay.h"
+#include "preview/devicepreview.h"
 
 using namespace tobrin;
 
 namespace {
 
-void Start(LoadForm& frame)
+void Start(FrameWindow& frame)
 {
     frame.show();
     QTRY_VERIFY(frame.DrawingSubWindow() && frame.DrawingSubWindow()->isVisible());
@@ -26,10 +26,10 @@ void Start(LoadForm& frame)
 
 // ChangeSize clears the whole device display before it redraws the
 // picture, so a dot put outside the picture tells whether it ran.
-void MarkDisplay(LoadForm& frame) { frame.TavDisplayWindow().PlotPixel(239, 119, TavDisplay::kSetColour); }
-bool ChangeSizeRan(LoadForm& frame)
+void MarkDisplay(FrameWindow& frame) { frame.TavDisplayWindow().PlotPixel(239, 119, DevicePreview::kSetColour); }
+bool ChangeSizeRan(FrameWindow& frame)
 {
-    return frame.TavDisplayWindow().Display().pixel(239, 119) != TavDisplay::kSetColour;
+    return frame.TavDisplayWindow().Display().pixel(239, 119) != DevicePreview::kSetColour;
 }
 
 void Type(QLineEdit* field, const QString& text)
@@ -40,10 +40,10 @@ void Type(QLineEdit* field, const QString& text)
     QTest::keyClicks(field, text);
 }
 
-bool DrawingWindowHasFocus(LoadForm& frame)
+bool DrawingWindowHasFocus(FrameWindow& frame)
 {
     QWidget* focus = QApplication::focusWidget();
-    Main& main = frame.DrawingWindow();
+    DrawingWindow& main = frame.DrawingWindow();
     return focus == &main || main.isAncestorOf(focus);
 }
 
@@ -56,7 +56,7 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         SizeFields* f = frame.Sizes();
         QCOMPARE(f->HSize()->objectName(), QStringLiteral("HSize"));
         QCOMPARE(f->HSize()->text(), QStringLiteral("40"));
@@ -104,18 +104,18 @@ private slots:
         QFETCH(bool, applied);
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
         SizeFields* f = frame.Sizes();
         MarkDisplay(frame);
 
         Type(f->HSize(), typed);
-        QCOMPARE(session.decl.MaxX, 39);  // nothing happens while typing
+        QCOMPARE(session.document.MaxX(), 39);  // nothing happens while typing
         QTest::keyClick(f->HSize(), Qt::Key_Return);
 
         QVERIFY(DrawingWindowHasFocus(frame));
-        QCOMPARE(session.decl.MaxX + 1, width);
-        QCOMPARE(session.decl.MaxY + 1, 32);
+        QCOMPARE(session.document.MaxX() + 1, width);
+        QCOMPARE(session.document.MaxY() + 1, 32);
         QCOMPARE(f->HSize()->text(), QString::number(width));
         QCOMPARE(f->HScroll()->value(), width);
         QCOMPARE(ChangeSizeRan(frame), applied);
@@ -146,18 +146,18 @@ private slots:
         QFETCH(bool, applied);
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
         SizeFields* f = frame.Sizes();
         MarkDisplay(frame);
 
         Type(f->VSize(), typed);
-        QCOMPARE(session.decl.MaxY, 31);
+        QCOMPARE(session.document.MaxY(), 31);
         QTest::keyClick(f->VSize(), Qt::Key_Enter);
 
         QVERIFY(DrawingWindowHasFocus(frame));
-        QCOMPARE(session.decl.MaxY + 1, height);
-        QCOMPARE(session.decl.MaxX + 1, 40);
+        QCOMPARE(session.document.MaxY() + 1, height);
+        QCOMPARE(session.document.MaxX() + 1, 40);
         QCOMPARE(f->VSize()->text(), QString::number(height));
         QCOMPARE(f->VScroll()->value(), height);
         QCOMPARE(ChangeSizeRan(frame), applied);
@@ -167,24 +167,24 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
         SizeFields* f = frame.Sizes();
         Type(f->HSize(), QStringLiteral("72"));
         f->VSize()->setFocus();
-        QTRY_COMPARE(session.decl.MaxX, 71);
+        QTRY_COMPARE(session.document.MaxX(), 71);
         // With the drawing window hidden, Enter still applies the value.
         frame.ToggleDrawingArea();
         Type(f->VSize(), QStringLiteral("90"));
         QTest::keyClick(f->VSize(), Qt::Key_Return);
-        QCOMPARE(session.decl.MaxY, 89);
+        QCOMPARE(session.document.MaxY(), 89);
     }
 
     void spinBarsStepOneAtATime()
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
         SizeFields* f = frame.Sizes();
         QScrollBar* h = f->HScroll();
@@ -192,7 +192,7 @@ private slots:
         // The upper arrow lowers the value, the lower arrow raises it.
         QTest::mouseClick(h, Qt::LeftButton, {}, QPoint(h->width() / 2, 1));
         QCOMPARE(h->value(), 39);
-        QCOMPARE(session.decl.MaxX, 38);
+        QCOMPARE(session.document.MaxX(), 38);
         QTest::mouseClick(h, Qt::LeftButton, {}, QPoint(h->width() / 2, h->height() - 2));
         QCOMPARE(h->value(), 40);
         QCOMPARE(f->HSize()->text(), QStringLiteral("40"));
@@ -202,44 +202,43 @@ private slots:
         for (int i = 0; i < 6; ++i)
             h->triggerAction(QAbstractSlider::SliderSingleStepSub);
         QCOMPARE(h->value(), 4);
-        QCOMPARE(session.decl.MaxX, 3);
+        QCOMPARE(session.document.MaxX(), 3);
         QCOMPARE(f->HSize()->text(), QStringLiteral("4"));
 
         QScrollBar* v = f->VScroll();
         v->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        QCOMPARE(session.decl.MaxY, 32);
+        QCOMPARE(session.document.MaxY(), 32);
         QCOMPARE(f->VSize()->text(), QStringLiteral("33"));
         v->setValue(200);
         QCOMPARE(v->value(), 120);
-        QCOMPARE(session.decl.MaxY, 119);
+        QCOMPARE(session.document.MaxY(), 119);
     }
 
     void spinChangeRepaintsTheCanvasButKeepsTheSavedState()
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
         SizeFields* f = frame.Sizes();
 
         for (int saved : {1, 0}) {
-            session.decl.PictureSaved = saved;
-            frame.SetSaveEnabled(saved == 0);
+            session.document.SetSaved(saved);
             // A pixel beyond the old width shows on the canvas once widened.
-            session.decl.Pic(60, 2) = 1;
+            session.document.SetPixel(60, 2, 1);
             f->HScroll()->setValue(f->HScroll()->value() == 80 ? 90 : 80);
-            QCOMPARE(session.decl.PictureSaved, saved);
+            QCOMPARE(int(session.document.Saved()), saved);
             QCOMPARE(frame.SaveEnabled(), saved == 0);
         }
-        QCOMPARE(frame.TavDisplayWindow().Display().pixel(60, 2), TavDisplay::kSetColour);
-        QVERIFY(session.HexText.startsWith(QStringLiteral(".db  90, 32\r\n")));
+        QCOMPARE(frame.TavDisplayWindow().Display().pixel(60, 2), DevicePreview::kSetColour);
+        QVERIFY(session.document.HexText().startsWith(QStringLiteral(".db  90, 32\r\n")));
     }
 
     void showSizeSetsTextsThenSpinners()
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         Start(frame);
         SizeFields* f = frame.Sizes();
         QStringList seen;
@@ -249,8 +248,8 @@ private slots:
                 [&] { seen << QStringLiteral("v %1 %2").arg(f->HSize()->text(), f->VSize()->text()); });
         frame.ShowSize(120, 60);
         QCOMPARE(seen, (QStringList{"h 120 60", "v 120 60"}));
-        QCOMPARE(session.decl.MaxX, 119);
-        QCOMPARE(session.decl.MaxY, 59);
+        QCOMPARE(session.document.MaxX(), 119);
+        QCOMPARE(session.document.MaxY(), 59);
 
         MarkDisplay(frame);
         frame.ShowSize(120, 60);

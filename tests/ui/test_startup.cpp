@@ -9,19 +9,19 @@
 #include <QToolBar>
 
 #include "core/units.h"
-#include "drawing/main.h"
+#include "drawing/drawingwindow.h"
 #include "fakedialogs.h"
-#include "frame/loadform.h"
-#include "preview/tavdisplay.h"
-#include "preview/textview.h"
+#include "frame/framewindow.h"
+#include "preview/devicepreview.h"
+#include "preview/textpreview.h"
 
 using namespace tobrin;
 
 namespace {
 
-QSize Client(const LoadForm& frame) { return frame.Workspace()->viewport()->size(); }
+QSize Client(const FrameWindow& frame) { return frame.Workspace()->viewport()->size(); }
 
-QStringList MenuTitles(const LoadForm& frame)
+QStringList MenuTitles(const FrameWindow& frame)
 {
     QStringList titles;
     for (QAction* a : frame.menuBar()->actions())
@@ -38,10 +38,10 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
 
         QCOMPARE(frame.windowTitle(), QStringLiteral("Tobrin"));
-        QCOMPARE(session.decl.SizeFactor, 1.25);
+        QCOMPARE(FrameWindow::kSizeFactor, 1.25);
         QVERIFY(frame.DrawingWindowIfLoaded());
         QVERIFY(frame.DrawingSubWindow()->isHidden());
         QVERIFY(!frame.TextViewSubWindow()->isHidden());
@@ -60,7 +60,7 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         frame.show();
         QTRY_VERIFY(frame.DrawingSubWindow()->isVisible());
         QVERIFY(!frame.Timer1()->isActive());
@@ -91,14 +91,14 @@ private slots:
 
         QVERIFY(!frame.SaveEnabled());
         QCOMPARE(frame.Toolbar()->objectName(), QStringLiteral("Toolbar"));
-        QCOMPARE(session.decl.PictureSaved, 1);
+        QCOMPARE(int(session.document.Saved()), 1);
     }
 
     void frameIsCentredAndCarriesTheProgramIcon()
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         frame.show();
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         // Within the window decorations, which are not known before the
@@ -114,7 +114,7 @@ private slots:
     {
         FakeDialogs dialogs;
         Session session(dialogs);
-        LoadForm frame(session);
+        FrameWindow frame(session);
         frame.show();
         QTRY_VERIFY(frame.DrawingSubWindow()->isVisible());
 
@@ -128,8 +128,8 @@ private slots:
 
         const QImage display = frame.TavDisplayWindow().Display();
         QCOMPARE(display.size(), QSize(240, 120));
-        QCOMPARE(display.pixel(0, 0), TavDisplay::kClearColour);
-        QCOMPARE(display.pixel(239, 119), TavDisplay::kClearColour);
+        QCOMPARE(display.pixel(0, 0), DevicePreview::kClearColour);
+        QCOMPARE(display.pixel(239, 119), DevicePreview::kClearColour);
         QVERIFY(dialogs.shown.isEmpty());
     }
 };

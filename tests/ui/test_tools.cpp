@@ -3,8 +3,8 @@
 #include <QToolButton>
 
 #include "test_drawing_support.h"
-#include "tools/spinscroll.h"
-#include "tools/toolsettings.h"
+#include "drawing/spinscroll.h"
+#include "drawing/toolsettings.h"
 
 using namespace tobrin;
 using tobrin::testing::Editor;
@@ -35,10 +35,10 @@ void SetWhiteTransparent(Editor& e, bool pressed)
     QAction* a = e.main().Tools().WhiteTransparentAction();
     if (a->isChecked() != pressed)
         a->trigger();
-    QCOMPARE(e.state().WhiteTransparent, pressed ? 1 : 0);
+    QCOMPARE(e.state().WhiteTransparent, pressed);
 }
 
-Declarations::Plane Snapshot(Editor& e) { return e.decl().PicData; }
+PictureData::Plane Snapshot(Editor& e) { return e.session.document.Data().PicData; }
 
 }  // namespace
 
@@ -154,7 +154,7 @@ private slots:
         ToolSettings& t = e.main().Tools();
         ChooseEntry(e, t.PaintStyleButton(), QStringLiteral("White"));
         QCOMPARE(e.state().PaintStyle, int(kPaintWhite));
-        QCOMPARE(e.state().WhiteTransparent, 1);  // the menu leaves it alone
+        QCOMPARE(e.state().WhiteTransparent, true);  // the menu leaves it alone
         ChooseEntry(e, t.LineStyleButton(), QStringLiteral("Dot - Dash"));
         QCOMPARE(e.state().LineStyleIndex, 5);
         ChooseEntry(e, t.FillStyleButton(), QStringLiteral("Cross diagonal"));
@@ -163,7 +163,7 @@ private slots:
         t.FillStyleButton()->click();
         QCOMPARE(e.state().FillStyleIndex, 8);
         // Settings do not touch the picture.
-        QCOMPARE(e.decl().PictureSaved, 1);
+        QCOMPARE(int(e.session.document.Saved()), 1);
     }
 
     void rightClickSwapsBlackAndWhite()
@@ -172,18 +172,18 @@ private slots:
         QAction* wt = e.main().Tools().WhiteTransparentAction();
         e.click(3, 3, Qt::RightButton);
         QCOMPARE(e.state().PaintStyle, int(kPaintWhite));
-        QCOMPARE(e.state().WhiteTransparent, 0);
+        QCOMPARE(e.state().WhiteTransparent, false);
         QVERIFY(!wt->isChecked());
         QCOMPARE(e.pic(3, 3), 0);
         e.click(3, 3, Qt::RightButton);
         QCOMPARE(e.state().PaintStyle, int(kPaintBlack));
-        QCOMPARE(e.state().WhiteTransparent, 0);  // stays released
+        QCOMPARE(e.state().WhiteTransparent, false);  // stays released
         QVERIFY(!wt->isChecked());
 
         ChooseEntry(e, e.main().Tools().PaintStyleButton(), QStringLiteral("Reverse"));
         e.click(3, 3, Qt::RightButton);
         QCOMPARE(e.state().PaintStyle, int(kPaintReverse));
-        QCOMPARE(e.decl().PictureSaved, 1);  // a right click is no change
+        QCOMPARE(int(e.session.document.Saved()), 1);  // a right click is no change
     }
 
     void penStampsAccumulateAndCommitOnRelease()
@@ -203,10 +203,10 @@ private slots:
         QCOMPARE(e.pic(4, 5), 1);
         QCOMPARE(e.pic(3, 2), 0);
         QCOMPARE(e.square(4, 2), DrawArea::kSetColour);
-        QCOMPARE(e.dot(4, 5), TavDisplay::kSetColour);
-        QCOMPARE(e.decl().PictureSaved, 0);
+        QCOMPARE(e.dot(4, 5), DevicePreview::kSetColour);
+        QCOMPARE(int(e.session.document.Saved()), 0);
         QVERIFY(e.frame->SaveEnabled());
-        QVERIFY(e.session.HexText.contains(QStringLiteral(".db $28,$0,$0,$0,$0")));  // row 2: columns 2 and 4
+        QVERIFY(e.session.document.HexText().contains(QStringLiteral(".db $28,$0,$0,$0,$0")));  // row 2: columns 2 and 4
     }
 
     void penStampsAfterACapturedSelectionAreNotLost()
@@ -225,10 +225,10 @@ private slots:
         e.setPic(7, 7, 1);
         // The canvas's last pixel column is the grid line right of cell 39.
         QTest::mousePress(e.canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(7 * 40, 10));
-        QCOMPARE(e.state().MouseIsDown, 0);
-        QCOMPARE(e.decl().PictureSaved, 0);
+        QCOMPARE(e.state().MouseIsDown, false);
+        QCOMPARE(int(e.session.document.Saved()), 0);
         QVERIFY(e.frame->SaveEnabled());
-        QCOMPARE(int(e.decl().UndoData[Declarations::Offset(7, 7)]), 1);
+        QCOMPARE(int(e.session.document.UndoPixel(7, 7)), 1);
         QTest::mouseRelease(e.canvas(), Qt::LeftButton, Qt::NoModifier, QPoint(7 * 40, 10));
         for (int y = 0; y < 32; ++y)
             QCOMPARE(Row(e, y, 0, 39).count(QLatin1Char('1')), y == 7 ? 1 : 0);
@@ -240,8 +240,8 @@ private slots:
         e.chooseTool(QStringLiteral("Selection"));
         e.setPic(1, 1, 1);
         e.click(5, 5);
-        QCOMPARE(e.decl().PictureSaved, 0);
-        QCOMPARE(int(e.decl().UndoData[Declarations::Offset(1, 1)]), 1);
+        QCOMPARE(int(e.session.document.Saved()), 0);
+        QCOMPARE(int(e.session.document.UndoPixel(1, 1)), 1);
     }
 
     void coordinateLabelsFollowThePointer()
@@ -330,7 +330,7 @@ private slots:
         QCOMPARE(Row(e, 4, 1, 7), QStringLiteral("1100011"));
         QCOMPARE(Row(e, 5, 1, 7), QStringLiteral("1111111"));
 
-        e.main().SettingBar_ButtonMenuClick(2, kPaintWhite);
+        e.main().Tools().SettingBar_ButtonMenuClick(2, kPaintWhite);
         for (int x = 0; x < 40; ++x)
             for (int y = 0; y < 32; ++y)
                 e.setPic(x, y, 0);
@@ -391,8 +391,8 @@ private slots:
         for (int style : {int(kPaintBlack), int(kPaintWhite), int(kPaintReverse)}) {
             Editor e;
             SetWhiteTransparent(e, false);
-            e.main().SettingBar_ButtonMenuClick(9, 1);  // solid fill
-            e.main().SettingBar_ButtonMenuClick(2, style);
+            e.main().Tools().SettingBar_ButtonMenuClick(9, 1);  // solid fill
+            e.main().Tools().SettingBar_ButtonMenuClick(2, style);
             e.setPic(6, 6, 1);
             e.chooseTool(QStringLiteral("Box"));
             e.drag({4, 4}, {9, 8});
@@ -418,14 +418,14 @@ private slots:
                 e.setPic(x, y, 0);
         e.main().RedrawAll();
         e.chooseTool(QStringLiteral("Fill"));
-        e.main().SettingBar_ButtonMenuClick(9, 1);  // solid
+        e.main().Tools().SettingBar_ButtonMenuClick(9, 1);  // solid
         e.click(3, 3);
         QCOMPARE(e.pic(2, 2), 1);
         QCOMPARE(e.pic(4, 4), 1);
         QCOMPARE(e.pic(5, 5), 0);
         QCOMPARE(e.pic(7, 7), 0);
         QCOMPARE(e.square(4, 4), DrawArea::kSetColour);
-        QCOMPARE(e.dot(3, 3), TavDisplay::kSetColour);
+        QCOMPARE(e.dot(3, 3), DevicePreview::kSetColour);
     }
 
     void fillFollowsPaintAndTransparency()
@@ -435,12 +435,12 @@ private slots:
         e.click(5, 5);  // default transparent fill: nothing
         QCOMPARE(Row(e, 5, 0, 39).count(QLatin1Char('1')), 0);
 
-        e.main().SettingBar_ButtonMenuClick(9, 1);  // solid
+        e.main().Tools().SettingBar_ButtonMenuClick(9, 1);  // solid
         e.click(5, 5);
         QCOMPARE(Row(e, 31, 0, 39).count(QLatin1Char('1')), 40);
         e.click(5, 5);  // black region, black paint: no change
         QCOMPARE(e.pic(0, 0), 1);
-        e.main().SettingBar_ButtonMenuClick(2, kPaintWhite);
+        e.main().Tools().SettingBar_ButtonMenuClick(2, kPaintWhite);
         e.click(5, 5);  // white paint, white transparent: nothing
         QCOMPARE(e.pic(0, 0), 1);
         SetWhiteTransparent(e, false);
@@ -448,7 +448,7 @@ private slots:
         QCOMPARE(e.pic(0, 0), 0);
         QCOMPARE(e.pic(39, 31), 0);
 
-        e.main().SettingBar_ButtonMenuClick(2, kPaintReverse);
+        e.main().Tools().SettingBar_ButtonMenuClick(2, kPaintReverse);
         const auto before = Snapshot(e);
         e.click(5, 5);
         QVERIFY(Snapshot(e) == before);
@@ -458,7 +458,7 @@ private slots:
     {
         Editor e;
         e.chooseTool(QStringLiteral("Fill"));
-        e.main().SettingBar_ButtonMenuClick(9, 3);  // horizontal
+        e.main().Tools().SettingBar_ButtonMenuClick(9, 3);  // horizontal
         e.click(5, 7);
         for (int y = 0; y < 32; ++y)
             QCOMPARE(Row(e, y, 0, 39).count(QLatin1Char('1')), (y - 7) % 3 == 0 ? 40 : 0);
@@ -467,7 +467,7 @@ private slots:
     void reverseToggleSparesSetPixelsWhileWhiteIsTransparent()
     {
         Editor e;
-        e.main().SettingBar_ButtonMenuClick(2, kPaintReverse);
+        e.main().Tools().SettingBar_ButtonMenuClick(2, kPaintReverse);
         e.setPic(3, 3, 1);
         e.click(3, 3);  // toggling a set pixel would clear it: transparent
         QCOMPARE(e.pic(3, 3), 1);

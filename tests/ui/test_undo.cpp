@@ -10,8 +10,8 @@ namespace {
 int SetCount(Editor& e)
 {
     int n = 0;
-    for (int y = 0; y <= e.decl().MaxY; ++y)
-        for (int x = 0; x <= e.decl().MaxX; ++x)
+    for (int y = 0; y <= e.session.document.MaxY(); ++y)
+        for (int x = 0; x <= e.session.document.MaxX(); ++x)
             n += e.pic(x, y);
     return n;
 }
@@ -38,13 +38,13 @@ private slots:
         QCOMPARE(e.pic(1, 1), 1);
         QCOMPARE(e.pic(2, 2), 0);
         QCOMPARE(e.square(2, 2), DrawArea::kClearColour);
-        QCOMPARE(e.dot(2, 2), TavDisplay::kClearColour);
-        QVERIFY(e.session.HexText.contains(QStringLiteral(".db $40,$0,$0,$0,$0")));  // row 1
-        QVERIFY(!e.session.HexText.contains(QStringLiteral(".db $20,")));
+        QCOMPARE(e.dot(2, 2), DevicePreview::kClearColour);
+        QVERIFY(e.session.document.HexText().contains(QStringLiteral(".db $40,$0,$0,$0,$0")));  // row 1
+        QVERIFY(!e.session.document.HexText().contains(QStringLiteral(".db $20,")));
         e.main().UndoMenu_Click();  // no further effect
         QCOMPARE(e.pic(1, 1), 1);
         QCOMPARE(e.pic(2, 2), 0);
-        QCOMPARE(e.decl().PictureSaved, 0);  // Undo leaves the flag alone
+        QCOMPARE(int(e.session.document.Saved()), 0);  // Undo leaves the flag alone
     }
 
     void undoAfterASizeChangeGoesNoFurtherBack()
@@ -54,7 +54,7 @@ private slots:
         e.resizePicture(50, 40);
         e.main().UndoMenu_Click();
         QCOMPARE(e.pic(1, 1), 1);
-        QCOMPARE(e.decl().MaxX, 49);
+        QCOMPARE(e.session.document.MaxX(), 49);
     }
 
     void undoRefreshesTheWholePreviewAlsoOutsideAScrolledView()
@@ -63,12 +63,12 @@ private slots:
         e.setClientSize(400, 300);
         e.resizePicture(100, 60);
         e.click(0, 0);
-        QCOMPARE(e.dot(0, 0), TavDisplay::kSetColour);
+        QCOMPARE(e.dot(0, 0), DevicePreview::kSetColour);
         e.main().HSizeScroll()->setValue(e.main().HSizeScroll()->maximum());
         QVERIFY(e.state().view.ViewLeft > 0);
         e.main().UndoMenu_Click();
         QCOMPARE(e.pic(0, 0), 0);
-        QCOMPARE(e.dot(0, 0), TavDisplay::kClearColour);
+        QCOMPARE(e.dot(0, 0), DevicePreview::kClearColour);
     }
 
     void changeSizeLaysOutWritesTextAndRefreshesThePreview()
@@ -76,14 +76,14 @@ private slots:
         Editor e;
         e.setPic(10, 10, 1);
         e.setPic(60, 10, 1);  // outside the current picture
-        e.frame->TavDisplayWindow().PlotPixel(200, 100, TavDisplay::kSetColour);
-        e.main().ChangeSize(63, 15);
-        QCOMPARE(e.decl().MaxX, 63);
-        QCOMPARE(e.decl().MaxY, 15);
-        QVERIFY(e.session.HexText.startsWith(QStringLiteral(".db  64, 16\r\n")));
-        QCOMPARE(e.dot(200, 100), TavDisplay::kClearColour);  // the display was cleared first
-        QCOMPARE(e.dot(60, 10), TavDisplay::kSetColour);
-        QCOMPARE(int(e.decl().UndoData[Declarations::Offset(60, 10)]), 1);  // the undo copy
+        e.frame->TavDisplayWindow().PlotPixel(200, 100, DevicePreview::kSetColour);
+        e.main().Document().ChangeSize(63, 15);
+        QCOMPARE(e.session.document.MaxX(), 63);
+        QCOMPARE(e.session.document.MaxY(), 15);
+        QVERIFY(e.session.document.HexText().startsWith(QStringLiteral(".db  64, 16\r\n")));
+        QCOMPARE(e.dot(200, 100), DevicePreview::kClearColour);  // the display was cleared first
+        QCOMPARE(e.dot(60, 10), DevicePreview::kSetColour);
+        QCOMPARE(int(e.session.document.UndoPixel(60, 10)), 1);  // the undo copy
         QCOMPARE(e.state().view.ViewLeft, 0);
         QCOMPARE(e.state().view.ViewRight, std::min(63, e.state().view.ViewColumns - 1));
     }
@@ -98,8 +98,8 @@ private slots:
         QCOMPARE(e.dialogs.count(QStringLiteral("question")), 1);
         QCOMPARE(e.dialogs.shown.last().title, QStringLiteral("File not saved"));
         QCOMPARE(e.pic(3, 3), 1);
-        QCOMPARE(e.decl().MaxX, 59);
-        QCOMPARE(e.decl().PictureSaved, 0);
+        QCOMPARE(e.session.document.MaxX(), 59);
+        QCOMPARE(int(e.session.document.Saved()), 0);
         QVERIFY(e.frame->SaveEnabled());
     }
 
@@ -108,16 +108,16 @@ private slots:
         Editor e;
         e.resizePicture(60, 40);
         e.click(3, 3);
-        e.main().CurrentFileName = QStringLiteral("/tmp/earlier.txt");
+        e.main().Document().FileName() = QStringLiteral("/tmp/earlier.txt");
         e.dialogs.answers = {true};
         e.main().NewMenu_Click();
-        QCOMPARE(e.decl().MaxX, 39);
-        QCOMPARE(e.decl().MaxY, 31);
+        QCOMPARE(e.session.document.MaxX(), 39);
+        QCOMPARE(e.session.document.MaxY(), 31);
         QCOMPARE(SetCount(e), 0);
-        QCOMPARE(e.session.HexText, EmptyPictureText());
-        QCOMPARE(e.decl().PictureSaved, 1);
+        QCOMPARE(e.session.document.HexText(), EmptyPictureText());
+        QCOMPARE(int(e.session.document.Saved()), 1);
         QVERIFY(!e.frame->SaveEnabled());
-        QVERIFY(e.main().CurrentFileName.isEmpty());  // Save asks for a name again
+        QVERIFY(e.main().Document().FileName().isEmpty());  // Save asks for a name again
         QCOMPARE(e.square(3, 3), DrawArea::kClearColour);
         // The size change inside New took the last undo copy, of the
         // cleared picture.
@@ -142,13 +142,13 @@ private slots:
         e.resizePicture(40, 32);
         e.resizePicture(100, 50);
         QCOMPARE(e.pic(80, 40), 1);  // back again
-        QCOMPARE(e.dot(80, 40), TavDisplay::kSetColour);
+        QCOMPARE(e.dot(80, 40), DevicePreview::kSetColour);
 
         e.resizePicture(40, 32);
         e.main().NewMenu_Click();  // answered Yes by default
         e.resizePicture(100, 50);
         QCOMPARE(e.pic(80, 40), 0);
-        QCOMPARE(e.dot(80, 40), TavDisplay::kClearColour);
+        QCOMPARE(e.dot(80, 40), DevicePreview::kClearColour);
     }
 
     void newClearsAPendingPaste()
@@ -157,7 +157,7 @@ private slots:
         QImage block(2, 2, QImage::Format_RGB32);
         block.fill(Qt::black);
         QGuiApplication::clipboard()->setImage(block);
-        e.main().Paste_Click();
+        e.main().SelectionTool().Paste_Click();
         QCOMPARE(e.state().CurrentTool, int(kToolPaste));
         e.main().NewMenu_Click();
         e.click(10, 10);  // places whatever is left: nothing

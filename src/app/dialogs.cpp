@@ -1,0 +1,42 @@
+#include "app/dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace tobrin {
+
+bool QtDialogs::AskYesNo(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtDialogs::Message(QWidget* parent, const QString& title, const QString& text, Icon icon)
+{
+    QMessageBox::Icon qtIcon = QMessageBox::NoIcon;
+    switch (icon) {
+    case Icon::None: qtIcon = QMessageBox::NoIcon; break;
+    case Icon::Information: qtIcon = QMessageBox::Information; break;
+    case Icon::Warning: qtIcon = QMessageBox::Warning; break;
+    case Icon::Critical: qtIcon = QMessageBox::Critical; break;
+    }
+    QMessageBox box(qtIcon, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+QString QtDialogs::OpenFileName(QWidget* parent, const QString& caption, const QString& filters,
+                                const QString& selectedFilter, const QString& fileName)
+{
+    QString selected = selectedFilter;
+    return QFileDialog::getOpenFileName(parent, caption, fileName, filters, &selected);
+}
+
+QString QtDialogs::SaveFileName(QWidget* parent, const QString& caption, const QString& filters,
+                                const QString& selectedFilter, const QString& fileName)
+{
+    // QFileDialog asks before it replaces an existing file.
+    QString selected = selectedFilter;
+    return QFileDialog::getSaveFileName(parent, caption, fileName, filters, &selected);
+}
+
+}  // namespace tobrin

@@ -1,0 +1,316 @@
+#include "drawing/drawingwindow.h"
+
+#include <QCloseEvent>
+#include <QMdiSubWindow>
+#include <QResizeEvent>
+#include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QTimer>
+#include <vector>
+
+#include "core/canvaslayout.h"
+#include "core/units.h"
+#include "drawing/canvasmouse.h"
+#include "drawing/drawarea.h"
+#include "drawing/selection.h"
+#include "drawing/toolsettings.h"
+#include "files/filecommands.h"
+
+namespace tobrin {
+
+struct DrawingWindow::Impl {
+    explicit Impl(DrawingWindow& m) : mouse(m) {}
+
+    std::unique_ptr<FileCommands> files;
+    ToolSettings* tools = nullptr;
+    Selection* selection = nullptr;
+    CanvasMouse mouse;
+    QScrollBar* hScroll = nullptr;
+    QScrollBar* vScroll = nullptr;
+    CanvasLayoutFacts layout;
+    std::vector<QRgb> cellColours;  // reused by the redraw
+    // While a transfer commits, PlotPixel paints each square itself.
+    bool committing = false;
+};
+
+DrawingWindow::DrawingWindow(Session& session, QWidget* parent)
+    : QWidget(parent), session_(session), d_(std::make_unique<Impl>(*this))
+{
+    setObjectName(QStringLiteral("Main"));
+    setWindowTitle(QStringLiteral("Drawing area"));
+
+    drawArea_ = new DrawArea(this);
+    drawArea_->move(units::ToPixels(canvasgeometry::kCanvasLeft), units::ToPixels(canvasgeometry::kCanvasTop));
+    CanvasMouse* mouse = &d_->mouse;
+    connect(drawArea_, &DrawArea::MouseDown, this,
+            [mouse](int b, int s, double x, double y) { mouse->DrawArea_MouseDown(b, s, x, y); });
+    connect(drawArea_, &DrawArea::MouseMove, this,
+            [mouse](int b, int s, double x, double y) { mouse->DrawArea_MouseMove(b, s, x, y); });
+    connect(drawArea_, &DrawArea::MouseUp, this,
+            [mouse](int b, int s, double x, double y) { mouse->DrawArea_MouseUp(b, s, x, y); });
+
+    d_->hScroll = new QScrollBar(Qt::Horizontal, this);
+    d_->hScroll->setObjectName(QStringLiteral("HSizeScroll"));
+    d_->hScroll->hide();
+    connect(d_->hScroll, &QScrollBar::valueChanged, this, [this] { HSizeScroll_Change(); });
+    d_->vScroll = new QScrollBar(Qt::Vertical, this);
+    d_->vScroll->setObjectName(QStringLiteral("VSizeScroll"));
+    d_->vScroll->hide();
+    connect(d_->vScroll, &QScrollBar::valueChanged, this, [this] { VSizeScroll_Change(); });
+
+    d_->tools = new ToolSettings(*this);
+    d_->selection = new Selection(*this);
+    d_->files = std::make_unique<FileCommands>(session_, this);
+
+    StartUp();
+
+    // Every size applied comes with a redraw, which also ends a marquee.
+    PictureDocument& doc = session_.document;
+    connect(&doc, &PictureDocument::sizeChanged, this, [this] {
+        LayoutCanvas();
+        RedrawAll();
+    });
+    connect(&doc, &PictureDocument::pixelsChanged, this, [this] {
+        if (!d_->committing)
+            RedrawAll();
+    });
+}
+
+DrawingWindow::~DrawingWindow() = default;
+
+FileCommands& DrawingWindow::Files() { return *d_->files; }
+ToolSettings& DrawingWindow::Tools() { return *d_->tools; }
+Selection& DrawingWindow::SelectionTool() { return *d_->selection; }
+CanvasMouse& DrawingWindow::Mouse() { return d_->mouse; }
+const CanvasLayoutFacts& DrawingWindow::Layout() const { return d_->layout; }
+QScrollBar* DrawingWindow::HSizeScroll() const { return d_->hScroll; }
+QScrollBar* DrawingWindow::VSizeScroll() const { return d_->vScroll; }
+
+// ---------------------------------------------------------------- start-up
+
+void DrawingWindow::StartUp()
+{
+    PictureDocument& doc = session_.document;
+    drawArea_->SetCanvasSize(4020, 3215);  // the layout sizes it again
+
+    // A later load (the window was closed and is shown again) keeps the
+    // saved flag as it was.
+    if (!session_.DrawingLoadedOnce) {
+        doc.SetSaved(true);
+        session_.DrawingLoadedOnce = true;
+    }
+
+    // Every load starts at 40 x 32, the view at the picture's corner, and
+    // without a file name: Save asks for one.
+    state_.PlotValue = 1;
+    doc.SetSize(39, 31);
+    doc.SetFileName(QString());
+    state_.view = ViewWindow{};
+    d_->layout = ComputeCanvasLayout(1e9, 1e9, doc.MaxX(), doc.MaxY(), 0, 0);
+
+    d_->tools->FillMenus();
+    d_->tools->ApplyDefaults();
+}
+
+// ------------------------------------------------------ activation, resize
+
+void DrawingWindow::Form_Activate()
+{
+    RedrawAll();
+    emit pasteAvailable(Selection::ClipboardHasImage());
+}
+
+void DrawingWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void DrawingWindow::Form_Resize()
+{
+    // The outer window is the MDI sub-window when there is one.
+    QWidget* outer = this;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        outer = sub;
+    if (outer->isMinimized())
+        return;
+    const int minimum = units::ToPixels(canvasgeometry::kMinOuterSize);
+    if (outer->width() < minimum)
+        outer->resize(minimum, outer->height());
+    if (outer->height() < minimum)
+        outer->resize(outer->width(), minimum);
+    d_->tools->Place(width());
+    LayoutCanvas();
+}
+
+void DrawingWindow::closeEvent(QCloseEvent* event)
+{
+    d_->selection->DashTimer()->stop();
+    QWidget::closeEvent(event);
+}
+
+// ------------------------------------------------------------------ layout
+
+void DrawingWindow::LayoutCanvas()
+{
+    const PictureData& decl = session_.document.Data();
+    const double W = units::ToUnits(width());
+    const double H = units::ToUnits(height());
+    const double hBar = units::ToUnits(style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, d_->hScroll));
+    const double vBar = units::ToUnits(style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, d_->vScroll));
+    const CanvasLayoutFacts f = ComputeCanvasLayout(W, H, decl.MaxX, decl.MaxY, hBar, vBar);
+    d_->layout = f;
+
+    ViewWindow& v = state_.view;
+    v.ViewColumns = f.ViewColumns;
+    v.ViewRows = f.ViewRows;
+    v.ViewLeft = f.ViewLeft;
+    v.ViewRight = f.ViewRight;
+    v.ViewTop = f.ViewTop;
+    v.ViewBottom = f.ViewBottom;
+
+    drawArea_->move(units::ToPixels(canvasgeometry::kCanvasLeft), units::ToPixels(canvasgeometry::kCanvasTop));
+    drawArea_->SetCanvasSize(f.canvasWidth, f.canvasHeight);
+
+    // The bars' change handlers would only repeat what is set here.
+    auto placeBar = [](QScrollBar* bar, const ScrollBarFacts& b) {
+        const QSignalBlocker block(bar);
+        if (!b.visible) {
+            bar->hide();  // its range stays as it was
+            return;
+        }
+        const int left = units::ToPixels(b.left), top = units::ToPixels(b.top);
+        bar->setGeometry(left, top, units::ToPixels(b.left + b.width) - left,
+                         units::ToPixels(b.top + b.height) - top);
+        bar->setRange(0, b.maximum);
+        bar->setValue(0);
+        bar->setPageStep(b.pageStep);
+        bar->setSingleStep(1);
+        bar->show();
+    };
+    placeBar(d_->hScroll, f.hBar);
+    placeBar(d_->vScroll, f.vBar);
+
+    // The rebuilt canvas shows the cells of the new view at once.
+    PaintViewCells();
+}
+
+void DrawingWindow::HSizeScroll_Change()
+{
+    ViewWindow& v = state_.view;
+    v.ViewLeft = d_->hScroll->value();
+    v.ViewRight = v.ViewLeft + v.ViewColumns - 1;
+    RedrawAll();
+}
+
+void DrawingWindow::VSizeScroll_Change()
+{
+    ViewWindow& v = state_.view;
+    v.ViewTop = d_->vScroll->value();
+    v.ViewBottom = v.ViewTop + v.ViewRows - 1;
+    RedrawAll();
+}
+
+void DrawingWindow::Relocate(double& x, double& y)
+{
+    const PictureData& decl = session_.document.Data();
+    const ViewWindow& v = state_.view;
+    ScrollBarFacts h = d_->layout.hBar, vb = d_->layout.vBar;
+    h.visible = !d_->hScroll->isHidden();
+    h.maximum = d_->hScroll->maximum();
+    vb.visible = !d_->vScroll->isHidden();
+    vb.maximum = d_->vScroll->maximum();
+    const RelocateTarget t = ComputeRelocate(x, y, decl.MaxX, decl.MaxY, v.ViewColumns, v.ViewRows, h, vb);
+    if (t.moveH)
+        d_->hScroll->setValue(t.hValue);
+    if (t.moveV)
+        d_->vScroll->setValue(t.vValue);
+}
+
+// ------------------------------------------------------------ pixel output
+
+void DrawingWindow::PlotPixel(int x, int y, int ink, bool commit)
+{
+    PictureDocument& doc = session_.document;
+    const PlotDecision pd = commit ? doc.PlotPixel(x, y, ink, state_.PaintStyle, state_.WhiteTransparent)
+                                   : DecidePlot(state_.PaintStyle, ink, doc.Pic(x, y), state_.WhiteTransparent);
+    state_.PlotValue = pd.PlotValue;
+    if (!pd.draw)
+        return;  // white is transparent
+    QRgb colour;
+    if (pd.PlotValue == 1)
+        colour = commit ? DrawArea::kSetColour : DrawArea::kTentativeSet;
+    else
+        colour = commit ? DrawArea::kClearColour : DrawArea::kTentativeClear;
+    const ViewWindow& v = state_.view;
+    if (x >= v.ViewLeft && x <= v.ViewRight && y >= v.ViewTop && y <= v.ViewBottom)
+        drawArea_->PaintSquare(x - v.ViewLeft, y - v.ViewTop, colour);
+}
+
+void DrawingWindow::PaintViewCells()
+{
+    const PictureData& decl = session_.document.Data();
+    const ViewWindow& v = state_.view;
+    const int columns = v.ViewRight - v.ViewLeft + 1;
+    const int rows = v.ViewBottom - v.ViewTop + 1;
+    if (columns <= 0 || rows <= 0)
+        return;
+    std::vector<QRgb>& colours = d_->cellColours;
+    colours.resize(static_cast<size_t>(columns) * rows);
+    for (int r = 0; r < rows; ++r) {
+        const std::uint8_t* pic = &decl.PicData[PictureData::Offset(v.ViewLeft, v.ViewTop + r)];
+        QRgb* out = &colours[static_cast<size_t>(r) * columns];
+        for (int c = 0; c < columns; ++c)
+            out[c] = pic[c] ? DrawArea::kSetColour : DrawArea::kClearColour;
+    }
+    drawArea_->PaintSquares(columns, rows, colours.data());
+}
+
+void DrawingWindow::RedrawAll()
+{
+    // Every cell of the view, clear ones included, so tentative squares go.
+    PaintViewCells();
+    const ViewWindow& v = state_.view;
+    emit viewRedrawn(QRect(QPoint(v.ViewLeft, v.ViewTop), QPoint(v.ViewRight, v.ViewBottom)));
+    d_->selection->StopMarquee();
+}
+
+// --------------------------------------------------------------- undo, new
+
+void DrawingWindow::UndoMenu_Click() { session_.document.Undo(); }
+
+void DrawingWindow::NewMenu_Click()
+{
+    if (!ConfirmDiscard())
+        return;
+    holder_.ClearArea(holder_.AreaWidth(), holder_.AreaHeight());
+    session_.document.NewPicture();
+}
+
+// ---------------------------------------------------------------- scratch
+
+void DrawingWindow::LoadHolder() { holder_.LoadHolder(session_.document.Data(), state_.view); }
+
+void DrawingWindow::TransferHolder(bool commit)
+{
+    TransferSettings s;
+    s.CurrentTool = state_.CurrentTool;
+    s.LineStyleIndex = state_.LineStyleIndex;
+    s.FillStyleIndex = state_.FillStyleIndex;
+    s.PatternDensity = state_.PatternDensity;
+    s.WhiteTransparent = state_.WhiteTransparent;
+    s.StartX = state_.StartX;
+    s.StartY = state_.StartY;
+    {
+        const QScopedValueRollback<bool> painting(d_->committing, commit);
+        const PictureDocument::Batch batch(session_.document);
+        TransferMarks(holder_, state_.view, s,
+                      [this, commit](int x, int y, int ink) { PlotPixel(x, y, ink, commit); });
+    }
+    if (commit)
+        LoadHolder();  // no mark is ever stored twice
+}
+
+}  // namespace tobrin

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "app/session.h"
+#include "core/drawingstate.h"
+#include "core/scratchsurface.h"
+#include "files/filecommands.h"
+
+class QScrollBar;
+
+namespace tobrin {
+
+class CanvasMouse;
+class DrawArea;
+class ToolSettings;
+class Selection;
+struct CanvasLayoutFacts;
+
+// "Drawing area": the editor proper. Holds the zoomed canvas, the tool and
+// settings toolbars, the number fields and the canvas scroll bars. It shows
+// the session's picture and changes it only through the document; the
+// other views follow the document by themselves.
+class DrawingWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit DrawingWindow(Session& session, QWidget* parent = nullptr);
+    ~DrawingWindow() override;
+
+    Session& session() { return session_; }
+    PictureDocument& Document() { return session_.document; }
+    DrawingState& State() { return state_; }
+    const DrawingState& State() const { return state_; }
+    ScratchSurface& Holder() { return holder_; }
+    DrawArea* Canvas() const { return drawArea_; }
+
+    // The tool's plot of one pixel: committed plots go to the picture,
+    // tentative ones only to the canvas.
+    void PlotPixel(int x, int y, int ink, bool commit);
+    void LayoutCanvas();
+    void Relocate(double& x, double& y);
+    void RedrawAll();
+    bool ConfirmDiscard() { return session_.ConfirmDiscard(this); }
+    void LoadHolder();
+    void TransferHolder(bool commit);
+
+    // Commands of the shared menus that work on the drawing.
+    void NewMenu_Click();
+    void UndoMenu_Click();
+    // Activation of the drawing window (the frame calls it when this
+    // window becomes the active child).
+    void Form_Activate();
+
+    // Open, Save, Save as and the file reader; the tools and their settings;
+    // the selection and clipboard commands; the canvas mouse machine.
+    FileCommands& Files();
+    ToolSettings& Tools();
+    Selection& SelectionTool();
+    CanvasMouse& Mouse();
+    // The last canvas layout (view, canvas size, scroll bars), in units.
+    const CanvasLayoutFacts& Layout() const;
+    QScrollBar* HSizeScroll() const;
+    QScrollBar* VSizeScroll() const;
+
+    void HSizeScroll_Change();
+    void VSizeScroll_Change();
+    void Form_Resize();
+
+signals:
+    // Whether Paste has an image to take: after Copy, and on activation.
+    void pasteAvailable(bool available);
+    // The canvas was redrawn from the picture; the region is in picture
+    // coordinates (the view).
+    void viewRedrawn(const QRect& region);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void StartUp();
+    // Paints the squares of every view cell from the picture (canvas only).
+    void PaintViewCells();
+
+    Session& session_;
+    DrawingState state_;
+    ScratchSurface holder_;
+    DrawArea* drawArea_ = nullptr;
+    struct Impl;
+    std::unique_ptr<Impl> d_;
+};
+
+}  // namespace tobrin

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+
+class QTimer;
+
+namespace tobrin {
+
+class DrawingWindow;
+
+// The selection tool's marching marquee and captured rectangle, and the
+// clipboard commands Copy, Cut and Paste with the pasted block that waits
+// to be placed.
+class Selection : public QObject {
+    Q_OBJECT
+public:
+    explicit Selection(DrawingWindow& main);
+
+    QTimer* DashTimer() const { return dashTimer_; }
+    // The image taken from the clipboard by the last Paste.
+    const QImage& TempPic() const { return tempPic_; }
+
+    // A selection drag moved onto picture cell (x, y).
+    void MarqueeStep(int x, int y);
+    void DashTimer_Timer();
+    // The release of a selection drag: the rectangle of red marks in the
+    // view becomes the held selection.
+    void Capture();
+    // Stops the marquee, leaving its outline in solid black (redraw).
+    void StopMarquee();
+
+    void Copy_Click();
+    void CutMenu_Click();
+    void Paste_Click();
+    // A pasted block dragged by (dx, dy) cells from the press cell.
+    void BlockMove(int dx, int dy);
+
+    static bool ClipboardHasImage();
+
+private:
+    DrawingWindow& main_;
+    QTimer* dashTimer_ = nullptr;
+    QImage tempPic_;
+};
+
+}  // namespace tobrin

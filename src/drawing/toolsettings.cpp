@@ -1,0 +1,392 @@
+#include "drawing/toolsettings.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <climits>
+#include <cmath>
+
+#include "core/canvaslayout.h"
+#include "core/units.h"
+#include "drawing/drawarea.h"
+#include "drawing/drawingwindow.h"
+#include "drawing/spinscroll.h"
+
+namespace tobrin {
+
+namespace {
+
+constexpr int kMaxFieldValue = 10;  // both number fields end at 10
+
+QIcon SettingsIcon(int index)
+{
+    return QIcon(QStringLiteral(":/icons/settings/%1.png").arg(index, 2, 10, QLatin1Char('0')));
+}
+
+const char* const kToolNames[6] = {"selection", "pen", "line", "box", "circle", "fill"};
+const char* const kToolTips[6] = {"Selection", "Pen", "Line", "Box", "Circle", "Fill"};
+
+}  // namespace
+
+int LeadingInteger(const QString& text)
+{
+    const QByteArray s = text.toLatin1();
+    int i = 0;
+    const int n = s.size();
+    while (i < n && (s[i] == ' ' || s[i] == '\t'))
+        ++i;
+    const int start = i;
+    if (i < n && (s[i] == '+' || s[i] == '-'))
+        ++i;
+    const int digitsStart = i;
+    while (i < n && s[i] >= '0' && s[i] <= '9')
+        ++i;
+    bool any = i > digitsStart;
+    if (i < n && s[i] == '.') {
+        ++i;
+        const int fracStart = i;
+        while (i < n && s[i] >= '0' && s[i] <= '9')
+            ++i;
+        any = any || i > fracStart;
+    }
+    if (!any)
+        return 0;
+    // An exponent belongs to the number only when digits follow it.
+    if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+        int j = i + 1;
+        if (j < n && (s[j] == '+' || s[j] == '-'))
+            ++j;
+        const int expStart = j;
+        while (j < n && s[j] >= '0' && s[j] <= '9')
+            ++j;
+        if (j > expStart)
+            i = j;
+    }
+    const double v = std::floor(std::strtod(s.mid(start, i - start).constData(), nullptr));
+    if (!(v > INT_MIN))
+        return INT_MIN;
+    if (!(v < INT_MAX))
+        return INT_MAX;
+    return static_cast<int>(v);
+}
+
+ToolSettings::ToolSettings(DrawingWindow& main) : QObject(&main), main_(main)
+{
+    // Tool toolbar: six exclusive buttons down the left edge.
+    drawTool_ = new QToolBar(&main);
+    drawTool_->setObjectName(QStringLiteral("DrawTool"));
+    drawTool_->setOrientation(Qt::Vertical);
+    drawTool_->setIconSize(QSize(16, 16));
+    drawTool_->setMovable(false);
+    toolGroup_ = new QActionGroup(drawTool_);
+    toolGroup_->setExclusive(true);
+    for (int i = 0; i < 6; ++i) {
+        QAction* a = drawTool_->addAction(
+            QIcon(QStringLiteral(":/icons/tools/%1.png").arg(QLatin1String(kToolNames[i]))),
+            QString::fromLatin1(kToolTips[i]));
+        a->setToolTip(QString::fromLatin1(kToolTips[i]));
+        a->setObjectName(QStringLiteral("Tool%1").arg(QLatin1String(kToolTips[i])));
+        a->setCheckable(true);
+        toolGroup_->addAction(a);
+        toolActions_[i] = a;
+        connect(a, &QAction::triggered, this, [this, i] { DrawTool_ButtonClick(i + 1); });
+    }
+
+    // Settings toolbar along the top.
+    settingBar_ = new QToolBar(&main);
+    settingBar_->setObjectName(QStringLiteral("SettingBar"));
+    settingBar_->setIconSize(QSize(16, 16));
+    settingBar_->setMovable(false);
+
+    label1_ = new QLabel(QStringLiteral("Paint"), settingBar_);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    settingBar_->addWidget(label1_);
+
+    auto makeDropDown = [this](const QString& name, const QString& tip, QMenu*& menu) {
+        auto* b = new QToolButton(settingBar_);
+        b->setObjectName(name);
+        b->setToolTip(tip);
+        b->setPopupMode(QToolButton::MenuButtonPopup);
+        menu = new QMenu(b);
+        b->setMenu(menu);
+        settingBar_->addWidget(b);
+        return b;
+    };
+
+    paintButton_ = makeDropDown(QStringLiteral("PaintStyleButton"), QStringLiteral("Paint style"), paintMenu_);
+
+    whiteTransparent_ = settingBar_->addAction(QIcon(QStringLiteral(":/icons/settings/transparent.png")),
+                                               QStringLiteral("White is transparent"));
+    whiteTransparent_->setObjectName(QStringLiteral("WhiteTransparentButton"));
+    whiteTransparent_->setToolTip(QStringLiteral("White is transparent"));
+    whiteTransparent_->setCheckable(true);
+    connect(whiteTransparent_, &QAction::triggered, this, [this] { SettingBar_ButtonClick(3); });
+
+    settingBar_->addSeparator();
+
+    lineStyleButton_ = makeDropDown(QStringLiteral("LineStyleButton"), QStringLiteral("Line style"), lineMenu_);
+
+    auto makeField = [this](const QString& editName, const QString& tip, const QString& text,
+                            const QString& scrollName, int lo, int value, QLineEdit*& edit,
+                            SpinScroll*& scroll) {
+        auto* box = new QWidget(settingBar_);
+        auto* row = new QHBoxLayout(box);
+        row->setContentsMargins(2, 0, 2, 0);
+        row->setSpacing(0);
+        edit = new QLineEdit(text, box);
+        edit->setObjectName(editName);
+        edit->setToolTip(tip);
+        edit->setFixedWidth(28);
+        edit->installEventFilter(this);
+        scroll = new SpinScroll(lo, kMaxFieldValue, value, box);
+        scroll->setObjectName(scrollName);
+        scroll->setFixedSize(16, 24);
+        row->addWidget(edit);
+        row->addWidget(scroll);
+        settingBar_->addWidget(box);
+    };
+    makeField(QStringLiteral("LineWidth"), QStringLiteral("Line width"), QStringLiteral("1"),
+              QStringLiteral("LineScroll"), 1, 1, lineWidth_, lineScroll_);
+    connect(lineScroll_, &QScrollBar::valueChanged, this, [this] { LineScroll_Change(); });
+
+    settingBar_->addSeparator();
+
+    fillStyleButton_ = makeDropDown(QStringLiteral("FillStyleButton"), QStringLiteral("Fill style"), fillMenu_);
+
+    makeField(QStringLiteral("PatternSize"), QStringLiteral("Pattern density"), QStringLiteral("3"),
+              QStringLiteral("PatternScroll"), 2, 3, patternSize_, patternScroll_);
+    connect(patternScroll_, &QScrollBar::valueChanged, this, [this] { PatternScroll_Change(); });
+
+    settingBar_->addSeparator();
+
+    // Pointer read-out.
+    picture1_ = new QFrame(settingBar_);
+    picture1_->setObjectName(QStringLiteral("Picture1"));
+    picture1_->setFrameShape(QFrame::StyledPanel);
+    auto* col = new QVBoxLayout(picture1_);
+    col->setContentsMargins(4, 0, 4, 0);
+    col->setSpacing(0);
+    coorTextX_ = new QLabel(QStringLiteral("X:"), picture1_);
+    coorTextX_->setObjectName(QStringLiteral("CoorTextX"));
+    coorTextY_ = new QLabel(QStringLiteral("Y:"), picture1_);
+    coorTextY_->setObjectName(QStringLiteral("CoorTextY"));
+    coorTextX_->setMinimumWidth(40);
+    col->addWidget(coorTextX_);
+    col->addWidget(coorTextY_);
+    settingBar_->addWidget(picture1_);
+}
+
+QAction* ToolSettings::ToolAction(int tool) const
+{
+    return tool >= 1 && tool <= 6 ? toolActions_[tool - 1] : nullptr;
+}
+
+void ToolSettings::FillMenus()
+{
+    auto fill = [this](QMenu* menu, int button, const QStringList& entries, int iconBase) {
+        menu->clear();
+        for (int i = 0; i < entries.size(); ++i) {
+            QAction* a = menu->addAction(SettingsIcon(iconBase + i + 1), entries[i]);
+            const int entry = i + 1;
+            connect(a, &QAction::triggered, this,
+                    [this, button, entry] { SettingBar_ButtonMenuClick(button, entry); });
+        }
+    };
+    fill(paintMenu_, 2, {QStringLiteral("Black"), QStringLiteral("White"), QStringLiteral("Reverse")}, 0);
+    fill(lineMenu_, 5,
+         {QStringLiteral("Solid"), QStringLiteral("Empty"), QStringLiteral("Dotted"), QStringLiteral("Dashed"),
+          QStringLiteral("Dot - Dash")},
+         3);
+    fill(fillMenu_, 9,
+         {QStringLiteral("Solid"), QStringLiteral("Transparent"), QStringLiteral("Horizontal"),
+          QStringLiteral("Vertical"), QStringLiteral("Cross"), QStringLiteral("Diagonal left"),
+          QStringLiteral("Diagonal right"), QStringLiteral("Cross diagonal")},
+         8);
+}
+
+void ToolSettings::ApplyDefaults()
+{
+    DrawingState& s = main_.State();
+    s.FillStyleIndex = 2;
+    s.LineStyleIndex = 1;
+    fillStyleButton_->setIcon(SettingsIcon(8 + s.FillStyleIndex));
+    lineStyleButton_->setIcon(SettingsIcon(3 + s.LineStyleIndex));
+    s.CurrentTool = kToolPen;
+    s.PreviousTool = kToolPen;
+    ShowToolPressed(kToolPen);
+    s.PatternDensity = 3;
+    s.WhiteTransparent = true;
+    ShowWhiteTransparent(true);
+    s.PaintStyle = kPaintBlack;
+    ShowPaintStyle(kPaintBlack);
+    s.PenWidth = lineScroll_->value();
+    main_.Holder().SetPenWidth(s.PenWidth);
+}
+
+void ToolSettings::DrawTool_ButtonClick(int button)
+{
+    DrawingState& s = main_.State();
+    if (s.CurrentTool == kToolSelection)
+        main_.RedrawAll();  // stops and wipes the marquee
+    if (s.CurrentTool == kToolPaste) {
+        // The pasted block is stored where it stands.
+        main_.TransferHolder(true);
+    }
+    s.CurrentTool = button;
+    s.SelectionHeld = false;
+    ShowToolPressed(button);
+}
+
+void ToolSettings::SettingBar_ButtonClick(int button)
+{
+    if (button == 3)
+        main_.State().WhiteTransparent = whiteTransparent_->isChecked();
+}
+
+void ToolSettings::SettingBar_ButtonMenuClick(int button, int entry)
+{
+    DrawingState& s = main_.State();
+    switch (button) {
+    case 2:
+        s.PaintStyle = entry;
+        ShowPaintStyle(entry);
+        break;
+    case 5:
+        s.LineStyleIndex = entry;
+        lineStyleButton_->setIcon(SettingsIcon(entry + 3));
+        break;
+    case 9:
+        s.FillStyleIndex = entry;
+        fillStyleButton_->setIcon(SettingsIcon(entry + 8));
+        break;
+    default:
+        break;
+    }
+}
+
+void ToolSettings::LineScroll_Change()
+{
+    const int v = lineScroll_->value();
+    lineWidth_->setText(QString::number(v));
+    main_.State().PenWidth = v;
+    main_.Holder().SetPenWidth(v);
+}
+
+void ToolSettings::PatternScroll_Change()
+{
+    const int v = patternScroll_->value();
+    patternSize_->setText(QString::number(v));
+    main_.State().PatternDensity = v;
+}
+
+void ToolSettings::EnterPressed(QLineEdit* edit)
+{
+    // Moving the focus to the canvas ends the editing; when the window is
+    // not active no focus change arrives, so the check runs here instead.
+    const int before = lostFocusRuns_;
+    if (DrawArea* canvas = main_.Canvas())
+        canvas->setFocus(Qt::OtherFocusReason);
+    if (lostFocusRuns_ == before) {
+        if (edit == lineWidth_)
+            LineWidth_LostFocus();
+        else
+            PatternSize_LostFocus();
+    }
+}
+
+void ToolSettings::LineWidth_KeyDown(int keyCode)
+{
+    if (keyCode == 13)
+        EnterPressed(lineWidth_);
+}
+
+void ToolSettings::PatternSize_KeyDown(int keyCode)
+{
+    if (keyCode == 13)
+        EnterPressed(patternSize_);
+}
+
+void ToolSettings::ValidateField(QLineEdit* edit, SpinScroll* scroll, int lowest)
+{
+    ++lostFocusRuns_;
+    int v = LeadingInteger(edit->text());
+    if (v < lowest || v > kMaxFieldValue)
+        v = scroll->value();  // the entry is discarded
+    scroll->setValue(v);      // runs the spinner's change when it differs
+    edit->setText(QString::number(scroll->value()));
+}
+
+void ToolSettings::LineWidth_LostFocus() { ValidateField(lineWidth_, lineScroll_, 1); }
+
+void ToolSettings::PatternSize_LostFocus() { ValidateField(patternSize_, patternScroll_, 2); }
+
+void ToolSettings::ShowToolPressed(int tool)
+{
+    if (QAction* a = ToolAction(tool))
+        a->setChecked(true);
+}
+
+void ToolSettings::ShowToolReleased(int tool)
+{
+    if (QAction* a = ToolAction(tool))
+        a->setChecked(false);
+}
+
+void ToolSettings::ShowPaintStyle(int style) { paintButton_->setIcon(SettingsIcon(style)); }
+
+void ToolSettings::ShowWhiteTransparent(bool pressed) { whiteTransparent_->setChecked(pressed); }
+
+void ToolSettings::ShowCoordinates(int x, int y)
+{
+    // A blank stands where a minus sign would.
+    auto number = [](int v) { return v < 0 ? QString::number(v) : QLatin1Char(' ') + QString::number(v); };
+    coorTextX_->setText(QStringLiteral("X:") + number(x));
+    coorTextY_->setText(QStringLiteral("Y:") + number(y));
+}
+
+void ToolSettings::Place(int clientWidth)
+{
+    using namespace canvasgeometry;
+    const int top = units::ToPixels(kCanvasTop);
+    const int left = units::ToPixels(kCanvasLeft);
+    settingBar_->setGeometry(0, 0, std::max(clientWidth, 1), top - 1);
+    const int toolHeight = drawTool_->sizeHint().height();
+    drawTool_->setGeometry(0, top, left - 1, toolHeight);
+}
+
+bool ToolSettings::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == lineWidth_ || watched == patternSize_) {
+        if (event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                if (watched == lineWidth_)
+                    LineWidth_KeyDown(13);
+                else
+                    PatternSize_KeyDown(13);
+                return true;
+            }
+        } else if (event->type() == QEvent::FocusOut
+                   && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
+            // A popup menu opening over the field does not end the editing.
+            if (watched == lineWidth_)
+                LineWidth_LostFocus();
+            else
+                PatternSize_LostFocus();
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace tobrin

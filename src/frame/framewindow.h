@@ -1,0 +1,133 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include "app/session.h"
+
+class QAction;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QTimer;
+class QToolBar;
+
+namespace tobrin {
+
+class About;
+class DrawingWindow;
+class SizeFields;
+class TextPreview;
+class DevicePreview;
+
+// The frame: a QMainWindow captioned "Tobrin" around a QMdiArea holding the
+// drawing window, the text view and the device preview. It owns the
+// commands: one set of actions, shown in its own menus, in the drawing
+// window's menus (on the bar while that window is active) and, as buttons
+// with their own enabled state, on the toolbar.
+class FrameWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // Layout, in logical units.
+    static constexpr int kClientWidthUnits = 8625;
+    static constexpr int kClientHeightUnits = 8610;
+    static constexpr int kDrawingWidthUnits = 5865;
+    static constexpr int kDrawingHeightUnits = 3540;  // times kSizeFactor
+    static constexpr double kSizeFactor = 1.25;
+    static constexpr int kTextViewWidthUnits = 2688;
+    static constexpr int kTimer1Interval = 10;  // milliseconds
+
+    explicit FrameWindow(Session& session, QWidget* parent = nullptr);
+    ~FrameWindow() override;
+
+    Session& session() { return session_; }
+    QMdiArea* Workspace() const { return mdi_; }
+
+    // The drawing window; loaded again (its whole start-up runs) if it was closed.
+    tobrin::DrawingWindow& DrawingWindow();
+    tobrin::DrawingWindow* DrawingWindowIfLoaded() const;
+    QMdiSubWindow* DrawingSubWindow() const;
+    // The previews; loaded again hidden if they were closed.
+    TextPreview& TextViewWindow();
+    DevicePreview& TavDisplayWindow();
+    QMdiSubWindow* TextViewSubWindow() const;
+    QMdiSubWindow* TavSubWindow() const;
+    TextPreview* TextViewIfLoaded() const;
+    DevicePreview* TavDisplayIfLoaded() const;
+
+    // Toolbar button 3 "Save hex file" follows the document's saved flag;
+    // button 8 "Paste" follows the clipboard when a window is activated.
+    bool SaveEnabled() const;
+    void SetPasteEnabled(bool enabled);
+    bool PasteEnabled() const;
+
+    // Shows a size in the size fields: the two texts first, then the two
+    // spinners (width, then height). A spinner whose value changes applies
+    // the size through ChangeSize, as a user's step would.
+    void ShowSize(int width, int height);
+
+    // Check marks of the "&Window" entries.
+    void SetDrawVisibleChecked(bool on);
+    void SetTavVisibleChecked(bool on);
+    void SetTextVisibleChecked(bool on);
+
+    // Commands of the menus that belong to the frame.
+    void ImportMenu_Click();
+    void ExitMenu_Click();
+    void ArrangeWindows();
+    void ToggleDrawingArea();
+    void ToggleTavPreview();
+    void ToggleTextView();
+    void ShowAbout();
+
+    // Ends the program at once, without further questions ("&Exit" after
+    // its own question was answered).
+    void EndProgram();
+
+    // Moves the keyboard focus to the drawing window (Enter in a size field).
+    void FocusDrawingWindow();
+
+    // The frame's own menus, and the drawing window's menus ("&File",
+    // "&Edit", "&Window", "&Help") shown in their place while it is active.
+    QList<QMenu*> FrameMenus() const;
+    QList<QMenu*> DrawingMenus() const;
+    // A menu entry or toolbar button by its object name; where the two menu
+    // sets differ in an entry, the frame's.
+    QAction* FrameAction(const QString& objectName) const;
+    // The drawing window's menu entry of that name.
+    QAction* DrawingAction(const QString& objectName) const;
+    QToolBar* Toolbar() const;
+    SizeFields* Sizes() const;
+    QTimer* Timer1() const;
+    About* AboutWindow() const;
+
+    // The client area of the workspace, in logical units.
+    double ClientWidthUnits() const;
+    double ClientHeightUnits() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolbar();
+    void LoadDrawingWindow();
+    void LoadTextView();
+    void LoadTavDisplay();
+    void PlaceTextView();
+    void PlaceTavDisplay();
+    void PlaceDrawingWindow();
+    void ShowDrawing();
+    void Timer1_Timer();
+    void WindowMenu_Open();
+    void SubWindowActivated(QMdiSubWindow* window);
+    void UpdateMenus();
+    void CloseAbout();
+
+    struct Impl;
+    Session& session_;
+    QMdiArea* mdi_ = nullptr;
+    Impl* d_ = nullptr;
+};
+
+}  // namespace tobrin

@@ -1,0 +1,392 @@
+#include "import/importdialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <algorithm>
+#include <exception>
+#include <initializer_list>
+
+#include "core/imageloader.h"
+#include "core/importpipeline.h"
+#include "core/units.h"
+#include "import/imagebox.h"
+
+namespace tobrin {
+namespace {
+
+const QString kCaption = QStringLiteral("Import picture");
+const QString kConverting = QStringLiteral("Converting... ");
+const QString kGraphicFilter = QStringLiteral("Graphic files (*.bmp *.ico *.jpg *.wmf *.dib)");
+const QString kFilters = QStringLiteral("All Files (*.*);;") + kGraphicFilter;
+constexpr int kRedrawDelayMs = 500;
+
+// A rectangle given in window units, in screen pixels.
+QRect UnitRect(int left, int top, int width, int height)
+{
+    return QRect(units::ToPixels(left), units::ToPixels(top), units::ToPixels(width), units::ToPixels(height));
+}
+
+// The busy pointer for as long as it lives.
+class BusyPointer {
+public:
+    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+};
+
+}  // namespace
+
+struct ImportDialog::Impl {
+    Session& session;
+    std::function<void()> showDrawing;
+
+    ImportPipeline pipeline;
+    ImageLoader loader;
+
+    ImageBox* Disp = nullptr;
+    ImageBox* Dest = nullptr;
+    QScrollBar* VSize = nullptr;
+    QScrollBar* Tolerance = nullptr;
+    QScrollBar* HSize = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* ThresholdLabel = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* SizeLabel = nullptr;
+    QCheckBox* uRed = nullptr;
+    QCheckBox* uGreen = nullptr;
+    QCheckBox* uBlue = nullptr;
+    QCheckBox* MatchSize = nullptr;
+    QCheckBox* Aspect = nullptr;
+    QCheckBox* Invert = nullptr;
+    QPushButton* Load = nullptr;
+    QPushButton* PasteButton = nullptr;
+    QPushButton* GetImport = nullptr;
+    QPushButton* CloseButton = nullptr;
+    QTimer* RedrawDelay = nullptr;
+    int busy = 0;
+
+    Impl(Session& s, std::function<void()> show) : session(s), showDrawing(std::move(show)) {}
+
+    // The check boxes show the pipeline's options.
+    void ShowOptions()
+    {
+        const std::pair<QCheckBox*, bool> boxes[] = {
+            {uRed, pipeline.uRed()},           {uGreen, pipeline.uGreen()}, {uBlue, pipeline.uBlue()},
+            {MatchSize, pipeline.MatchSize()}, {Aspect, pipeline.Aspect()}, {Invert, pipeline.Invert()},
+        };
+        for (const auto& [box, on] : boxes) {
+            const QSignalBlocker block(box);
+            box->setChecked(on);
+        }
+        MatchSize->setEnabled(pipeline.MatchSizeAvailable());
+    }
+
+    void ShowSizeLabel()
+    {
+        const QSize size = pipeline.Dest().size();
+        SizeLabel->setText(QStringLiteral(" %1, %2").arg(size.width()).arg(size.height()));
+    }
+
+    void RestartRedrawDelay()
+    {
+        RedrawDelay->stop();
+        RedrawDelay->start(kRedrawDelayMs);
+    }
+
+    // A size slider took a new value (by the user or by a Match size run).
+    void SizeChanged()
+    {
+        {
+            const QSignalBlocker blockH(HSize);
+            const QSignalBlocker blockV(VSize);
+            HSize->setValue(pipeline.HSize());
+            VSize->setValue(pipeline.VSize());
+        }
+        Dest->SetImage(pipeline.Dest());
+        Dest->SetImageArea(pipeline.Dest().width(), pipeline.Dest().height());
+        ShowSizeLabel();
+        RestartRedrawDelay();
+    }
+
+    void ShowDisplayCopy()
+    {
+        Disp->SetImage(pipeline.Disp());
+        Disp->SetImageArea(pipeline.Disp().width(), pipeline.Disp().height());
+    }
+};
+
+ImportDialog::ImportDialog(Session& session, std::function<void()> showDrawing, QWidget* parent)
+    : QDialog(parent), d_(new Impl(session, std::move(showDrawing)))
+{
+    setObjectName(QStringLiteral("Import"));
+    setWindowTitle(kCaption);
+    setModal(true);
+    setFixedSize(units::ToPixels(7770), units::ToPixels(4365));
+
+    Impl& d = *d_;
+    const auto place = [this](QWidget* w, const char* name, const QRect& r) {
+        w->setObjectName(QLatin1String(name));
+        w->setGeometry(r);
+    };
+
+    // The display copy, the target preview and its height slider.
+    d.Disp = new ImageBox(this);
+    place(d.Disp, "Disp", UnitRect(120, 105, 3625, 1813));
+    d.Dest = new ImageBox(this);
+    d.Dest->setObjectName(QStringLiteral("Dest"));
+    d.Dest->move(units::ToPixels(3855), units::ToPixels(105));
+    d.Dest->SetImage(d.pipeline.Dest());
+    d.Dest->SetImageArea(d.pipeline.HSize(), d.pipeline.VSize());
+    d.VSize = new QScrollBar(Qt::Vertical, this);
+    place(d.VSize, "VSize", UnitRect(7500, 105, 220, 1815));
+    d.VSize->setRange(ImportPipeline::kVSizeMin, ImportPipeline::kVSizeMax);
+    d.VSize->setValue(d.pipeline.VSize());
+
+    // Threshold and width sliders under them.
+    d.Tolerance = new QScrollBar(Qt::Horizontal, this);
+    place(d.Tolerance, "Tolerance", UnitRect(140, 1935, 3600, 220));
+    d.Tolerance->setRange(ImportPipeline::kToleranceMin, ImportPipeline::kToleranceMax);
+    d.Tolerance->setValue(d.pipeline.Tolerance());
+    d.HSize = new QScrollBar(Qt::Horizontal, this);
+    place(d.HSize, "HSize", UnitRect(3860, 1935, 3630, 220));
+    d.HSize->setRange(ImportPipeline::kHSizeMin, ImportPipeline::kHSizeMax);
+    d.HSize->setValue(d.pipeline.HSize());
+
+    // Their labels.
+    d.Label1 = new QLabel(QStringLiteral("Threshold"), this);
+    place(d.Label1, "Label1", UnitRect(1080, 2280, 855, 255));
+    d.ThresholdLabel = new QLabel(this);
+    place(d.ThresholdLabel, "ThresholdLabel", UnitRect(2055, 2280, 705, 270));
+    d.Label2 = new QLabel(QStringLiteral("Size:"), this);
+    place(d.Label2, "Label2", UnitRect(4710, 2295, 420, 225));
+    d.SizeLabel = new QLabel(this);
+    place(d.SizeLabel, "SizeLabel", UnitRect(5355, 2295, 960, 300));
+
+    // The colour components on the left, the shaping options on the right.
+    d.uRed = new QCheckBox(QStringLiteral("Red component"), this);
+    place(d.uRed, "uRed", UnitRect(1090, 2655, 1700, 330));
+    d.uGreen = new QCheckBox(QStringLiteral("Green component"), this);
+    place(d.uGreen, "uGreen", UnitRect(1090, 2910, 1700, 330));
+    d.uBlue = new QCheckBox(QStringLiteral("Blue component"), this);
+    place(d.uBlue, "uBlue", UnitRect(1090, 3165, 1700, 330));
+    d.MatchSize = new QCheckBox(QStringLiteral("Match size"), this);
+    place(d.MatchSize, "MatchSize", UnitRect(4925, 2670, 1500, 276));
+    d.Aspect = new QCheckBox(QStringLiteral("Maintain aspect"), this);
+    place(d.Aspect, "Aspect", UnitRect(4925, 2895, 1500, 330));
+    d.Invert = new QCheckBox(QStringLiteral("Invert image"), this);
+    place(d.Invert, "Invert", UnitRect(4925, 3165, 1500, 330));
+
+    // The buttons in a row.
+    d.Load = new QPushButton(QStringLiteral("Load"), this);
+    place(d.Load, "Load", UnitRect(1095, 3720, 732, 372));
+    d.PasteButton = new QPushButton(QStringLiteral("Paste"), this);
+    place(d.PasteButton, "PasteButton", UnitRect(1830, 3720, 732, 372));
+    d.GetImport = new QPushButton(QStringLiteral("Import"), this);
+    place(d.GetImport, "GetImport", UnitRect(4890, 3720, 732, 372));
+    d.CloseButton = new QPushButton(QStringLiteral("Close"), this);
+    place(d.CloseButton, "CloseButton", UnitRect(5610, 3720, 732, 372));
+    for (QPushButton* b : {d.Load, d.PasteButton, d.GetImport, d.CloseButton})
+        b->setAutoDefault(false);
+    // Captions are never cut off: a box wider than its place in units grows
+    // to the right, where each column has room.
+    for (QWidget* w : std::initializer_list<QWidget*>{d.uRed, d.uGreen, d.uBlue, d.MatchSize, d.Aspect, d.Invert,
+                                                      d.Label1, d.Label2})
+        w->resize(std::max(w->width(), w->sizeHint().width()), w->height());
+
+    d.RedrawDelay = new QTimer(this);
+    d.RedrawDelay->setObjectName(QStringLiteral("RedrawDelay"));
+    d.RedrawDelay->setSingleShot(true);
+    d.RedrawDelay->setInterval(kRedrawDelayMs);
+
+    // Form_Load: the labels and boxes from the initial state.
+    d.ThresholdLabel->setText(QString::number(d.pipeline.Tolerance()));
+    d.ShowSizeLabel();
+    d.ShowOptions();
+
+    // What the conversion tells the window.
+    d.pipeline.OptionsChanged = [this] { d_->ShowOptions(); };
+    d.pipeline.SizeChanged = [this] { d_->SizeChanged(); };
+    d.pipeline.ConvertBegin = [this] {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ++d_->busy;
+        setWindowTitle(kConverting);
+    };
+    d.pipeline.ConvertEnd = [this] {
+        d_->Dest->SetImage(d_->pipeline.Dest());
+        setWindowTitle(kCaption);
+        if (d_->busy > 0) {
+            --d_->busy;
+            QApplication::restoreOverrideCursor();
+        }
+    };
+
+    connect(d.Load, &QPushButton::clicked, this, &ImportDialog::Load_Click);
+    connect(d.PasteButton, &QPushButton::clicked, this, &ImportDialog::PasteButton_Click);
+    connect(d.GetImport, &QPushButton::clicked, this, &ImportDialog::GetImport_Click);
+    connect(d.CloseButton, &QPushButton::clicked, this, &ImportDialog::CloseButton_Click);
+    connect(d.uRed, &QCheckBox::clicked, this, &ImportDialog::uRed_Click);
+    connect(d.uGreen, &QCheckBox::clicked, this, &ImportDialog::uGreen_Click);
+    connect(d.uBlue, &QCheckBox::clicked, this, &ImportDialog::uBlue_Click);
+    connect(d.Invert, &QCheckBox::clicked, this, &ImportDialog::Invert_Click);
+    connect(d.MatchSize, &QCheckBox::clicked, this, &ImportDialog::MatchSize_Click);
+    connect(d.Aspect, &QCheckBox::clicked, this, &ImportDialog::Aspect_Click);
+    connect(d.Tolerance, &QScrollBar::valueChanged, this, &ImportDialog::Tolerance_Change);
+    connect(d.HSize, &QScrollBar::valueChanged, this, &ImportDialog::HSize_Change);
+    connect(d.VSize, &QScrollBar::valueChanged, this, &ImportDialog::VSize_Change);
+    connect(d.RedrawDelay, &QTimer::timeout, this, &ImportDialog::RedrawDelay_Timer);
+}
+
+ImportDialog::~ImportDialog()
+{
+    // The pipeline's hooks point back at this window.
+    d_->pipeline.OptionsChanged = nullptr;
+    d_->pipeline.SizeChanged = nullptr;
+    d_->pipeline.ConvertBegin = nullptr;
+    d_->pipeline.ConvertEnd = nullptr;
+    while (d_->busy > 0) {
+        --d_->busy;
+        QApplication::restoreOverrideCursor();
+    }
+    delete d_;
+}
+
+ImportPipeline& ImportDialog::Pipeline()
+{
+    return d_->pipeline;
+}
+
+ImageLoader& ImportDialog::Loader()
+{
+    return d_->loader;
+}
+
+void ImportDialog::ConvertImage()
+{
+    d_->pipeline.ConvertImage();
+}
+
+void ImportDialog::Load_Click()
+{
+    Impl& d = *d_;
+    d.pipeline.BeginLoad();
+    const QString name = d.session.dialogs.OpenFileName(this, QStringLiteral("Load"), kFilters, kGraphicFilter,
+                                                        QString());
+    bool ok = false;
+    try {
+        const BusyPointer busy;
+        ok = d.pipeline.FinishLoad(name, d.loader);
+        if (ok && !name.isEmpty())
+            d.ShowDisplayCopy();
+    } catch (const std::exception&) {
+        ok = false;  // out of memory in the conversion, for one
+    }
+    if (!ok)
+        d.session.dialogs.Message(this, QStringLiteral("Error!"), QStringLiteral("File Import Error"),
+                                  Dialogs::Icon::Critical);
+}
+
+void ImportDialog::PasteButton_Click()
+{
+    Impl& d = *d_;
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const QImage image = clipboard ? clipboard->image() : QImage();
+    if (image.isNull())
+        return;
+    try {
+        const BusyPointer busy;
+        d.pipeline.Paste(image);
+        d.ShowDisplayCopy();
+    } catch (const std::exception&) {
+        // Paste reports nothing; what could be done stays.
+    }
+}
+
+void ImportDialog::GetImport_Click()
+{
+    Impl& d = *d_;
+    d.session.document.Import(d.pipeline);
+    accept();
+}
+
+void ImportDialog::CloseButton_Click()
+{
+    reject();
+    if (d_->showDrawing)
+        d_->showDrawing();
+}
+
+void ImportDialog::uRed_Click()
+{
+    d_->pipeline.SetRed(d_->uRed->isChecked());
+    ConvertImage();
+}
+
+void ImportDialog::uGreen_Click()
+{
+    d_->pipeline.SetGreen(d_->uGreen->isChecked());
+    ConvertImage();
+}
+
+void ImportDialog::uBlue_Click()
+{
+    d_->pipeline.SetBlue(d_->uBlue->isChecked());
+    ConvertImage();
+}
+
+void ImportDialog::Invert_Click()
+{
+    d_->pipeline.SetInvert(d_->Invert->isChecked());
+    ConvertImage();
+}
+
+void ImportDialog::MatchSize_Click()
+{
+    d_->pipeline.SetMatchSize(d_->MatchSize->isChecked());
+    ConvertImage();
+}
+
+void ImportDialog::Aspect_Click()
+{
+    d_->pipeline.SetAspect(d_->Aspect->isChecked());
+    ConvertImage();
+}
+
+void ImportDialog::Tolerance_Change()
+{
+    d_->pipeline.SetTolerance(d_->Tolerance->value());
+    d_->ThresholdLabel->setText(QString::number(d_->pipeline.Tolerance()));
+    d_->RestartRedrawDelay();
+}
+
+void ImportDialog::HSize_Change()
+{
+    // The pipeline resizes the target and reports back through SizeChanged.
+    d_->pipeline.SetHSize(d_->HSize->value());
+}
+
+void ImportDialog::VSize_Change()
+{
+    d_->pipeline.SetVSize(d_->VSize->value());
+}
+
+void ImportDialog::RedrawDelay_Timer()
+{
+    ConvertImage();
+    d_->RedrawDelay->stop();
+}
+
+void ImportDialog::done(int result)
+{
+    d_->RedrawDelay->stop();
+    QDialog::done(result);
+}
+
+}  // namespace tobrin

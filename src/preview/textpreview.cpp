@@ -1,0 +1,47 @@
+#include "preview/textpreview.h"
+
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+#include "core/picturedocument.h"
+
+namespace tobrin {
+
+TextPreview::TextPreview(const PictureDocument& document, QWidget* parent) : QWidget(parent), text1_(new QPlainTextEdit(this))
+{
+    setObjectName(QStringLiteral("TextView"));
+    setWindowTitle(QStringLiteral("Text view"));
+
+    text1_->setObjectName(QStringLiteral("Text1"));
+    text1_->setReadOnly(true);  // selectable and copyable, not editable
+    text1_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    text1_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    text1_->setFrameShape(QFrame::NoFrame);
+
+    // Text1 takes the whole client area whatever the window's size.
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(text1_);
+
+    const auto follow = [this, &document] { SetText(document.HexText()); };
+    follow();
+    connect(&document, &PictureDocument::pixelsChanged, this, follow);
+    connect(&document, &PictureDocument::sizeChanged, this, follow);
+}
+
+void TextPreview::SetText(const QString& text)
+{
+    // The hex text ends its lines with CR LF; the text box shows plain lines.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (text1_->toPlainText() != shown)
+        text1_->setPlainText(shown);
+}
+
+QString TextPreview::Text() const { return text1_->toPlainText(); }
+
+}  // namespace tobrin
