@@ -31,6 +31,8 @@ public:
 #else
     static constexpr int kRendererTimeoutMs = 700;
 #endif
+    // How much of the renderer's error output a failure report quotes.
+    static constexpr qint64 kRendererMessageBytes = 1024;
 
     // The program run as "PROGRAM --render-wmf IN OUT.png" for metafiles;
     // empty means this program itself.
