@@ -4,6 +4,7 @@
 #include <QSaveFile>
 #include <QStringList>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 
@@ -156,8 +157,17 @@ QImage RenderWmf(const QString& in, QString* error)
     device->bbox = bbox;
     device->width = width;
     device->height = height;
-    if (wmf_play(wmf.api, 0, &bbox) != wmf_E_None || !device->gd_image)
+    // libwmf draws with plain malloc and carries on without the memory it
+    // did not get (a pen too wide to draw is simply left out), so the picture
+    // would come out blank and look like a success. A failed allocation
+    // shows only in errno.
+    errno = 0;
+    const wmf_error_t played = wmf_play(wmf.api, 0, &bbox);
+    const bool outOfMemory = errno == ENOMEM;
+    if (played != wmf_E_None || wmf.api->err != wmf_E_None || !device->gd_image)
         return Fail(error, QStringLiteral("metafile playback failed"));
+    if (outOfMemory)
+        return Fail(error, QStringLiteral("libwmf ran out of memory drawing the metafile"));
 
     const int* pixels = wmf_gd_image_pixels(device->gd_image);
     if (!pixels)
