@@ -156,7 +156,14 @@ QByteArray FloodingMetafile()
 
 QString RepoPath(const QString& relative)
 {
-    return QFileInfo(QStringLiteral(__FILE__)).dir().absoluteFilePath(QStringLiteral("../../") + relative);
+    // A compiler launcher such as ccache may make __FILE__ relative to the
+    // build folder, which holds this binary's folder (tests/).
+    QFileInfo source(QStringLiteral(__FILE__));
+    if (source.isRelative())
+        source = QFileInfo(QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath())
+                               .dir()
+                               .filePath(QStringLiteral("../" __FILE__)));
+    return source.dir().absoluteFilePath(QStringLiteral("../../") + relative);
 }
 
 // ---- lying headers ------------------------------------------------------------------
