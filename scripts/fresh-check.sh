@@ -105,8 +105,8 @@ if [ $started -ne 124 ]; then
 fi
 
 step "importing a metafile through the command line"
-inroot 'build/tobrin import fuzz/corpus/fuzz_imageimport/shapes.wmf -o /tmp/shapes.db --size 40x32 \
-  && grep -Eq "[\$][1-9a-f]" /tmp/shapes.db' \
+inroot 'build/tobrin import fuzz/corpus/fuzz_imageimport/shapes.wmf -o /tmp/shapes.txt --size 40x32 \
+  && grep -Eq "[\$][1-9a-f]" /tmp/shapes.txt' \
   || { echo "FAIL: the metafile did not import, or imported blank"; exit 1; }
 
 step "all passed"
