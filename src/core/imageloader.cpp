@@ -224,6 +224,11 @@ bool ImageLoader::RenderMetafile(const QString& path, QImage* image, QString* er
         core.rlim_cur = 0;
         core.rlim_max = 0;
         setrlimit(RLIMIT_CORE, &core);
+        // The picture and the error messages are the only files it writes.
+        struct rlimit files;
+        files.rlim_cur = static_cast<rlim_t>(kRendererFileBytes);
+        files.rlim_max = static_cast<rlim_t>(kRendererFileBytes);
+        setrlimit(RLIMIT_FSIZE, &files);
     });
     child.start();
     QElapsedTimer clock;
