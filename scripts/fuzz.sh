@@ -5,7 +5,7 @@
 # short while. Fails on any finding; prints the executions per target.
 #
 # Environment:
-#   FUZZ_BUILD_DIR  build folder (default build-fuzz)
+#   FUZZ_BUILD_DIR  build folder (default build-fuzz, the "fuzz" preset's)
 #   FUZZ_SECONDS    length of each fresh run (default 60; 0 only replays)
 #   FUZZ_JOBS       build jobs (default: the number of processors)
 set -euo pipefail
@@ -17,11 +17,14 @@ seconds=${FUZZ_SECONDS:-60}
 jobs=${FUZZ_JOBS:-$(nproc)}
 targets=(fuzz_hexreader fuzz_imageimport fuzz_paste fuzz_formats)
 
-if [ ! -f "$build/build.ninja" ]; then
-  CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTOBRIN_FUZZ=ON -DTOBRIN_TESTS=OFF -DTOBRIN_BENCH=OFF
+# The "fuzz" preset in CMakePresets.json says how the targets are built.
+if [ "$build" = build-fuzz ]; then
+  cmake --preset fuzz
+  cmake --build --preset fuzz --parallel "$jobs"
+else
+  cmake --preset fuzz -B "$build"
+  cmake --build "$build" --parallel "$jobs" --target "${targets[@]}"
 fi
-cmake --build "$build" --parallel "$jobs" --target "${targets[@]}"
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1}

@@ -4,6 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build --target tobrin
+# The "plain" preset in CMakePresets.json.
+cmake --preset plain
+cmake --build --preset plain --target tobrin
 exec ./build/tobrin "$@"

@@ -4,13 +4,26 @@
 set -euo pipefail
 
 packages=(
+  # Build tools.
   build-essential cmake ninja-build pkg-config git
+  # Qt: headers and tools; the image-format plug-ins (TIFF, WebP, TGA...)
+  # that import reads through.
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev
-  libwmf-dev
-  libjpeg62-turbo-dev libpng-dev libjpeg-turbo-progs
+  # libwmf renders metafiles. Its link line also names expat, libjpeg and
+  # libpng, which its own package does not bring; and it draws text with the
+  # URW base fonts, without which it renders nothing at all.
+  libwmf-dev libexpat1-dev libjpeg-dev libpng-dev fonts-urw-base35
+  # The import streams JPEGs and PNGs through libjpeg-turbo and libpng;
+  # djpeg is the floor the whole-process benchmark compares against.
+  libjpeg62-turbo-dev libjpeg-turbo-progs
+  # Tests and benchmarks.
   libgtest-dev libgmock-dev libbenchmark-dev
+  # Fuzzing: clang with libFuzzer and the sanitizer runtimes.
   clang libclang-rt-14-dev
-  fonts-dejavu-core xvfb xauth strace
+  # A font for the windows, a display for a start without one, and the tools
+  # the tests call (strace and chattr stop and refuse saves).
+  fonts-dejavu-core xvfb xauth strace e2fsprogs
+  # The format tests read files that ImageMagick and netpbm wrote.
   imagemagick netpbm
 )
 

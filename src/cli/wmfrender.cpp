@@ -2,12 +2,15 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QStringList>
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 
 extern "C" {
 #include <libwmf/api.h>
+#include <libwmf/font.h>
 #include <libwmf/gd.h>
 }
 
@@ -59,6 +62,40 @@ QImage Fail(QString* error, const QString& text)
     return QImage();
 }
 
+// libwmf maps every metafile's font to one of its standard faces before it
+// draws anything, and when it finds none it plays nothing at all. So the
+// default face is loaded first: a missing font is then reported as such,
+// with the font files and folders libwmf looked in, instead of passing for a
+// broken metafile.
+bool FontsLoad(wmfAPI* api, QString* missing)
+{
+    auto* data = static_cast<wmfFontData*>(api->font_data);
+    if (data && data->map) {
+        wmfFont font{};
+        char face[] = "Times New Roman";
+        font.lfFaceName = face;
+        font.lfWeight = 400;
+        data->map(api, &font);
+        if (api->err == wmf_E_None && WMF_FONT_FTFACE(&font))
+            return true;
+    }
+    QStringList files;
+    QStringList folders;
+    const auto* map = data ? static_cast<const wmfFontmapData*>(data->user_data) : nullptr;
+    if (map) {
+        for (const wmfFT_Mapping* m = map->ps; m && m->name; ++m)
+            if (m->mapping)
+                files << QString::fromLocal8Bit(m->mapping);
+        for (char** dir = map->fontdirs; dir && *dir; ++dir)
+            folders << QString::fromLocal8Bit(*dir);
+    }
+    files.removeDuplicates();
+    *missing = QStringLiteral("libwmf cannot load its fonts: none of %1 in %2 (Debian package fonts-urw-base35)")
+                   .arg(files.isEmpty() ? QStringLiteral("its standard fonts") : files.join(QStringLiteral(", ")),
+                        folders.isEmpty() ? QStringLiteral("its font folders") : folders.join(QStringLiteral(", ")));
+    return false;
+}
+
 }  // namespace
 
 QImage RenderWmf(const QString& in, QString* error)
@@ -71,6 +108,10 @@ QImage RenderWmf(const QString& in, QString* error)
     WmfInstance wmf;
     if (wmf_api_create(&wmf.api, flags, &options) != wmf_E_None || !wmf.api)
         return Fail(error, QStringLiteral("libwmf could not start"));
+
+    QString missingFonts;
+    if (!FontsLoad(wmf.api, &missingFonts))
+        return Fail(error, missingFonts);
 
     auto* device = WMF_GD_GetData(wmf.api);
     device->type = wmf_gd_image;
@@ -116,8 +157,17 @@ QImage RenderWmf(const QString& in, QString* error)
     device->bbox = bbox;
     device->width = width;
     device->height = height;
-    if (wmf_play(wmf.api, 0, &bbox) != wmf_E_None || !device->gd_image)
+    // libwmf draws with plain malloc and carries on without the memory it
+    // did not get (a pen too wide to draw is simply left out), so the picture
+    // would come out blank and look like a success. A failed allocation
+    // shows only in errno.
+    errno = 0;
+    const wmf_error_t played = wmf_play(wmf.api, 0, &bbox);
+    const bool outOfMemory = errno == ENOMEM;
+    if (played != wmf_E_None || wmf.api->err != wmf_E_None || !device->gd_image)
         return Fail(error, QStringLiteral("metafile playback failed"));
+    if (outOfMemory)
+        return Fail(error, QStringLiteral("libwmf ran out of memory drawing the metafile"));
 
     const int* pixels = wmf_gd_image_pixels(device->gd_image);
     if (!pixels)

@@ -240,13 +240,25 @@ bool ImageLoader::RenderMetafile(const QString& path, QImage* image, QString* er
         return false;
     }
     const QString out = dir.filePath(QStringLiteral("render.png"));
+    // The child's account of a failure goes to a file, not a pipe: a hostile
+    // metafile can make libwmf complain without end, and only the start of it
+    // is read.
+    const QString messages = dir.filePath(QStringLiteral("render.log"));
+    const auto failed = [&](const QString& what) {
+        QFile log(messages);
+        QString said;
+        if (log.open(QIODevice::ReadOnly))
+            said = QString::fromLocal8Bit(log.read(kRendererMessageBytes)).trimmed();
+        SetError(error, said.isEmpty() ? what : what + QStringLiteral(": ") + said);
+        return false;
+    };
 
     QProcess child;
     child.setProgram(program);
     child.setArguments({QStringLiteral("--render-wmf"), QFileInfo(path).absoluteFilePath(), out});
     child.setStandardInputFile(QProcess::nullDevice());
     child.setStandardOutputFile(QProcess::nullDevice());
-    child.setStandardErrorFile(QProcess::nullDevice());
+    child.setStandardErrorFile(messages);
     child.setChildProcessModifier([] {
         // Runs in the child between fork and exec: only async-signal-safe
         // calls. Sanitizer builds reserve huge shadow mappings, so they go
@@ -261,6 +273,11 @@ bool ImageLoader::RenderMetafile(const QString& path, QImage* image, QString* er
         core.rlim_cur = 0;
         core.rlim_max = 0;
         setrlimit(RLIMIT_CORE, &core);
+        // The picture and the error messages are the only files it writes.
+        struct rlimit files;
+        files.rlim_cur = static_cast<rlim_t>(kRendererFileBytes);
+        files.rlim_max = static_cast<rlim_t>(kRendererFileBytes);
+        setrlimit(RLIMIT_FSIZE, &files);
     });
     child.start();
     QElapsedTimer clock;
@@ -277,8 +294,9 @@ bool ImageLoader::RenderMetafile(const QString& path, QImage* image, QString* er
         return false;
     }
     if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0) {
-        SetError(error, QStringLiteral("metafile renderer failed (exit %1)").arg(child.exitCode()));
-        return false;
+        return failed(child.exitStatus() == QProcess::NormalExit
+                          ? QStringLiteral("metafile renderer failed (exit %1)").arg(child.exitCode())
+                          : QStringLiteral("metafile renderer crashed"));
     }
     QFile rendered(out);
     if (!rendered.open(QIODevice::ReadOnly)) {

@@ -38,6 +38,11 @@ public:
 #else
     static constexpr int kRendererTimeoutMs = 700;
 #endif
+    // The largest file the renderer may write: its picture (at most
+    // kWmfMaxSide squared, compressed) or its error messages.
+    static constexpr qint64 kRendererFileBytes = 64LL * 1024 * 1024;
+    // How much of the renderer's error output a failure report quotes.
+    static constexpr qint64 kRendererMessageBytes = 1024;
 
     // The program run as "PROGRAM --render-wmf IN OUT.png" for metafiles;
     // empty means this program itself.

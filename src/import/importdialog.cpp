@@ -280,17 +280,23 @@ void ImportDialog::Load_Click()
     const QString name = d.session.dialogs.OpenFileName(this, QStringLiteral("Load"), kFilters, kGraphicFilter,
                                                         QString());
     bool ok = false;
+    QString why;
     try {
         const BusyPointer busy;
-        ok = d.pipeline.FinishLoad(name, d.loader);
+        ok = d.pipeline.FinishLoad(name, d.loader, &why);
         if (ok && !name.isEmpty())
             d.ShowDisplayCopy();
     } catch (const std::exception&) {
         ok = false;  // out of memory in the conversion, for one
     }
-    if (!ok)
+    if (!ok) {
+        // The message box names no cause; whoever started the editor from a
+        // terminal (or a test log) sees it, a missing font for one.
+        if (!why.isEmpty())
+            qWarning("File Import Error: %s", qPrintable(why));
         d.session.dialogs.Message(this, QStringLiteral("Error!"), QStringLiteral("File Import Error"),
                                   Dialogs::Icon::Critical);
+    }
 }
 
 void ImportDialog::PasteButton_Click()

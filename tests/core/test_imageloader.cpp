@@ -94,7 +94,9 @@ TEST_F(ImageLoaderTest, RecognisesTheContentWhateverTheName)
     EXPECT_TRUE(loader_.Load(Write(QStringLiteral("gif-named.jpg"), testfiles::MakeGif(20, 10)), &image));
     ExpectHalfBlack(image, QSize(20, 10), "gif as jpg");
     // A metafile is known by its key whatever its name.
-    EXPECT_TRUE(loader_.Load(Write(QStringLiteral("meta.bin"), testfiles::MakeWmf(20, 10)), &image));
+    QString error;
+    EXPECT_TRUE(loader_.Load(Write(QStringLiteral("meta.bin"), testfiles::MakeWmf(20, 10)), &image, &error))
+        << error.toStdString();
     ExpectHalfBlack(image, QSize(20, 10), "wmf as bin");
 }
 
@@ -269,6 +271,7 @@ TEST(WmfRender, NaturalSizeAtNinetySixDotsPerInch)
     f.close();
     QString error;
     const QImage image = RenderWmf(path, &error);
+    ASSERT_FALSE(image.isNull()) << error.toStdString();
     ExpectHalfBlack(image, QSize(120, 60), "direct render");
 }
 

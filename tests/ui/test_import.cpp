@@ -272,12 +272,24 @@ private slots:
         QVERIFY(!f.Check("uRed")->isChecked());
     }
 
+    void failedLoadReportsAndKeepsWhatWasDone_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("broken bitmap") << WriteFile(dir_, QStringLiteral("broken.bmp"), "BM broken");
+        // A pen so wide that libwmf runs out of memory drawing it: no picture,
+        // not a blank one.
+        QTest::newRow("metafile exhausting libwmf")
+            << QFINDTESTDATA("../../fuzz/regressions/fuzz_imageimport/wmf-pen-width-floods-libwmf.wmf");
+    }
+
     void failedLoadReportsAndKeepsWhatWasDone()
     {
+        QFETCH(QString, file);
+        QVERIFY(!file.isEmpty());
         Fixture f;
         f.LoadFile(PngFile(dir_, QStringLiteral("half.png"), testfiles::HalfBlack(60, 30)));
         const QImage shown = f.Box("Disp")->Image();
-        f.LoadFile(WriteFile(dir_, QStringLiteral("broken.bmp"), "BM broken"));
+        f.LoadFile(file);
         QCOMPARE(f.dialogs.count(QStringLiteral("message")), 1);
         const auto& m = f.dialogs.shown.last();
         QCOMPARE(m.title, QStringLiteral("Error!"));
