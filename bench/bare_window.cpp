@@ -10,9 +10,9 @@
 #include <cstring>
 #include <memory>
 
-#include "frame/dialogs.h"
-#include "frame/loadform.h"
-#include "frame/session.h"
+#include "app/dialogs.h"
+#include "frame/framewindow.h"
+#include "app/session.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ int main(int argc, char** argv)
     tobrin::QtDialogs dialogs;
     tobrin::Session session(dialogs);
     const qint64 before = clock.elapsed();
-    tobrin::LoadForm frame(session);
+    tobrin::FrameWindow frame(session);
     const qint64 built = clock.elapsed();
     frame.show();
     if (qEnvironmentVariableIsSet("TOBRIN_START_PHASES"))
