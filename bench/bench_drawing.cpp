@@ -16,31 +16,16 @@
 
 #include "drawing/drawarea.h"
 #include "drawing/drawingwindow.h"
-#include "app/dialogs.h"
 #include "frame/framewindow.h"
 #include "app/session.h"
+#include "fakedialogs.h"
 
 namespace {
 
 using namespace tobrin;
 
-// Never asked anything: the benchmarks only draw.
-class SilentDialogs : public Dialogs {
-public:
-    bool AskYesNo(QWidget*, const QString&, const QString&) override { return true; }
-    void Message(QWidget*, const QString&, const QString&, Icon) override {}
-    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-};
-
 struct Editor {
-    SilentDialogs dialogs;
+    FakeDialogs dialogs;  // never asked anything: the benchmarks only draw
     Session session{dialogs};
     FrameWindow frame{session};
     DrawingWindow* main = nullptr;

@@ -18,6 +18,7 @@
 #include "core/formats.h"
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
+#include "imagefiles.h"
 
 namespace {
 
@@ -26,16 +27,7 @@ using tobrin::PictureFormat;
 
 const tobrin::MonoPicture& Largest()
 {
-    static const tobrin::MonoPicture picture = [] {
-        std::mt19937 rng(240);
-        tobrin::MonoPicture p;
-        p.width = tobrin::kMaxWidth;
-        p.height = tobrin::kMaxHeight;
-        for (int y = 0; y < p.height; ++y)
-            for (int x = 0; x < p.width; ++x)
-                p.At(x, y) = std::uint8_t(rng() & 1);
-        return p;
-    }();
+    static const tobrin::MonoPicture picture = tobrin::testfiles::RandomPicture(tobrin::kMaxWidth, tobrin::kMaxHeight, 240);
     return picture;
 }
 
@@ -81,26 +73,14 @@ void BM_Read(benchmark::State& state, Form f)
     }
 }
 
-// A colourful picture with gradients and dark bands.
-QImage Picture(int w, int h)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const bool band = ((x / 97 + y / 61) % 5) == 0;
-            line[x] = band ? qRgb(20, 20, 30) : qRgb((x * 255) / w, (y * 255) / h, ((x ^ y) & 0xFF));
-        }
-    }
-    return image;
-}
+using tobrin::testfiles::BandedPicture;
 
 const QString& LargeJpeg()
 {
     static QTemporaryDir dir;
     static const QString path = [] {
         const QString p = dir.filePath(QStringLiteral("large.jpg"));
-        if (!Picture(4000, 3000).save(p, "JPG", 90))
+        if (!BandedPicture(4000, 3000).save(p, "JPG", 90))
             std::fprintf(stderr, "cannot write %s\n", qPrintable(p));
         return p;
     }();
@@ -140,7 +120,7 @@ void BM_Convert_LargestDisplayCopy(benchmark::State& state, tobrin::Dither dithe
     p.SetHSize(tobrin::kMaxWidth);
     p.SetVSize(tobrin::kMaxHeight);
     const QSize box = tobrin::ImportPipeline::DisplayBox();
-    p.Paste(Picture(box.width() - 2, box.height() - 2));
+    p.Paste(BandedPicture(box.width() - 2, box.height() - 2));
     for (auto _ : state) {
         p.ConvertImage();
         benchmark::DoNotOptimize(p.Dest().constBits());

@@ -8,19 +8,13 @@
 #include "core/picturedata.h"
 #include "core/hexreader.h"
 #include "core/hexwriter.h"
+#include "imagefiles.h"
 
 namespace {
 
 tobrin::PictureData RandomLargest()
 {
-    std::mt19937 rng(42);
-    tobrin::PictureData d;
-    d.MaxX = tobrin::kMaxWidth - 1;
-    d.MaxY = tobrin::kMaxHeight - 1;
-    for (int y = 0; y < tobrin::kMaxHeight; ++y)
-        for (int x = 0; x < tobrin::kMaxWidth; ++x)
-            d.Pic(x, y) = std::uint8_t(rng() & 1);
-    return d;
+    return tobrin::testfiles::RandomPicture(tobrin::kMaxWidth, tobrin::kMaxHeight, 42, false);
 }
 
 // The whole 240 x 120 text, as every picture change rebuilds it.

@@ -14,23 +14,11 @@
 #include "core/importpipeline.h"
 #include "core/streamdecode.h"
 #include "core/stretch.h"
+#include "imagefiles.h"
 
 namespace {
 
-// A colourful w x h picture: gradients with a few dark bands, so the JPEG
-// has real detail to decode and the threshold splits it.
-QImage Picture(int w, int h)
-{
-    QImage image(w, h, QImage::Format_RGB32);
-    for (int y = 0; y < h; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const bool band = ((x / 97 + y / 61) % 5) == 0;
-            line[x] = band ? qRgb(20, 20, 30) : qRgb((x * 255) / w, (y * 255) / h, ((x ^ y) & 0xFF));
-        }
-    }
-    return image;
-}
+using tobrin::testfiles::BandedPicture;
 
 // The 4000 x 3000 JPEG, written once per run.
 const QString& LargeJpeg()
@@ -38,7 +26,7 @@ const QString& LargeJpeg()
     static QTemporaryDir dir;
     static const QString path = [] {
         const QString p = dir.filePath(QStringLiteral("large.jpg"));
-        if (!Picture(4000, 3000).save(p, "JPG", 90))
+        if (!BandedPicture(4000, 3000).save(p, "JPG", 90))
             std::fprintf(stderr, "cannot write %s\n", qPrintable(p));
         return p;
     }();
@@ -54,7 +42,7 @@ void BM_ConvertImage_LargestDisplayCopy(benchmark::State& state)
     p.SetHSize(tobrin::kMaxWidth);
     p.SetVSize(tobrin::kMaxHeight);
     const QSize box = tobrin::ImportPipeline::DisplayBox();
-    p.Paste(Picture(box.width() - 2, box.height() - 2));
+    p.Paste(BandedPicture(box.width() - 2, box.height() - 2));
     if (p.Disp().size() != QSize(box.width() - 2, box.height() - 2))
         state.SkipWithError("display copy is not the largest");
     for (auto _ : state) {
@@ -129,7 +117,7 @@ BENCHMARK(BM_StreamDecode_Jpeg4000x3000)->Unit(benchmark::kMillisecond);
 // before) and row by row (as now).
 const QImage& LargePicture()
 {
-    static const QImage image = Picture(4000, 3000);
+    static const QImage image = BandedPicture(4000, 3000);
     return image;
 }
 

@@ -25,9 +25,9 @@
 #include "drawing/drawingwindow.h"
 #include "drawing/canvasmouse.h"
 #include "drawing/selection.h"
-#include "app/dialogs.h"
 #include "frame/framewindow.h"
 #include "app/session.h"
+#include "fakedialogs.h"
 #include "fuzzsupport.h"
 
 using namespace tobrin;
@@ -35,23 +35,8 @@ using tobrin::fuzz::TailBytes;
 
 namespace {
 
-// No dialog may open during a paste; count them if one tries.
-class QuietDialogs : public Dialogs {
-public:
-    int shown = 0;
-    bool AskYesNo(QWidget*, const QString&, const QString&) override { return ++shown, true; }
-    void Message(QWidget*, const QString&, const QString&, Icon) override { ++shown; }
-    QString OpenFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override
-    {
-        return ++shown, QString();
-    }
-    QString SaveFileName(QWidget*, const QString&, const QString&, const QString&, const QString&) override
-    {
-        return ++shown, QString();
-    }
-};
-
-QuietDialogs* g_dialogs = nullptr;
+// No dialog may open during a paste: the fake records any that does.
+FakeDialogs* g_dialogs = nullptr;
 Session* g_session = nullptr;
 FrameWindow* g_frame = nullptr;
 
@@ -66,7 +51,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char*** argv)
     static int appArgc = 1;
     static char* appArgv[] = {(*argv)[0], nullptr};
     new QApplication(appArgc, appArgv);
-    g_dialogs = new QuietDialogs;
+    g_dialogs = new FakeDialogs;
     g_session = new Session(*g_dialogs);
     g_frame = new FrameWindow(*g_session);
     g_frame->show();
@@ -118,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         clipboard->clear();
 
     const PictureData before = decl;
-    const int dialogsBefore = g_dialogs->shown;
+    const qsizetype dialogsBefore = g_dialogs->shown.size();
     m.SelectionTool().Paste_Click();
     FUZZ_CHECK(decl.MaxX == before.MaxX && decl.MaxY == before.MaxY);
     FUZZ_CHECK(decl.PicData == before.PicData);  // nothing is stored yet
@@ -147,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(image.isNull());
     }
 
-    FUZZ_CHECK(g_dialogs->shown == dialogsBefore);
+    FUZZ_CHECK(g_dialogs->shown.size() == dialogsBefore);
     FUZZ_CHECK(decl.MaxX == before.MaxX && decl.MaxY == before.MaxY);
     // Stored pixels lie in the view and in the area the block went over.
     const int left = v.ViewLeft + minDx, right = v.ViewLeft + maxDx + image.width() - 1;

@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "core/formats.h"
-#include "seedfiles.h"
+#include "imagefiles.h"
 
 using namespace tobrin;
-using namespace tobrin::seeds;
+using namespace tobrin::testfiles;
 
 namespace {
 

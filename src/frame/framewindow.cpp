@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QHash>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMenu>
@@ -11,6 +12,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 
 #include "app/appresources.h"
 #include "app/childwindow.h"
@@ -60,7 +62,9 @@ struct FrameWindow::Impl {
     QList<QMenu*> frameMenus;
     QList<QMenu*> drawingMenus;
     QList<QPointer<QMenu>> shownMenus;
-    QList<QAction*> toolbarActions;
+    // The keys of the actions the toolbar shows, live only while a menu
+    // holding the action is on the bar (UpdateMenus).
+    QHash<QAction*, QKeySequence> toolbarKeys;
     QAction* drawVisible = nullptr;
     QAction* tavVisible = nullptr;
     // The two menu sets name this entry differently.
@@ -243,28 +247,39 @@ void FrameWindow::BuildToolbar()
     d_->toolbar->toggleViewAction()->setVisible(false);
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    // The buttons trigger the menu entries' commands; "Save hex file" and
-    // "Paste" keep an enabled state of their own, so they are actions of
-    // their own.
-    auto button = [this](const char* icon, const QString& tip, const char* name, const char* menuEntry) {
-        QAction* a = d_->toolbar->addAction(ToolbarIcon(QLatin1String(icon)), tip);
-        a->setObjectName(QLatin1String(name));
+    // The buttons show the menus' own actions. "Save hex file" and "Paste"
+    // are actions of their own that trigger the menu entries, because their
+    // enabled state differs: the buttons grey out while the picture is saved
+    // or the clipboard holds no picture, the menu entries never do.
+    auto show = [this](QAction* a, const char* icon, const QString& tip, const char* name) {
+        a->setIcon(ToolbarIcon(QLatin1String(icon)));
+        a->setIconVisibleInMenu(false);
         a->setToolTip(tip);
-        if (QWidget* w = d_->toolbar->widgetForAction(a))
-            w->setObjectName(QLatin1String(name));
-        QAction* command = FindAction(d_->drawingMenus, QLatin1String(menuEntry));
-        connect(a, &QAction::triggered, command, &QAction::trigger);
-        d_->toolbarActions.append(a);
+        d_->toolbar->addAction(a);
+        QWidget* w = d_->toolbar->widgetForAction(a);
+        w->setObjectName(QLatin1String(name));
+        w->setAccessibleName(tip);
+        if (!a->shortcut().isEmpty())
+            d_->toolbarKeys.insert(a, a->shortcut());
         return a;
     };
-    button("new", QStringLiteral("New picture"), "NewButton", "NewMenu");
-    button("open", QStringLiteral("Open file"), "OpenButton", "Open");
-    d_->saveButton = button("save", QStringLiteral("Save hex file"), "SaveButton", "Save");
-    button("import", QStringLiteral("Import graphic file"), "ImportButton", "ImportMenu");
+    auto shared = [this, show](const char* icon, const QString& tip, const char* name, const char* menuEntry) {
+        show(FindAction(d_->drawingMenus, QLatin1String(menuEntry)), icon, tip, name);
+    };
+    auto own = [this, show](const char* icon, const QString& tip, const char* name, const char* menuEntry) {
+        auto* a = new QAction(tip, this);
+        a->setObjectName(QLatin1String(name));
+        connect(a, &QAction::triggered, FindAction(d_->drawingMenus, QLatin1String(menuEntry)), &QAction::trigger);
+        return show(a, icon, tip, name);
+    };
+    shared("new", QStringLiteral("New picture"), "NewButton", "NewMenu");
+    shared("open", QStringLiteral("Open file"), "OpenButton", "Open");
+    d_->saveButton = own("save", QStringLiteral("Save hex file"), "SaveButton", "Save");
+    shared("import", QStringLiteral("Import graphic file"), "ImportButton", "ImportMenu");
     d_->toolbar->addSeparator();
-    button("cut", QStringLiteral("Cut"), "CutButton", "CutMenu");
-    button("copy", QStringLiteral("Copy"), "CopyButton", "Copy");
-    d_->pasteButton = button("paste", QStringLiteral("Paste"), "PasteButton", "Paste");
+    shared("cut", QStringLiteral("Cut"), "CutButton", "CutMenu");
+    shared("copy", QStringLiteral("Copy"), "CopyButton", "Copy");
+    d_->pasteButton = own("paste", QStringLiteral("Paste"), "PasteButton", "Paste");
     d_->saveButton->setEnabled(!session_.document.Saved());
     connect(&session_.document, &PictureDocument::savedChanged, d_->saveButton,
             [this](bool saved) { d_->saveButton->setEnabled(!saved); });
@@ -463,8 +478,9 @@ QList<QMenu*> FrameWindow::DrawingMenus() const { return d_->drawingMenus; }
 
 QAction* FrameWindow::FrameAction(const QString& objectName) const
 {
-    for (QAction* a : d_->toolbarActions)
-        if (a->objectName() == objectName)
+    // A toolbar button is found by its own name: the action it shows.
+    for (QAction* a : d_->toolbar->actions())
+        if (QWidget* w = d_->toolbar->widgetForAction(a); w && w->objectName() == objectName)
             return a;
     return FindAction(d_->frameMenus, objectName);
 }
@@ -597,7 +613,14 @@ void FrameWindow::UpdateMenus()
         return;
 
     // Only the menus on the bar have live shortcuts, so the two sets never
-    // compete for the same keys.
+    // compete for the same keys. A toolbar button would keep its action's
+    // keys live whatever the bar holds (Cut and Copy are in the drawing
+    // window's Edit menu alone), so those keys follow the bar too.
+    for (auto it = d_->toolbarKeys.cbegin(); it != d_->toolbarKeys.cend(); ++it) {
+        const bool onBar = std::any_of(wanted.cbegin(), wanted.cend(),
+                                       [&it](QMenu* m) { return m->actions().contains(it.key()); });
+        it.key()->setShortcut(onBar ? it.value() : QKeySequence());
+    }
     QMenuBar* bar = menuBar();
     for (QAction* a : bar->actions())
         bar->removeAction(a);

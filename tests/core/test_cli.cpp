@@ -15,6 +15,7 @@
 #include "cli/commandline.h"
 #include "core/picturedata.h"
 #include "core/hexwriter.h"
+#include "imagefiles.h"
 
 namespace tobrin {
 namespace {
@@ -72,23 +73,12 @@ QStringList Entries(const QString& dir)
                                QDir::Name);
 }
 
-QByteArray SavedText(const PictureData& d)
-{
-    const std::string text = HexText(d) + "\r\n";
-    return QByteArray(text.data(), qsizetype(text.size()));
-}
-
 PictureData RandomPicture(int w, int h, unsigned seed)
 {
-    std::mt19937 rng(seed);
-    PictureData d;
-    d.MaxX = w - 1;
-    d.MaxY = h - 1;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < 8 * ((w + 7) / 8); ++x)  // padding bits too
-            d.Pic(x, y) = std::uint8_t(rng() & 1);
-    return d;
+    return testfiles::RandomPicture(w, h, seed, true);  // padding bits too
 }
+
+using testfiles::SavedText;
 
 // ---- arguments ------------------------------------------------------------------
 

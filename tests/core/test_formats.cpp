@@ -10,21 +10,12 @@
 #include <random>
 
 #include "core/formats.h"
+#include "imagefiles.h"
 
 namespace tobrin {
 namespace {
 
-MonoPicture RandomPicture(int w, int h, unsigned seed)
-{
-    std::mt19937 rng(seed);
-    MonoPicture p;
-    p.width = w;
-    p.height = h;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            p.At(x, y) = std::uint8_t(rng() & 1);
-    return p;
-}
+using testfiles::RandomPicture;
 
 // Ones and zeros, row by row: the plain netpbm form, written by hand.
 QByteArray PlainPbm(const MonoPicture& p)

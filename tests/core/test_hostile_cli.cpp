@@ -16,7 +16,7 @@
 #include <functional>
 #include <sys/stat.h>
 
-#include "../../fuzz/seedfiles.h"
+#include "imagefiles.h"
 #include "core/picturedata.h"
 #include "core/hexreader.h"
 #include "core/hexwriter.h"
@@ -27,7 +27,7 @@ namespace tobrin {
 namespace {
 
 using namespace hostile;
-using namespace seeds;
+using namespace testfiles;
 
 const QByteArray kImportError = "File Import Error";
 

@@ -8,7 +8,7 @@
 
 #include "cli/wmfrender.h"
 #include "core/imageloader.h"
-#include "test_imageloader_files.h"
+#include "imagefiles.h"
 
 namespace tobrin {
 namespace {
@@ -69,8 +69,8 @@ std::vector<Format> GoodFiles()
         {"half.ico", testfiles::Encode(half, "ICO")},
         {"half.jpg", testfiles::Encode(half, "JPG", 95)},
         {"half.png", testfiles::Encode(half, "PNG")},
-        {"half.gif", testfiles::MakeGif(48, 24)},
-        {"half.wmf", testfiles::MakeWmf(48, 24)},
+        {"half.gif", testfiles::HalfBlackGif(48, 24)},
+        {"half.wmf", testfiles::HalfBlackWmf(48, 24)},
     };
 }
 
@@ -91,11 +91,11 @@ TEST_F(ImageLoaderTest, RecognisesTheContentWhateverTheName)
     QImage image;
     EXPECT_TRUE(loader_.Load(Write(QStringLiteral("png-named.bmp"), testfiles::Encode(half, "PNG")), &image));
     ExpectHalfBlack(image, QSize(20, 10), "png as bmp");
-    EXPECT_TRUE(loader_.Load(Write(QStringLiteral("gif-named.jpg"), testfiles::MakeGif(20, 10)), &image));
+    EXPECT_TRUE(loader_.Load(Write(QStringLiteral("gif-named.jpg"), testfiles::HalfBlackGif(20, 10)), &image));
     ExpectHalfBlack(image, QSize(20, 10), "gif as jpg");
     // A metafile is known by its key whatever its name.
     QString error;
-    EXPECT_TRUE(loader_.Load(Write(QStringLiteral("meta.bin"), testfiles::MakeWmf(20, 10)), &image, &error))
+    EXPECT_TRUE(loader_.Load(Write(QStringLiteral("meta.bin"), testfiles::HalfBlackWmf(20, 10)), &image, &error))
         << error.toStdString();
     ExpectHalfBlack(image, QSize(20, 10), "wmf as bin");
 }
@@ -149,9 +149,9 @@ TEST_F(ImageLoaderTest, HugeClaimsAreRefusedFastWithoutDecoding)
         bool ourLimit;  // refused by the 64-megapixel check (else by Qt's reader first)
     };
     const Huge huge[] = {
-        {"huge.bmp", testfiles::HugeBmpHeader(65535, 65535), false},
+        {"huge.bmp", testfiles::BmpHeaderOnly(65535, 65535), false},
         {"huge.png", testfiles::HugePngHeader(100000, 100000), true},
-        {"big.bmp", testfiles::HugeBmpHeader(10000, 7000), true},
+        {"big.bmp", testfiles::BmpHeaderOnly(10000, 7000), true},
         {"wide.png", testfiles::HugePngHeader(8001, 8000), true},  // just above 64 megapixels
     };
     for (const auto& h : huge) {
@@ -192,7 +192,7 @@ TEST(ImageLoaderDetect, MetafileByKeyHeaderOrExtension)
 
 TEST_F(ImageLoaderTest, RendererFailuresAreLoadFailures)
 {
-    const QString wmf = Write(QStringLiteral("pic.wmf"), testfiles::MakeWmf(40, 20));
+    const QString wmf = Write(QStringLiteral("pic.wmf"), testfiles::HalfBlackWmf(40, 20));
     const QString garbage = dir_.filePath(QStringLiteral("garbage"));
     {
         QFile f(garbage);
@@ -222,7 +222,7 @@ TEST_F(ImageLoaderTest, RendererFailuresAreLoadFailures)
 
 TEST_F(ImageLoaderTest, RendererIsKilledAfterItsTimeLimit)
 {
-    const QString wmf = Write(QStringLiteral("pic.wmf"), testfiles::MakeWmf(40, 20));
+    const QString wmf = Write(QStringLiteral("pic.wmf"), testfiles::HalfBlackWmf(40, 20));
     loader_.SetRendererProgram(Script(QStringLiteral("stall.sh"), "exec sleep 30"));
     loader_.SetRendererTimeoutMs(300);
     QElapsedTimer timer;
@@ -237,7 +237,7 @@ TEST_F(ImageLoaderTest, RendererRunsUnderAMemoryLimitAndItsFilesAreRemoved)
     // The stand-in reports its address-space limit and where it was asked
     // to write, then renders with the real renderer.
     const QString report = dir_.filePath(QStringLiteral("report"));
-    const QString wmf = Write(QStringLiteral("pic.wmf"), testfiles::MakeWmf(40, 20));
+    const QString wmf = Write(QStringLiteral("pic.wmf"), testfiles::HalfBlackWmf(40, 20));
     loader_.SetRendererProgram(Script(QStringLiteral("spy.sh"),
                                       "ulimit -v > '" + QFile::encodeName(report) + "'\n"
                                       "echo \"$1 $3\" >> '" + QFile::encodeName(report) + "'\n"
@@ -267,7 +267,7 @@ TEST(WmfRender, NaturalSizeAtNinetySixDotsPerInch)
     const QString path = dir.filePath(QStringLiteral("pic.wmf"));
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(testfiles::MakeWmf(120, 60));
+    f.write(testfiles::HalfBlackWmf(120, 60));
     f.close();
     QString error;
     const QImage image = RenderWmf(path, &error);
@@ -282,7 +282,7 @@ TEST(WmfRender, HugeMetafilesAreScaledDownToTheMaximumSide)
     const QString path = dir.filePath(QStringLiteral("big.wmf"));
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(testfiles::MakeWmf(30000, 15000));
+    f.write(testfiles::HalfBlackWmf(30000, 15000));
     f.close();
     QString error;
     const QImage image = RenderWmf(path, &error);

@@ -9,7 +9,7 @@
 #include "core/hexwriter.h"
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
-#include "test_imageloader_files.h"
+#include "imagefiles.h"
 
 namespace tobrin {
 namespace {
@@ -178,7 +178,7 @@ TEST_F(ImportCliTest, AgreesWithTheDialogsPipeline)
 
 TEST_F(ImportCliTest, PngOutputHasOnePixelPerPicturePixel)
 {
-    const QString image = Write(QStringLiteral("half.gif"), testfiles::MakeGif(30, 12));
+    const QString image = Write(QStringLiteral("half.gif"), testfiles::HalfBlackGif(30, 12));
     const QString out = Path(QStringLiteral("pic.png"));
     const CliRun run = Tobrin({image, QStringLiteral("-o"), out, QStringLiteral("--size"), QStringLiteral("20x10"),
                             QStringLiteral("--no-aspect")});
@@ -215,7 +215,7 @@ TEST_F(ImportCliTest, PureRedFollowsTheComponents)
 
 TEST_F(ImportCliTest, MetafilesGoThroughTheRenderer)
 {
-    const QString image = Write(QStringLiteral("pic.wmf"), testfiles::MakeWmf(64, 32));
+    const QString image = Write(QStringLiteral("pic.wmf"), testfiles::HalfBlackWmf(64, 32));
     const QString out = Path(QStringLiteral("wmf.png"));
     const CliRun run = Tobrin({image, QStringLiteral("-o"), out});
     ASSERT_EQ(run.exitCode, 0) << run.stderrText.toStdString();

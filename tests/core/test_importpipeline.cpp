@@ -5,7 +5,7 @@
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
 #include "core/units.h"
-#include "test_imageloader_files.h"
+#include "imagefiles.h"
 
 namespace tobrin {
 namespace {

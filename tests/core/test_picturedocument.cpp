@@ -6,7 +6,7 @@
 #include "core/hexreader.h"
 #include "core/importpipeline.h"
 #include "core/picturedocument.h"
-#include "test_imageloader_files.h"
+#include "imagefiles.h"
 
 namespace tobrin {
 namespace {

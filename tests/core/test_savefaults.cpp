@@ -17,7 +17,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "../../fuzz/seedfiles.h"
+#include "imagefiles.h"
 #include "core/savefile.h"
 #include "test_hostile_support.h"
 
@@ -73,7 +73,7 @@ QStringList Entries(const QString& dir)
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-QByteArray Saved(int w, int h, unsigned seed) { return seeds::SavedText(seeds::RandomPicture(w, h, seed, false)); }
+QByteArray Saved(int w, int h, unsigned seed) { return testfiles::SavedText(testfiles::RandomPicture(w, h, seed, false)); }
 
 // What a killed save may leave: the target with exactly one of the allowed
 // contents, and at most a renamed-to-be copy ("NAME.XXXXXX") that holds a

@@ -20,7 +20,7 @@
 #include "core/importpipeline.h"
 #include "core/streamdecode.h"
 #include "core/stretch.h"
-#include "test_imageloader_files.h"
+#include "imagefiles.h"
 
 namespace tobrin {
 namespace {

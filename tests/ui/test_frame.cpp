@@ -167,6 +167,32 @@ private slots:
         QVERIFY(icon.pixmap(16, QIcon::Disabled).toImage() != icon.pixmap(16, QIcon::Normal).toImage());
     }
 
+    // The buttons are the menus' own actions, except Save and Paste, whose
+    // buttons grey out on their own. Cut and Copy keep their keys only while
+    // the Edit menu is on the bar, although their buttons are always shown.
+    void toolbarButtonsShareTheMenuActions()
+    {
+        FakeDialogs dialogs;
+        Session session(dialogs);
+        FrameWindow frame(session);
+        Start(frame);
+        const char* shared[][2] = {{"NewButton", "NewMenu"}, {"OpenButton", "Open"}, {"ImportButton", "ImportMenu"},
+                                   {"CutButton", "CutMenu"}, {"CopyButton", "Copy"}};
+        for (const auto& pair : shared)
+            QCOMPARE(frame.FrameAction(QLatin1String(pair[0])), MainAction(frame, pair[1]));
+        QVERIFY(frame.FrameAction("SaveButton") != MainAction(frame, "Save"));
+        QVERIFY(frame.FrameAction("PasteButton") != MainAction(frame, "Paste"));
+        QVERIFY(frame.Toolbar()->findChild<QWidget*>("CutButton"));
+
+        Activate(frame, frame.TextViewSubWindow());
+        QVERIFY(MainAction(frame, "CutMenu")->shortcut().isEmpty());
+        QVERIFY(MainAction(frame, "Copy")->shortcut().isEmpty());
+        QCOMPARE(MainAction(frame, "NewMenu")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+        Activate(frame, frame.DrawingSubWindow());
+        QCOMPARE(MainAction(frame, "CutMenu")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_X));
+        QCOMPARE(MainAction(frame, "Copy")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+    }
+
     void pasteButtonFollowsTheClipboardWhenTheFrameIsActivated()
     {
         FakeDialogs dialogs;

@@ -19,7 +19,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "../../fuzz/seedfiles.h"
+#include "imagefiles.h"
 #include "core/picturedata.h"
 #include "core/drawingstate.h"
 #include "core/hexwriter.h"
@@ -301,7 +301,7 @@ private slots:
     // "File Import Error" once, and closing it returns to the editor.
     void importDialogRefusesHostileFiles_data()
     {
-        using namespace tobrin::seeds;
+        using namespace tobrin::testfiles;
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<int>("extraMs");  // time the file may take on top of the bound

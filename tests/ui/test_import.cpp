@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "../core/test_imageloader_files.h"
+#include "imagefiles.h"
 #include "core/hexwriter.h"
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
@@ -309,8 +309,8 @@ private slots:
             {"a.bmp", testfiles::Encode(testfiles::HalfBlack(40, 20), "BMP")},
             {"a.ico", testfiles::Encode(testfiles::HalfBlack(40, 20), "ICO")},
             {"a.jpg", testfiles::Encode(testfiles::HalfBlack(40, 20), "JPG", 95)},
-            {"a.gif", testfiles::MakeGif(40, 20)},
-            {"a.wmf", testfiles::MakeWmf(40, 20)},
+            {"a.gif", testfiles::HalfBlackGif(40, 20)},
+            {"a.wmf", testfiles::HalfBlackWmf(40, 20)},
         };
         for (const auto& [name, bytes] : files) {
             Fixture f;

@@ -1,26 +1,46 @@
 #pragma once
 
-// Small image and hex files built from scratch: the fuzzers' seed corpora
-// (fuzz/make_seeds.cpp writes them) and the hostile inputs of the tests.
-// Formats Qt cannot write (GIF, metafiles, run-length bitmaps, packed DIBs,
-// lying headers) are put together byte by byte.
+// Image and hex files built from scratch for the tests, the fuzzers' seed
+// corpora (fuzz/make_seeds.cpp writes them) and the benchmarks: every format
+// the loader reads, broken and truncated copies, and headers claiming giant
+// sizes. Formats Qt cannot write (GIF, metafiles, run-length bitmaps, packed
+// DIBs, lying headers) are put together byte by byte.
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QImage>
 #include <QString>
 #include <QtEndian>
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "core/picturedata.h"
+#include "core/formats.h"
 #include "core/hexwriter.h"
+#include "core/picturedata.h"
 
-namespace tobrin::seeds {
+namespace tobrin::testfiles {
+
+// Tests without a main() of their own: Qt's image plugins and QProcess want
+// an application object.
+inline void EnsureApp()
+{
+    if (QCoreApplication::instance())
+        return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "core_tests";
+    static char* argv[] = {name, nullptr};
+    static auto* app = new QGuiApplication(argc, argv);
+    (void)app;
+}
 
 inline void Put16(QByteArray& b, quint32 v)
 {
@@ -51,6 +71,7 @@ inline quint32 Crc32(const QByteArray& data)
     return ~crc;
 }
 
+// The file in the given format; empty when Qt cannot write it.
 inline QByteArray Encode(const QImage& image, const char* format, int quality = -1)
 {
     QByteArray bytes;
@@ -59,6 +80,18 @@ inline QByteArray Encode(const QImage& image, const char* format, int quality = 
     if (!image.save(&buffer, format, quality))
         return QByteArray();
     return bytes;
+}
+
+// ---- pictures ------------------------------------------------------------------
+
+// width x height, the left half black and the right half white.
+inline QImage HalfBlack(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, x < width / 2 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+    return image;
 }
 
 // A picture with pure black, pure white, greys and colours, so that the
@@ -83,6 +116,23 @@ inline QImage MixedPicture(int width, int height)
     return image;
 }
 
+// A colourful w x h picture: gradients with a few dark bands, so a JPEG of
+// it has real detail to decode and the threshold splits it.
+inline QImage BandedPicture(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const bool band = ((x / 97 + y / 61) % 5) == 0;
+            line[x] = band ? qRgb(20, 20, 30) : qRgb((x * 255) / w, (y * 255) / h, ((x ^ y) & 0xFF));
+        }
+    }
+    return image;
+}
+
+// ---- bitmaps and the formats Qt writes -------------------------------------------
+
 inline QByteArray Bmp24(int w, int h) { return Encode(MixedPicture(w, h), "BMP"); }
 
 inline QByteArray Bmp8(int w, int h)
@@ -102,8 +152,16 @@ inline QByteArray Png(int w, int h) { return Encode(MixedPicture(w, h), "PNG"); 
 inline QByteArray Jpeg(int w, int h) { return Encode(MixedPicture(w, h), "JPEG", 90); }
 inline QByteArray Ico(int w, int h) { return Encode(MixedPicture(w, h).convertToFormat(QImage::Format_ARGB32), "ICO"); }
 
-// A PNG whose header claims width x height; no pixel data follows.
-inline QByteArray PngHeaderOnly(quint32 width, quint32 height)
+inline void PutPngChunk(QByteArray& b, const QByteArray& typeAndData)
+{
+    PutBE32(b, quint32(typeAndData.size() - 4));
+    b.append(typeAndData);
+    PutBE32(b, Crc32(typeAndData));
+}
+
+// A PNG whose header claims width x height, with the given image data
+// chunk (none when empty).
+inline QByteArray PngClaiming(quint32 width, quint32 height, const QByteArray& idat)
 {
     QByteArray b("\x89PNG\r\n\x1a\n", 8);
     QByteArray ihdr("IHDR");
@@ -112,14 +170,21 @@ inline QByteArray PngHeaderOnly(quint32 width, quint32 height)
     ihdr.append(char(8));  // bit depth
     ihdr.append(char(2));  // RGB
     ihdr.append(3, '\0');  // compression, filter, interlace
-    PutBE32(b, 13);
-    b.append(ihdr);
-    PutBE32(b, Crc32(ihdr));
-    QByteArray iend("IEND");
-    PutBE32(b, 0);
-    b.append(iend);
-    PutBE32(b, Crc32(iend));
+    PutPngChunk(b, ihdr);
+    if (!idat.isEmpty())
+        PutPngChunk(b, QByteArray("IDAT") + idat);
+    PutPngChunk(b, QByteArray("IEND"));
     return b;
+}
+
+// A PNG whose header claims width x height; no pixel data follows.
+inline QByteArray PngHeaderOnly(quint32 width, quint32 height) { return PngClaiming(width, height, {}); }
+
+// A PNG whose header claims width x height, followed by one tiny image data
+// chunk (far too short for that size), so a reader gets past the header.
+inline QByteArray HugePngHeader(quint32 width, quint32 height)
+{
+    return PngClaiming(width, height, QByteArray("\x78\x9c\x63\x00\x00\x00\x01\x00\x01", 9));
 }
 
 // The file header and BITMAPINFOHEADER of a bitmap claiming width x height.
@@ -176,10 +241,13 @@ inline QByteArray Rle8Bmp(qint32 width, qint32 height)
     return b;
 }
 
-// A GIF with a four-colour table (black, white, red, grey), put together by
-// hand because Qt reads GIF but does not write it. The LZW code width stays
-// at three bits: a clear code goes out after every two pixels.
-inline QByteArray Gif(int width, int height)
+// ---- GIF -------------------------------------------------------------------------
+
+// A GIF with a four-colour table (0 black, 1 white, 2 red, 3 grey) whose
+// pixels are index(x, y), put together by hand because Qt reads GIF but does
+// not write it. The LZW code width stays at three bits: a clear code goes
+// out after every two pixels.
+inline QByteArray Gif(int width, int height, const std::function<int(int x, int y)>& index)
 {
     QByteArray b("GIF89a");
     Put16(b, quint32(width));
@@ -205,7 +273,7 @@ inline QByteArray Gif(int width, int height)
                 codes.push_back(4);
                 sinceClear = 0;
             }
-            codes.push_back((x / 2 + y) % 4);
+            codes.push_back(index(x, y) & 3);
             ++sinceClear;
         }
     }
@@ -233,6 +301,20 @@ inline QByteArray Gif(int width, int height)
     b.append(';');
     return b;
 }
+
+// Diagonal stripes of all four colours.
+inline QByteArray Gif(int width, int height)
+{
+    return Gif(width, height, [](int x, int y) { return (x / 2 + y) % 4; });
+}
+
+// The HalfBlack picture as a GIF.
+inline QByteArray HalfBlackGif(int width, int height)
+{
+    return Gif(width, height, [width](int x, int) { return x < width / 2 ? 0 : 1; });
+}
+
+// ---- metafiles -------------------------------------------------------------------
 
 // Records of a Windows metafile: size in words, function, parameters.
 class WmfRecords {
@@ -283,19 +365,30 @@ inline QByteArray Metafile(int width, int height, WmfRecords records, int object
     return b;
 }
 
-// A black filled rectangle over the left half and a red ellipse.
-inline QByteArray Wmf(int width, int height)
+// The records of a width x height frame whose left half is a black filled
+// rectangle without outline.
+inline WmfRecords HalfBlackRecords(int width, int height)
 {
     WmfRecords r;
-    r.Add(0x020B, {0, 0});                                // SetWindowOrg(y, x)
-    r.Add(0x020C, {height, width});                       // SetWindowExt(y, x)
-    r.Add(0x02FC, {0, 0x0000, 0x0000, 0});                // CreateBrushIndirect: solid black
-    r.Add(0x012D, {0});                                   // SelectObject
-    r.Add(0x02FA, {5, 0, 0, 0, 0});                       // CreatePenIndirect: null pen
-    r.Add(0x012D, {1});                                   // SelectObject
-    r.Add(0x041B, {height, width / 2, 0, 0});             // Rectangle(bottom, right, top, left)
-    r.Add(0x02FC, {0, 0x00FF, 0x0000, 0});                // CreateBrushIndirect: solid red
-    r.Add(0x012D, {2});                                   // SelectObject
+    r.Add(0x020B, {0, 0});                     // SetWindowOrg(y, x)
+    r.Add(0x020C, {height, width});            // SetWindowExt(y, x)
+    r.Add(0x02FC, {0, 0x0000, 0x0000, 0});     // CreateBrushIndirect: solid black
+    r.Add(0x012D, {0});                        // SelectObject
+    r.Add(0x02FA, {5, 0, 0, 0, 0});            // CreatePenIndirect: null pen
+    r.Add(0x012D, {1});                        // SelectObject
+    r.Add(0x041B, {height, width / 2, 0, 0});  // Rectangle(bottom, right, top, left)
+    return r;
+}
+
+// The HalfBlack picture as a metafile.
+inline QByteArray HalfBlackWmf(int width, int height) { return Metafile(width, height, HalfBlackRecords(width, height)); }
+
+// The left half black and a red ellipse.
+inline QByteArray Wmf(int width, int height)
+{
+    WmfRecords r = HalfBlackRecords(width, height);
+    r.Add(0x02FC, {0, 0x00FF, 0x0000, 0});                          // CreateBrushIndirect: solid red
+    r.Add(0x012D, {2});                                             // SelectObject
     r.Add(0x0418, {height - 1, width - 1, height / 3, width / 2});  // Ellipse
     return Metafile(width, height, r, 3);
 }
@@ -315,6 +408,18 @@ inline PictureData RandomPicture(int w, int h, unsigned seed, bool paddingBits)
     return d;
 }
 
+inline MonoPicture RandomPicture(int w, int h, unsigned seed)
+{
+    std::mt19937 rng(seed);
+    MonoPicture p;
+    p.width = w;
+    p.height = h;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            p.At(x, y) = std::uint8_t(rng() & 1);
+    return p;
+}
+
 // What Save writes: the hex text and one more CR LF.
 inline QByteArray SavedText(const PictureData& d)
 {
@@ -322,4 +427,4 @@ inline QByteArray SavedText(const PictureData& d)
     return QByteArray(text.data(), qsizetype(text.size()));
 }
 
-}  // namespace tobrin::seeds
+}  // namespace tobrin::testfiles
