@@ -123,6 +123,7 @@ CArrayOptionsDialog::CArrayOptionsDialog(const QString& path, const ExportOption
     name_->setText(options.name.isEmpty() ? CNameFromPath(path) : options.name);
     nameProblem_ = new QLabel(this);
     nameProblem_->setObjectName(QStringLiteral("ArrayNameProblem"));
+    nameProblem_->setMinimumHeight(nameProblem_->fontMetrics().height());  // no jump when it speaks
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Array &name:"), name_);
     form->addRow(QString(), nameProblem_);
