@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "app/carrayoptions.h"
+
 namespace tobrin {
 
 bool QtDialogs::AskYesNo(QWidget* parent, const QString& title, const QString& text)
@@ -37,6 +39,22 @@ QString QtDialogs::SaveFileName(QWidget* parent, const QString& caption, const Q
     // QFileDialog asks before it replaces an existing file.
     QString selected = selectedFilter;
     return QFileDialog::getSaveFileName(parent, caption, fileName, filters, &selected);
+}
+
+bool Dialogs::CArrayOptions(QWidget*, const QString& path, ExportOptions& options)
+{
+    if (options.name.isEmpty())
+        options.name = CNameFromPath(path);
+    return true;
+}
+
+bool QtDialogs::CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options)
+{
+    CArrayOptionsDialog dialog(path, options, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    options = dialog.Options();
+    return true;
 }
 
 }  // namespace tobrin

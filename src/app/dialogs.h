@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "core/formats.h"
+
 class QWidget;
 
 namespace tobrin {
@@ -26,6 +28,11 @@ public:
                                  const QString& selectedFilter, const QString& fileName) = 0;
     virtual QString SaveFileName(QWidget* parent, const QString& caption, const QString& filters,
                                  const QString& selectedFilter, const QString& fileName) = 0;
+    // The byte order and array name of an export to the C array at path;
+    // options holds the starting choice and receives the user's. False
+    // when the user cancelled. Without a window to ask in, the starting
+    // choice stands.
+    virtual bool CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options);
 };
 
 // The real thing: QMessageBox and QFileDialog.
@@ -37,6 +44,7 @@ public:
                          const QString& selectedFilter, const QString& fileName) override;
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& filters,
                          const QString& selectedFilter, const QString& fileName) override;
+    bool CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options) override;
 };
 
 }  // namespace tobrin

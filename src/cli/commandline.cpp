@@ -20,7 +20,7 @@ constexpr int kEditor = -1;
 const char kUsage[] =
     "Usage:\n"
     "  tobrin                     start the editor\n"
-    "  tobrin FILE                start the editor with the hex file FILE open\n"
+    "  tobrin FILE                start the editor with the picture FILE open\n"
     "  tobrin export FILE -o OUT [--order msb|lsb|pages] [--name NAME] [--device]\n"
     "                             [--input-order msb|lsb|pages]\n"
     "                             convert the picture FILE to OUT; each is chosen\n"
@@ -37,8 +37,9 @@ const char kUsage[] =
     "  tobrin import IMAGE -o OUT [--threshold N] [--components rgb|rg|rb|gb|r|g|b]\n"
     "                             [--invert] [--size WxH] [--aspect] [--no-match-size]\n"
     "                             [--dither none|fs|atkinson|bayer4|bayer8]\n"
+    "                             [--order msb|lsb|pages] [--name NAME]\n"
     "                             convert an image to black and white and write it\n"
-    "                             to OUT as a hex file\n"
+    "                             to OUT in the format its extension picks, as export\n"
     "  tobrin --help, -h          show this help\n"
     "  tobrin --version, -v       show the version\n";
 

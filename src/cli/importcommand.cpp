@@ -1,7 +1,5 @@
 #include "cli/importcommand.h"
 
-#include <QBuffer>
-#include <QFileInfo>
 #include <QImage>
 #include <QRegularExpression>
 #include <cstdio>
@@ -9,6 +7,7 @@
 
 #include "cli/wmfrender.h"
 #include "core/picturedata.h"
+#include "core/formats.h"
 #include "core/hexwriter.h"
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
@@ -23,8 +22,9 @@ constexpr int kExitUsage = 2;
 const char kUsage[] =
     "usage: tobrin import IMAGE -o OUT [--threshold N] [--components rgb|rg|rb|gb|r|g|b]\n"
     "                     [--invert] [--size WxH] [--aspect|--no-aspect] [--no-match-size]\n"
-    "                     [--dither none|fs|atkinson|bayer4|bayer8]\n"
-    "  OUT ending in .txt or .c gets the hex text, .png the picture.\n";
+    "                     [--dither none|fs|atkinson|bayer4|bayer8] [--order msb|lsb|pages] [--name NAME]\n"
+    "  OUT's extension picks its format as for export: .c or .h a C array (--order,\n"
+    "  --name), .xbm, .pbm, .png or .bmp, anything else the hex text.\n";
 
 int Usage(const QString& problem)
 {
@@ -40,12 +40,10 @@ int ImportFailed(const QString& detail)
     return kExitFailure;
 }
 
-enum class OutputKind { HexText, Png };
-
 struct ImportRequest {
     QString image;
     QString output;
-    OutputKind kind = OutputKind::HexText;
+    ExportOptions writing;
     std::optional<int> threshold;
     std::optional<Components> components;
     bool invert = false;
@@ -141,6 +139,15 @@ QString ParseArguments(const QStringList& args, ImportRequest* request)
             if (!takeValue(&text) || !(dither = DitherFromName(text)))
                 return QStringLiteral("--dither takes none, fs, atkinson, bayer4 or bayer8");
             request->dither = *dither;
+        } else if (arg == QLatin1String("--order")) {
+            QString text;
+            std::optional<ByteOrder> order;
+            if (!takeValue(&text) || !(order = ByteOrderFromName(text)))
+                return QStringLiteral("--order takes msb, lsb or pages");
+            request->writing.order = *order;
+        } else if (arg == QLatin1String("--name")) {
+            if (!takeValue(&request->writing.name) || !IsCIdentifier(request->writing.name))
+                return QStringLiteral("--name takes a C identifier");
         } else if (arg == QLatin1String("--invert") && noValue()) {
             request->invert = true;
         } else if (arg == QLatin1String("--aspect") && noValue()) {
@@ -163,29 +170,7 @@ QString ParseArguments(const QStringList& args, ImportRequest* request)
     request->image = positional.first();
     if (request->output.isEmpty())
         return QStringLiteral("-o OUT is required");
-    const QString suffix = QFileInfo(request->output).suffix().toLower();
-    if (suffix == QLatin1String("txt") || suffix == QLatin1String("c"))
-        request->kind = OutputKind::HexText;
-    else if (suffix == QLatin1String("png"))
-        request->kind = OutputKind::Png;
-    else
-        return QStringLiteral("OUT must end in .txt, .c or .png");
     return QString();
-}
-
-QByteArray PngBytes(const PictureData& d)
-{
-    QImage image(d.Width(), d.Height(), QImage::Format_Mono);
-    image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-    for (int y = 0; y < d.Height(); ++y)
-        for (int x = 0; x < d.Width(); ++x)
-            image.setPixel(x, y, d.Pic(x, y) ? 1u : 0u);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG"))
-        return QByteArray();
-    return bytes;
 }
 
 void ApplyImportOptions(ImportPipeline& pipeline, const ImportRequest& request)
@@ -244,16 +229,10 @@ int RunImportCommand(const QStringList& args)
     PictureData decl;
     pipeline.GetImport(decl);
 
-    QByteArray bytes;
-    if (request.kind == OutputKind::HexText) {
-        bytes = QByteArray::fromStdString(HexText(decl));
-        bytes += "\r\n";
-    } else {
-        bytes = PngBytes(decl);
-        if (bytes.isEmpty())
-            return ImportFailed(QStringLiteral("cannot encode the picture"));
-    }
-    if (!WriteFileAtomically(request.output, bytes, &error))
+    // The cells outside the imported size are clear, so every format,
+    // the hex text included, holds just the picture.
+    const MonoPicture picture = MonoPicture::FromPlane(decl.PicData.data(), decl.Width(), decl.Height());
+    if (!WritePictureFile(request.output, picture, request.writing, &error))
         return ImportFailed(error);
     return 0;
 }

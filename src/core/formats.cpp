@@ -226,6 +226,7 @@ struct CSource {
     bool sawArray = false;
     std::vector<std::uint8_t> bytes;
     std::string comments;
+    std::string name;
 };
 
 constexpr std::size_t kMaxArrayBytes = std::size_t(kMaxWidth) * ((kMaxHeight + 7) / 8);
@@ -401,6 +402,7 @@ std::optional<CSource> ParseCSource(const QByteArray& data)
                 break;
             if (!isIdent || !sawCharType)
                 return std::nullopt;
+            src.name = token;
             st = St::Open;  // token is the array's name
             break;
         case St::Open:
@@ -473,21 +475,22 @@ std::optional<CSource> ParseCSource(const QByteArray& data)
     return src;
 }
 
+// The order a C array is read in: the user's, else its comment's, else msb.
+ByteOrder CArrayOrder(const CSource& src, const ReadOptions& options)
+{
+    if (options.cOrder)
+        return *options.cOrder;
+    static const QRegularExpression said(QStringLiteral("\\border:\\s*(msb|lsb|pages)\\b"));
+    const auto match = said.match(QString::fromLatin1(src.comments.data(), qsizetype(src.comments.size())));
+    return match.hasMatch() ? *ByteOrderFromName(match.captured(1)) : ByteOrder::Msb;
+}
+
 std::optional<MonoPicture> DecodeCLike(const QByteArray& data, bool xbm, const ReadOptions& options)
 {
     const std::optional<CSource> src = ParseCSource(data);
     if (!src || !SizeAllowed(src->width, src->height))
         return std::nullopt;
-    ByteOrder order = ByteOrder::Lsb;
-    if (!xbm) {
-        order = ByteOrder::Msb;
-        static const QRegularExpression said(QStringLiteral("\\border:\\s*(msb|lsb|pages)\\b"));
-        const auto match = said.match(QString::fromLatin1(src->comments.data(), qsizetype(src->comments.size())));
-        if (match.hasMatch())
-            order = *ByteOrderFromName(match.captured(1));
-        if (options.cOrder)
-            order = *options.cOrder;
-    }
+    const ByteOrder order = xbm ? ByteOrder::Lsb : CArrayOrder(*src, options);
     const int width = int(src->width);
     const int height = int(src->height);
     if (src->bytes.size() != PackedSize(width, height, order))
@@ -745,6 +748,19 @@ std::optional<MonoPicture> DecodePicture(const QByteArray& data, PictureFormat f
     }
     }
     return std::nullopt;
+}
+
+std::optional<ExportOptions> CArrayOptionsOf(const QByteArray& data, const ReadOptions& options)
+{
+    if (qint64(data.size()) > kMaxFileBytes || !DecodePicture(data, PictureFormat::CArray, options))
+        return std::nullopt;
+    const std::optional<CSource> src = ParseCSource(data);
+    ExportOptions result;
+    result.order = CArrayOrder(*src, options);
+    result.name = QString::fromLatin1(src->name.data(), qsizetype(src->name.size()));
+    if (!IsCIdentifier(result.name))
+        result.name.clear();  // uint8_t, a keyword: the file's name is used instead
+    return result;
 }
 
 std::optional<MonoPicture> ReadPictureFile(const QString& path, const ReadOptions& options)

@@ -93,6 +93,11 @@ constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
 
 std::optional<MonoPicture> DecodePicture(const QByteArray& data, PictureFormat format,
                                          const ReadOptions& options = {});
+// The byte order and array name a C array was read with, so it can be
+// written back the same way; nullopt when data is no C array picture. An
+// empty name means the file's name gives it.
+std::optional<ExportOptions> CArrayOptionsOf(const QByteArray& data, const ReadOptions& options = {});
+
 // Reads a file in any of the formats (by its extension). Anything but a
 // regular file is refused before it is opened.
 std::optional<MonoPicture> ReadPictureFile(const QString& path, const ReadOptions& options = {});

@@ -1,7 +1,9 @@
 #include "files/filecommands.h"
 
 #include "core/hexreader.h"
+#include "core/regularfile.h"
 #include "core/savefile.h"
+#include <QFile>
 #include <QWidget>
 
 #include "app/session.h"
@@ -11,9 +13,38 @@ namespace tobrin {
 namespace {
 
 const QString kErrorTitle = QStringLiteral("Error!");
-const QString kOpenFilters = QStringLiteral("All Files (*);;Hex values (*.txt *.c)");
 const QString kOpenSelected = QStringLiteral("Hex values (*.txt *.c)");
+const QString kOpenFilters = QStringLiteral("All Files (*);;") + kOpenSelected
+    + QStringLiteral(";;C array (*.c *.h);;X11 bitmap (*.xbm);;Portable bitmap (*.pbm);;PNG (*.png);;BMP (*.bmp)");
 const QString kSaveFilters = QStringLiteral("Hex values (*.txt)");
+const QString kExportSelected = QStringLiteral("C array (*.c *.h)");
+const QString kExportFilters = kExportSelected
+    + QStringLiteral(";;X11 bitmap (*.xbm);;Portable bitmap (*.pbm);;PNG (*.png);;BMP (*.bmp);;Hex text (*.txt)");
+
+// The hex reader's result with the leftover pixels right of the width kept
+// as the low bits of each row's last byte.
+HexPicture ToHexPicture(const MonoPicture& p)
+{
+    HexPicture hex;
+    hex.width = p.width;
+    hex.height = p.height;
+    hex.rowBytes.resize(std::size_t(p.height));
+    const int perRow = (p.width + 7) / 8;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < 8 * perRow; ++x)
+            if (p.At(x, y))
+                hex.rowBytes[std::size_t(y)][std::size_t(x / 8)] |= std::uint8_t(0x80u >> (x % 8));
+    return hex;
+}
+
+// The C array options of the C array file at path, as it was just read.
+std::optional<ExportOptions> CArrayOptionsOfFile(const QString& path)
+{
+    QFile file(path);
+    if (!IsRegularFile(path) || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return CArrayOptionsOf(file.read(kMaxFileBytes + 1));
+}
 
 }  // namespace
 
@@ -35,12 +66,34 @@ void FileCommands::Open()
     ReadHexFile(name);
 }
 
+FileCommands::SaveFormat FileCommands::CurrentSaveFormat() const
+{
+    const QString name = session_.document.FileName();
+    if (!formatPath_.isEmpty() && name == formatPath_)
+        return format_;
+    // A name this window did not read or write: its extension decides.
+    SaveFormat guess;
+    guess.format = FormatForPath(name);
+    return guess;
+}
+
 void FileCommands::Save()
 {
-    if (!session_.document.FileName().isEmpty())
-        WriteHexFile(session_.document.FileName());
-    else
+    const QString name = session_.document.FileName();
+    if (name.isEmpty()) {
         Saveas();
+        return;
+    }
+    const SaveFormat current = CurrentSaveFormat();
+    if (current.format == PictureFormat::HexText) {
+        WriteHexFile(name);
+        return;
+    }
+    if (WritePicture(name, current.options)) {
+        formatPath_ = name;
+        format_ = current;
+        session_.document.MarkSaved(name);
+    }
 }
 
 void FileCommands::Saveas()
@@ -55,18 +108,55 @@ void FileCommands::Saveas()
     WriteHexFile(name);
 }
 
+void FileCommands::Export()
+{
+    const QString name = session_.dialogs.SaveFileName(DialogParent(), QStringLiteral("Export"), kExportFilters,
+                                                       kExportSelected, exportFileName_);
+    if (name.isEmpty())
+        return;
+    exportFileName_ = name;
+    ExportOptions options;
+    options.order = exportOrder_;
+    if (FormatForPath(name) == PictureFormat::CArray) {
+        options.name = CNameFromPath(name);
+        if (!session_.dialogs.CArrayOptions(DialogParent(), name, options))
+            return;
+        exportOrder_ = options.order;
+    }
+    WritePicture(name, options);
+}
+
 bool FileCommands::ReadHexFile(const QString& path)
 {
     // The whole file is read and checked before anything changes, so a bad
     // file leaves picture, size, undo copy, text and file name as they were.
-    const std::optional<HexPicture> picture = ReadHexPath(path);
+    SaveFormat format;
+    format.format = FormatForPath(path);
+    std::optional<MonoPicture> picture = ReadPictureFile(path);
+    if (picture && format.format == PictureFormat::CArray) {
+        const std::optional<ExportOptions> options = CArrayOptionsOfFile(path);
+        if (options)
+            format.options = *options;
+    }
+    if (!picture && format.format == PictureFormat::CArray) {
+        // Hex text kept in a .c file (the hex filter has always offered
+        // them) opens as hex text and is saved as hex text again.
+        if (const std::optional<HexPicture> hex = ReadHexPath(path)) {
+            session_.document.LoadPicture(*hex, path);
+            formatPath_ = path;
+            format_ = SaveFormat();
+            return true;
+        }
+    }
     if (!picture) {
         session_.dialogs.Message(DialogParent(), kErrorTitle, QStringLiteral("File Import Error"),
                                  Dialogs::Icon::Critical);
         return false;
     }
 
-    session_.document.LoadPicture(*picture, path);
+    session_.document.LoadPicture(ToHexPicture(*picture), path);
+    formatPath_ = path;
+    format_ = format;
     return true;
 }
 
@@ -75,12 +165,37 @@ bool FileCommands::WriteHexFile(const QString& path)
     // The text is pure ASCII; one more CR LF ends the file with an empty line.
     const QByteArray data = (session_.document.HexText() + QStringLiteral("\r\n")).toLatin1();
     if (!WriteFileAtomically(path, data)) {
-        session_.dialogs.Message(DialogParent(), kErrorTitle, QStringLiteral("Error writing file!"),
-                                 Dialogs::Icon::Critical);
+        ShowWriteError();
         return false;
     }
+    formatPath_ = path;
+    format_ = SaveFormat();
     session_.document.MarkSaved(path);
     return true;
+}
+
+MonoPicture FileCommands::CurrentPicture() const
+{
+    const PictureData& d = session_.document.Data();
+    return MonoPicture::FromPlane(d.PicData.data(), d.Width(), d.Height());
+}
+
+bool FileCommands::WritePicture(const QString& path, const ExportOptions& options)
+{
+    QString why;
+    if (!WritePictureFile(path, CurrentPicture(), options, &why)) {
+        if (!why.isEmpty())
+            qWarning("Error writing file! %s: %s", qPrintable(path), qPrintable(why));
+        ShowWriteError();
+        return false;
+    }
+    return true;
+}
+
+void FileCommands::ShowWriteError()
+{
+    session_.dialogs.Message(DialogParent(), kErrorTitle, QStringLiteral("Error writing file!"),
+                             Dialogs::Icon::Critical);
 }
 
 }  // namespace tobrin

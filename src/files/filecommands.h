@@ -2,15 +2,17 @@
 
 #include <QString>
 
+#include "core/formats.h"
+
 class QWidget;
 
 namespace tobrin {
 
 struct Session;
 
-// Open, Save and Save as: the hex file reader and writer between the
-// session's picture and the file dialogs. One file dialog state carries the
-// last chosen name from one use to the next.
+// Open, Save, Save as and Export between the session's picture and the
+// file dialogs. One file dialog state carries the last chosen name from
+// Open to Save as and back; Export keeps a name of its own.
 class FileCommands {
 public:
     // Dialogs are shown over anchor's top-level window.
@@ -19,20 +21,44 @@ public:
     void Open();
     void Save();
     void Saveas();
-    // Reads a hex file into the picture; on any failure nothing changes and
-    // "File Import Error" is shown. True when the picture was replaced.
+    void Export();
+    // Reads a picture file of any format (hex text, C array, X11 bitmap,
+    // netpbm bitmap, black-and-white PNG or BMP) into the picture; on any
+    // failure nothing changes and "File Import Error" is shown. True when
+    // the picture was replaced.
     bool ReadHexFile(const QString& path);
     // Writes the hex text plus one CR LF, atomically. True on success.
     bool WriteHexFile(const QString& path);
+    // Writes the picture to path in the format its extension picks,
+    // atomically; shows "Error writing file!" on failure. True on success.
+    // Neither the file name nor the saved flag changes.
+    bool WritePicture(const QString& path, const ExportOptions& options);
 
     QString DialogFileName() const { return dialogFileName_; }
+    QString ExportFileName() const { return exportFileName_; }
+
+    // How Save writes the current file: in the format it was opened or last
+    // written in (a C array with its byte order and name), so Save never
+    // turns logo.png or logo.c into hex text.
+    struct SaveFormat {
+        PictureFormat format = PictureFormat::HexText;
+        ExportOptions options;
+    };
+    SaveFormat CurrentSaveFormat() const;
 
 private:
     QWidget* DialogParent() const;
+    MonoPicture CurrentPicture() const;
+    void ShowWriteError();
 
     Session& session_;
     QWidget* anchor_;
     QString dialogFileName_;
+    QString exportFileName_;
+    ByteOrder exportOrder_ = ByteOrder::Msb;
+    // The format of the file at formatPath_ (the file last read or written).
+    QString formatPath_;
+    SaveFormat format_;
 };
 
 }  // namespace tobrin

@@ -236,6 +236,15 @@ void FrameWindow::BuildMenus()
                              {newEntry, open, nullptr, saveAs, save, nullptr, import, nullptr, exitDrawing}),
                         menu(QStringLiteral("&Edit"), "EditMenu", {undo, nullptr, cut, copy, paste}), drawingWindow,
                         help};
+
+    // File > Export...: the picture written in another format, listed right
+    // after Import in both File menus.
+    QAction* exportEntry = entry(QStringLiteral("Ex&port\u2026"), "ExportMenu", onFiles(&FileCommands::Export));
+    for (QMenu* m : {d_->frameMenus.first(), d_->drawingMenus.first()}) {
+        const QList<QAction*> items = m->actions();
+        const qsizetype after = items.indexOf(import) + 1;
+        m->insertAction(after > 0 && after < items.size() ? items.at(after) : nullptr, exportEntry);
+    }
 }
 
 void FrameWindow::BuildToolbar()

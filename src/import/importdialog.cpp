@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -66,6 +67,8 @@ struct ImportDialog::Impl {
     QCheckBox* MatchSize = nullptr;
     QCheckBox* Aspect = nullptr;
     QCheckBox* Invert = nullptr;
+    QLabel* DitherLabel = nullptr;
+    QComboBox* Dither = nullptr;
     QPushButton* Load = nullptr;
     QPushButton* PasteButton = nullptr;
     QPushButton* GetImport = nullptr;
@@ -184,6 +187,19 @@ ImportDialog::ImportDialog(Session& session, std::function<void()> showDrawing, 
     d.Invert = new QCheckBox(QStringLiteral("Invert image"), this);
     place(d.Invert, "Invert", UnitRect(4925, 3165, 1500, 330));
 
+    // The dither choice: label over box, in the gap between the components
+    // and the shaping options (placed once those have their widths).
+    d.DitherLabel = new QLabel(QStringLiteral("Dither:"), this);
+    d.DitherLabel->setObjectName(QStringLiteral("DitherLabel"));
+    d.Dither = new QComboBox(this);
+    d.Dither->setObjectName(QStringLiteral("Dither"));
+    d.Dither->setAccessibleName(QStringLiteral("Dither"));
+    for (const tobrin::Dither choice : {Dither::None, Dither::FloydSteinberg, Dither::Atkinson, Dither::Bayer4,
+                                        Dither::Bayer8})
+        d.Dither->addItem(DitherCaption(choice), int(choice));
+    d.Dither->setCurrentIndex(d.Dither->findData(int(d.pipeline.DitherMode())));
+    d.DitherLabel->setBuddy(d.Dither);
+
     // The buttons in a row.
     d.Load = new QPushButton(QStringLiteral("Load"), this);
     place(d.Load, "Load", UnitRect(1095, 3720, 732, 372));
@@ -200,6 +216,17 @@ ImportDialog::ImportDialog(Session& session, std::function<void()> showDrawing, 
     for (QWidget* w : std::initializer_list<QWidget*>{d.uRed, d.uGreen, d.uBlue, d.MatchSize, d.Aspect, d.Invert,
                                                       d.Label1, d.Label2})
         w->resize(std::max(w->width(), w->sizeHint().width()), w->height());
+    {
+        const int margin = units::ToPixels(45);
+        const int gapLeft = std::max({d.uRed->geometry().right(), d.uGreen->geometry().right(),
+                                      d.uBlue->geometry().right()}) + 1 + margin;
+        const int gapRight = std::min({d.MatchSize->x(), d.Aspect->x(), d.Invert->x()}) - margin;
+        const int width = std::min(std::max(d.Dither->sizeHint().width(), units::ToPixels(1700)), gapRight - gapLeft);
+        const int left = gapLeft + (gapRight - gapLeft - width) / 2;
+        d.DitherLabel->setGeometry(left, units::ToPixels(2655), width, units::ToPixels(255));
+        d.Dither->setGeometry(left, units::ToPixels(2910),
+                              width, std::max(units::ToPixels(330), d.Dither->sizeHint().height()));
+    }
 
     d.RedrawDelay = new QTimer(this);
     d.RedrawDelay->setObjectName(QStringLiteral("RedrawDelay"));
@@ -239,6 +266,7 @@ ImportDialog::ImportDialog(Session& session, std::function<void()> showDrawing, 
     connect(d.MatchSize, &QCheckBox::clicked, this, &ImportDialog::MatchSize_Click);
     connect(d.Aspect, &QCheckBox::clicked, this, &ImportDialog::Aspect_Click);
     connect(d.Tolerance, &QScrollBar::valueChanged, this, &ImportDialog::Tolerance_Change);
+    connect(d.Dither, qOverload<int>(&QComboBox::currentIndexChanged), this, &ImportDialog::Dither_Change);
     connect(d.HSize, &QScrollBar::valueChanged, this, &ImportDialog::HSize_Change);
     connect(d.VSize, &QScrollBar::valueChanged, this, &ImportDialog::VSize_Change);
     connect(d.RedrawDelay, &QTimer::timeout, this, &ImportDialog::RedrawDelay_Timer);
@@ -369,6 +397,13 @@ void ImportDialog::Tolerance_Change()
 {
     d_->pipeline.SetTolerance(d_->Tolerance->value());
     d_->ThresholdLabel->setText(QString::number(d_->pipeline.Tolerance()));
+    d_->RestartRedrawDelay();
+}
+
+void ImportDialog::Dither_Change()
+{
+    // As the threshold: the preview follows once the choices settle.
+    d_->pipeline.SetDither(tobrin::Dither(d_->Dither->currentData().toInt()));
     d_->RestartRedrawDelay();
 }
 

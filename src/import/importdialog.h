@@ -34,6 +34,8 @@ public:
     void Aspect_Click();
     // The sliders and the redraw delay.
     void Tolerance_Change();
+    // The "Dither" choice: restarts the redraw delay as the threshold does.
+    void Dither_Change();
     void HSize_Change();
     void VSize_Change();
     void RedrawDelay_Timer();

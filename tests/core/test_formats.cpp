@@ -132,6 +132,27 @@ TEST(Formats, CArrayLayoutAndOrderComment)
         EXPECT_TRUE(*DecodePicture(*EncodePicture(p, f, ExportOptions{ByteOrder::Lsb, longName, false}), f) == p);
 }
 
+// What Save needs to write a C array back as it was read.
+TEST(Formats, CArrayOptionsOfAFile)
+{
+    MonoPicture p;
+    p.width = 12;
+    p.height = 8;
+    p.At(3, 5) = 1;
+    const QByteArray pages = *EncodePicture(p, PictureFormat::CArray, ExportOptions{ByteOrder::Pages, "splash", false});
+    const std::optional<ExportOptions> read = CArrayOptionsOf(pages);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->order, ByteOrder::Pages);
+    EXPECT_EQ(read->name, QStringLiteral("splash"));
+    QByteArray bare = pages;
+    bare.replace("byte order: pages", "");
+    ReadOptions said;
+    said.cOrder = ByteOrder::Pages;
+    EXPECT_EQ(CArrayOptionsOf(bare, said)->order, ByteOrder::Pages);
+    EXPECT_FALSE(CArrayOptionsOf(bare));  // not a picture in msb rows
+    EXPECT_FALSE(CArrayOptionsOf(QByteArray(".db 8, 4\r\n")));
+}
+
 TEST(Formats, ReadersRefuseAnythingElse)
 {
     const MonoPicture p = RandomPicture(12, 5, 7);

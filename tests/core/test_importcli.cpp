@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <functional>
 
+#include "core/formats.h"
 #include "core/hexwriter.h"
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
@@ -161,7 +162,7 @@ TEST_F(ImportCliTest, AgreesWithTheDialogsPipeline)
 
     // A source too large for Match size: 40 x 32 without aspect by default,
     // with it on request.
-    const QString out = Path(QStringLiteral("large.c"));
+    const QString out = Path(QStringLiteral("large.txt"));
     ASSERT_EQ(Tobrin({large, QStringLiteral("-o"), out}).exitCode, 0);
     const QByteArray plain = Read(out);
     EXPECT_EQ(plain, Expected(large, nullptr));
@@ -174,6 +175,29 @@ TEST_F(ImportCliTest, AgreesWithTheDialogsPipeline)
                   p.ConvertImage();
               }));
     EXPECT_NE(kept, plain);
+}
+
+// OUT's extension picks the format, as for export; every one holds the
+// picture the hex text holds.
+TEST_F(ImportCliTest, OutputFormatFollowsTheExtension)
+{
+    const QString image = Write(QStringLiteral("small.png"), testfiles::Encode(Pattern(50, 20), "PNG"));
+    const QString hex = Path(QStringLiteral("ref.txt"));
+    ASSERT_EQ(Tobrin({image, QStringLiteral("-o"), hex, QStringLiteral("--dither"), QStringLiteral("fs")}).exitCode, 0);
+    const std::optional<MonoPicture> expected = ReadPictureFile(hex);
+    ASSERT_TRUE(expected);
+    for (const char* name : {"pic.c", "pic.h", "pic.xbm", "pic.pbm", "pic.bmp", "pic.png", "pic.db"}) {
+        const QString out = Path(QString::fromLatin1(name));
+        const CliRun run = Tobrin({image, QStringLiteral("-o"), out, QStringLiteral("--dither"), QStringLiteral("fs"),
+                                   QStringLiteral("--order"), QStringLiteral("pages"), QStringLiteral("--name"),
+                                   QStringLiteral("art")});
+        ASSERT_EQ(run.exitCode, 0) << name << ": " << run.stderrText.toStdString();
+        const std::optional<MonoPicture> read = ReadPictureFile(out);
+        ASSERT_TRUE(read) << name;
+        EXPECT_TRUE(*read == *expected) << name;
+    }
+    const QByteArray c = Read(Path(QStringLiteral("pic.c")));
+    EXPECT_TRUE(c.contains("byte order: pages") && c.contains("unsigned char art[")) << c.left(200).toStdString();
 }
 
 TEST_F(ImportCliTest, PngOutputHasOnePixelPerPicturePixel)
@@ -254,7 +278,8 @@ TEST_F(ImportCliTest, BadUsageExitsWithTwo)
         {good, "-o"},
         {"-o", out},
         {good, good, "-o", out},
-        {good, "-o", Path(QStringLiteral("out.bmp"))},
+        {good, "-o", out, "--order", "msb8"},
+        {good, "-o", Path(QStringLiteral("out.c")), "--name", "int"},
         {good, "-o", out, "--threshold", "0"},
         {good, "-o", out, "--threshold", "256"},
         {good, "-o", out, "--threshold", "abc"},

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "app/dialogs.h"
 
@@ -24,6 +25,10 @@ public:
     QList<Shown> shown;
     QList<bool> answers;         // for AskYesNo, in order; Yes when exhausted
     QStringList fileNames;       // for the file dialogs, in order; "" when exhausted
+    // For the C array options, in order: nullopt cancels; the starting
+    // choice is taken when exhausted.
+    QList<std::optional<ExportOptions>> cArrayAnswers;
+    QList<ExportOptions> cArrayOffered;  // the starting choices offered
 
     bool AskYesNo(QWidget*, const QString& title, const QString& text) override
     {
@@ -45,6 +50,18 @@ public:
     {
         shown.append({QStringLiteral("save"), caption, filters, Icon::None, selectedFilter, fileName});
         return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
+    }
+
+    bool CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options) override
+    {
+        shown.append({QStringLiteral("c-options"), QString(), path, Icon::None, {}, path});
+        cArrayOffered.append(options);
+        if (cArrayAnswers.isEmpty())
+            return Dialogs::CArrayOptions(parent, path, options);
+        const std::optional<ExportOptions> answer = cArrayAnswers.takeFirst();
+        if (answer)
+            options = *answer;
+        return answer.has_value();
     }
 
     int count(const QString& kind) const

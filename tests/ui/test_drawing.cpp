@@ -146,7 +146,8 @@ private slots:
         const QList<QList<Entry>> expected = {
             {{"&New", "NewMenu", "Ctrl+N"}, {"&Open", "Open", "Ctrl+O"}, {"", "", ""},
              {"&Save as...", "Saveas", ""}, {"&Save", "Save", "Ctrl+S"}, {"", "", ""},
-             {"&Import", "ImportMenu", "Ctrl+I"}, {"", "", ""}, {"&Exit", "ExitMenu", "Ctrl+Q"}},
+             {"&Import", "ImportMenu", "Ctrl+I"}, {"Ex&port\u2026", "ExportMenu", ""}, {"", "", ""},
+             {"&Exit", "ExitMenu", "Ctrl+Q"}},
             {{"&Undo", "UndoMenu", "Ctrl+Z"}, {"", "", ""}, {"&Cut", "CutMenu", "Ctrl+X"},
              {"&Copy", "Copy", "Ctrl+C"}, {"&Paste", "Paste", "Ctrl+V"}},
             {{"&Arrange windows", "Arrange", ""}, {"", "", ""}, {"&Drawing area", "DrawVisible", ""},
@@ -166,7 +167,7 @@ private slots:
                     QVERIFY(actions[i]->isSeparator());
                     continue;
                 }
-                QCOMPARE(actions[i]->text(), QLatin1String(want.text));
+                QCOMPARE(actions[i]->text(), QString::fromUtf8(want.text));
                 QCOMPARE(actions[i]->objectName(), QLatin1String(want.name));
                 QCOMPARE(actions[i]->shortcut(), QKeySequence(QLatin1String(want.key)));
             }

@@ -186,7 +186,7 @@ private slots:
         frame.FrameAction("Open")->trigger();
         const auto& open = dialogs.shown.last();
         QCOMPARE(open.kind, QStringLiteral("open"));
-        QCOMPARE(open.text, QStringLiteral("All Files (*);;Hex values (*.txt *.c)"));
+        QVERIFY(open.text.startsWith(QStringLiteral("All Files (*);;Hex values (*.txt *.c);;")));
         QCOMPARE(open.selectedFilter, QStringLiteral("Hex values (*.txt *.c)"));
         QCOMPARE(open.fileName, QString());
 

@@ -94,7 +94,7 @@ private slots:
         QCOMPARE(menus.size(), 3);
         QCOMPARE(menus[0]->title(), QStringLiteral("&File"));
         QCOMPARE(texts(menus[0]), (QStringList{"&NewCtrl+N", "&OpenCtrl+O", "-", "&Save as...", "&SaveCtrl+S", "-",
-                                               "&ImportCtrl+I", "-", "&Exit"}));
+                                               "&ImportCtrl+I", "Ex&port\u2026", "-", "&Exit"}));
         QCOMPARE(menus[1]->title(), QStringLiteral("&Window"));
         QCOMPARE(texts(menus[1]), (QStringList{"&Arrange windows", "-", "&Drawing area", "&Tav preview",
                                                "&Text preview"}));

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
@@ -473,6 +474,56 @@ private slots:
         QVERIFY(f.Check("uRed")->isChecked());
         QVERIFY(!f.Check("uGreen")->isChecked());
         QVERIFY(!f.Check("uBlue")->isChecked());
+    }
+
+    // A uniform grey at the threshold: all black without a dither, exactly
+    // half black with an ordered one, in the preview and in the import.
+    void ditherChoiceReachesThePreviewAndTheImport()
+    {
+        Fixture f;
+        auto* dither = f.Find<QComboBox>("Dither");
+        QVERIFY(dither);
+        QCOMPARE(dither->accessibleName(), QStringLiteral("Dither"));
+        QStringList captions;
+        for (int i = 0; i < dither->count(); ++i)
+            captions << dither->itemText(i);
+        QCOMPARE(captions, (QStringList{QStringLiteral("None"), QStringLiteral("Floyd\u2013Steinberg"),
+                                        QStringLiteral("Atkinson"), QStringLiteral("Ordered 4\u00d74"),
+                                        QStringLiteral("Ordered 8\u00d78")}));
+        QCOMPARE(dither->currentIndex(), 0);
+        // It fits between the components and the shaping options, caption whole.
+        const QRect g = dither->geometry();
+        QVERIFY(f.dialog.rect().contains(g));
+        QVERIFY(g.left() > f.Check("uGreen")->geometry().right());
+        QVERIFY(g.right() < f.Check("Aspect")->geometry().left());
+        QVERIFY(g.bottom() < f.Find<QWidget>("Load")->geometry().top());
+        QVERIFY(g.width() >= dither->sizeHint().width());
+
+        const QRgb grey = qRgb(155, 155, 155);
+        f.LoadFile(PngFile(dir_, QStringLiteral("grey.png"), Solid(40, 32, grey)));
+        const auto blackInPreview = [&f] {
+            const QImage dest = f.dialog.Pipeline().Dest();
+            int n = 0;
+            for (int y = 0; y < dest.height(); ++y)
+                for (int x = 0; x < dest.width(); ++x)
+                    n += dest.pixel(x, y) == kBlack;
+            return n;
+        };
+        QCOMPARE(blackInPreview(), 40 * 32);
+        f.Delay()->stop();
+        const int runs = f.Runs();
+        dither->setCurrentIndex(3);
+        QCOMPARE(f.dialog.Pipeline().DitherMode(), Dither::Bayer4);
+        QVERIFY(f.Delay()->isActive());  // waits like the threshold
+        QCOMPARE(f.Runs(), runs);
+        QTRY_COMPARE_WITH_TIMEOUT(f.Runs(), runs + 1, 2000);
+        QCOMPARE(blackInPreview(), 40 * 32 / 2);
+        f.Click("GetImport");
+        int black = 0;
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 40; ++x)
+                black += f.session.document.Pic(x, y);
+        QCOMPARE(black, 40 * 32 / 2);
     }
 
     void commandLineImportAgreesWithTheDialog()

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QDialog>
+#include <QWidget>
+
+#include "core/formats.h"
+
+class QButtonGroup;
+class QDialogButtonBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+namespace tobrin {
+
+// A small picture of the first bytes of a C array: the top-left pixels of
+// the picture as a grid, the eight pixels of byte 0 shaded and numbered
+// with the bit each one lands in.
+class BytePicture : public QWidget {
+    Q_OBJECT
+public:
+    explicit BytePicture(QWidget* parent = nullptr);
+    void SetOrder(ByteOrder order);
+    ByteOrder Order() const { return order_; }
+    // The bit of byte 0 that holds pixel (x, y), or -1 for another byte.
+    static int BitOf(ByteOrder order, int x, int y);
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    ByteOrder order_ = ByteOrder::Msb;
+};
+
+// "C array": the byte order and the array's name of an export to .c or .h.
+class CArrayOptionsDialog : public QDialog {
+    Q_OBJECT
+public:
+    // The name starts as the file's own (CNameFromPath) unless options
+    // already name one; OK is offered only for a C identifier.
+    CArrayOptionsDialog(const QString& path, const ExportOptions& options, QWidget* parent = nullptr);
+
+    ExportOptions Options() const;
+    void SetOrder(ByteOrder order);
+    QLineEdit* NameField() const { return name_; }
+    QRadioButton* OrderButton(ByteOrder order) const;
+    BytePicture* Picture() const { return picture_; }
+    bool Acceptable() const;
+
+private:
+    void NameEdited();
+
+    QButtonGroup* orders_ = nullptr;
+    BytePicture* picture_ = nullptr;
+    QLineEdit* name_ = nullptr;
+    QLabel* nameProblem_ = nullptr;
+    QDialogButtonBox* buttons_ = nullptr;
+};
+
+}  // namespace tobrin
