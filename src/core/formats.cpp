@@ -780,7 +780,15 @@ std::optional<MonoPicture> ReadPictureFile(const QString& path, const ReadOption
     const QByteArray data = file.read(kMaxFileBytes + 1);
     if (qint64(data.size()) > kMaxFileBytes)
         return std::nullopt;
-    return DecodePicture(data, format, options);
+    std::optional<MonoPicture> picture = DecodePicture(data, format, options);
+    if (!picture && format == PictureFormat::CArray) {
+        // Hex text has always been saved under .c names too; such a file
+        // still opens, as the hex text it is.
+        file.close();
+        if (const std::optional<HexPicture> hex = ReadHexPath(path))
+            return FromHex(*hex);
+    }
+    return picture;
 }
 
 }  // namespace tobrin

@@ -130,28 +130,21 @@ bool FileCommands::ReadHexFile(const QString& path)
 {
     // The whole file is read and checked before anything changes, so a bad
     // file leaves picture, size, undo copy, text and file name as they were.
-    SaveFormat format;
-    format.format = FormatForPath(path);
-    std::optional<MonoPicture> picture = ReadPictureFile(path);
-    if (picture && format.format == PictureFormat::CArray) {
-        const std::optional<ExportOptions> options = CArrayOptionsOfFile(path);
-        if (options)
-            format.options = *options;
-    }
-    if (!picture && format.format == PictureFormat::CArray) {
-        // Hex text kept in a .c file (the hex filter has always offered
-        // them) opens as hex text and is saved as hex text again.
-        if (const std::optional<HexPicture> hex = ReadHexPath(path)) {
-            session_.document.LoadPicture(*hex, path);
-            formatPath_ = path;
-            format_ = SaveFormat();
-            return true;
-        }
-    }
+    const std::optional<MonoPicture> picture = ReadPictureFile(path);
     if (!picture) {
         session_.dialogs.Message(DialogParent(), kErrorTitle, QStringLiteral("File Import Error"),
                                  Dialogs::Icon::Critical);
         return false;
+    }
+    SaveFormat format;
+    format.format = FormatForPath(path);
+    if (format.format == PictureFormat::CArray) {
+        // A .c file that holds hex text rather than an array is saved as
+        // hex text again.
+        if (const std::optional<ExportOptions> options = CArrayOptionsOfFile(path))
+            format.options = *options;
+        else
+            format = SaveFormat();
     }
 
     session_.document.LoadPicture(ToHexPicture(*picture), path);

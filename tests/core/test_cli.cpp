@@ -185,14 +185,16 @@ TEST(CommandLineExport, HexOutputIsWhatSaveWrites)
          ".db  12, 4\r\n.db $80,$10\r\n.db $0,$0\r\n.db $ff,$ff\r\n.db $0,$a\r\n\r\n"},
         {"largest random picture", SavedText(random), SavedText(random)},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        WriteRaw(dir.filePath(QStringLiteral("in.txt")), c.input);
-        const Outcome o = Tobrin({QStringLiteral("export"), QStringLiteral("in.txt"), QStringLiteral("-o"),
-                                  QStringLiteral("out.txt")},
-                                 dir.path());
-        EXPECT_EQ(o.exitCode, 0) << o.err.toStdString();
-        EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("out.txt"))), c.expected);
+    // Hex text has been saved under .c names as well; those still read.
+    for (const QString input : {QStringLiteral("in.txt"), QStringLiteral("in.c")}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name + (" from " + input.toStdString()));
+            WriteRaw(dir.filePath(input), c.input);
+            const Outcome o = Tobrin({QStringLiteral("export"), input, QStringLiteral("-o"), QStringLiteral("out.txt")},
+                                     dir.path());
+            EXPECT_EQ(o.exitCode, 0) << o.err.toStdString();
+            EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("out.txt"))), c.expected);
+        }
     }
 }
 
