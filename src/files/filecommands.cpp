@@ -4,6 +4,7 @@
 #include "core/savefile.h"
 #include <QWidget>
 
+#include "app/places.h"
 #include "app/session.h"
 
 namespace tobrin {
@@ -67,6 +68,7 @@ bool FileCommands::ReadHexFile(const QString& path)
     }
 
     session_.document.LoadPicture(*picture, path);
+    places::AddRecentFile(path);
     return true;
 }
 
@@ -80,6 +82,7 @@ bool FileCommands::WriteHexFile(const QString& path)
         return false;
     }
     session_.document.MarkSaved(path);
+    places::AddRecentFile(path);
     return true;
 }
 
