@@ -207,6 +207,10 @@ private slots:
         QVERIFY(e.main().Files().WriteHexFile(paths.last()));  // saved again: first once more
         QCOMPARE(places::RecentFiles(), QStringList{paths.last()} + paths.mid(0, 7));
         QCOMPARE(places::LastFolder(), dir.path());
+        // The file dialogs start there.
+        QCOMPARE(places::DialogStartPath(QString()), dir.path());
+        QCOMPARE(places::DialogStartPath(QStringLiteral("pic.txt")), dir.filePath("pic.txt"));
+        QCOMPARE(places::DialogStartPath(QStringLiteral("/elsewhere/pic.txt")), QStringLiteral("/elsewhere/pic.txt"));
 
         QMenu* menu = e.frame->RecentFilesMenu();
         QVERIFY(e.menuAction("RecentFiles"));
