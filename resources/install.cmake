@@ -7,3 +7,5 @@ foreach(size 16 32 48 64 128 256)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
           RENAME tobrin.png)
 endforeach()
+# The manual page.
+install(FILES ${CMAKE_SOURCE_DIR}/docs/tobrin.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

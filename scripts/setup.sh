@@ -25,6 +25,8 @@ packages=(
   fonts-dejavu-core xvfb xauth strace e2fsprogs
   # The format tests read files that ImageMagick and netpbm wrote.
   imagemagick netpbm
+  # Walking the accessibility tree as a screen reader does (AT-SPI).
+  at-spi2-core python3-pyatspi dbus
 )
 
 missing=()

@@ -70,6 +70,7 @@ int main(int argc, char** argv)
     tobrin::QtDialogs dialogs;
     tobrin::Session session(dialogs);
     tobrin::FrameWindow frame(session);
+    frame.RememberArrangement();
     frame.show();
     if (!openPath.isEmpty()) {
         // After the frame's start-up has shown the drawing window.

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 
 #include "app/carrayoptions.h"
+#include "app/places.h"
 
 namespace tobrin {
 
@@ -29,8 +30,12 @@ void QtDialogs::Message(QWidget* parent, const QString& title, const QString& te
 QString QtDialogs::OpenFileName(QWidget* parent, const QString& caption, const QString& filters,
                                 const QString& selectedFilter, const QString& fileName)
 {
+    // The dialog starts in the folder used last, this run or an earlier one.
     QString selected = selectedFilter;
-    return QFileDialog::getOpenFileName(parent, caption, fileName, filters, &selected);
+    const QString name =
+        QFileDialog::getOpenFileName(parent, caption, places::DialogStartPath(fileName), filters, &selected);
+    places::RememberFolderOf(name);
+    return name;
 }
 
 QString QtDialogs::SaveFileName(QWidget* parent, const QString& caption, const QString& filters,
@@ -38,7 +43,10 @@ QString QtDialogs::SaveFileName(QWidget* parent, const QString& caption, const Q
 {
     // QFileDialog asks before it replaces an existing file.
     QString selected = selectedFilter;
-    return QFileDialog::getSaveFileName(parent, caption, fileName, filters, &selected);
+    const QString name =
+        QFileDialog::getSaveFileName(parent, caption, places::DialogStartPath(fileName), filters, &selected);
+    places::RememberFolderOf(name);
+    return name;
 }
 
 bool Dialogs::CArrayOptions(QWidget*, const QString& path, ExportOptions& options)

@@ -80,13 +80,19 @@ void DrawArea::EnsureOffsets(int columns, int rows)
 
 void DrawArea::Rebuild()
 {
-    scale_ = std::max(1, static_cast<int>(std::ceil(devicePixelRatioF() - 1e-6)));
+    // A fractional ratio (1.5) cannot give every cell the same whole number
+    // of device pixels at the canvas's logical size; the canvas is drawn at
+    // the whole scale below it instead, one image pixel per device pixel.
+    const double ratio = std::max(1.0, devicePixelRatioF());
+    scale_ = std::max(1, static_cast<int>(std::floor(ratio + 1e-6)));
+    const bool whole = std::abs(ratio - scale_) < 1e-6;
+    shown_ = whole ? 1.0 : scale_ / ratio;
     const int w = units::ToPixels(widthUnits_);
     const int h = units::ToPixels(heightUnits_);
-    resize(w, h);
+    resize(static_cast<int>(std::ceil(w * shown_ - 1e-6)), static_cast<int>(std::ceil(h * shown_ - 1e-6)));
 
     image_ = QImage(std::max(1, w * scale_), std::max(1, h * scale_), QImage::Format_RGB32);
-    image_.setDevicePixelRatio(scale_);
+    image_.setDevicePixelRatio(whole ? scale_ : ratio);
     image_.fill(palette().color(QPalette::Window).rgb());
     EnsureOffsets(kPicColumns, kPicRows);
 
@@ -245,21 +251,21 @@ void DrawArea::mousePressEvent(QMouseEvent* event)
 {
     const QPointF pos = event->position();
     emit MouseDown(ButtonCode(event->button()), ShiftCode(event->modifiers()),
-                   units::ToUnits(pos.x()), units::ToUnits(pos.y()));
+                   units::ToUnits(pos.x() / shown_), units::ToUnits(pos.y() / shown_));
 }
 
 void DrawArea::mouseMoveEvent(QMouseEvent* event)
 {
     const QPointF pos = event->position();
     emit MouseMove(ButtonCode(event->buttons()), ShiftCode(event->modifiers()),
-                   units::ToUnits(pos.x()), units::ToUnits(pos.y()));
+                   units::ToUnits(pos.x() / shown_), units::ToUnits(pos.y() / shown_));
 }
 
 void DrawArea::mouseReleaseEvent(QMouseEvent* event)
 {
     const QPointF pos = event->position();
     emit MouseUp(ButtonCode(event->button()), ShiftCode(event->modifiers()),
-                 units::ToUnits(pos.x()), units::ToUnits(pos.y()));
+                 units::ToUnits(pos.x() / shown_), units::ToUnits(pos.y() / shown_));
 }
 
 }  // namespace tobrin

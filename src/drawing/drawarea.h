@@ -10,8 +10,11 @@ namespace tobrin {
 // The zoomed canvas: a retained image of cells, squares, grid lines and the
 // selection marquee. Everything is painted into the image by the drawing
 // window; the widget's paint event only shows the image. Positions handed
-// in are canvas cells or canvas units; the image itself is kept at the
-// screen's (integer) device pixel ratio so it stays crisp.
+// in are canvas cells or canvas units; the image itself is kept at a whole
+// number of device pixels per logical pixel (the screen's ratio, or the
+// largest whole number below a fractional one) and shown one image pixel
+// to one device pixel, so every cell is the same whole number of device
+// pixels and nothing is blurred.
 class DrawArea : public QWidget {
     Q_OBJECT
 public:
@@ -76,6 +79,10 @@ private:
     QImage image_;
     int widthUnits_ = 0, heightUnits_ = 0;
     int scale_ = 1;
+    // Logical pixels of the widget per logical pixel of the canvas: below
+    // 1 on a screen with a fractional ratio, where the canvas is drawn at
+    // the smaller whole scale.
+    double shown_ = 1.0;
     bool updatePending_ = false;
     // Device-pixel offsets of the square of each cell column / row, and
     // the square's side; from the unit geometry through units.h.

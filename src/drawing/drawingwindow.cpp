@@ -1,6 +1,7 @@
 #include "drawing/drawingwindow.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QMdiSubWindow>
 #include <QResizeEvent>
 #include <QScopedValueRollback>
@@ -10,6 +11,7 @@
 #include <QTimer>
 #include <vector>
 
+#include "app/accessible.h"
 #include "core/canvaslayout.h"
 #include "core/units.h"
 #include "drawing/canvasmouse.h"
@@ -58,6 +60,12 @@ DrawingWindow::DrawingWindow(Session& session, QWidget* parent)
     d_->vScroll = new QScrollBar(Qt::Vertical, this);
     d_->vScroll->setObjectName(QStringLiteral("VSizeScroll"));
     d_->vScroll->hide();
+    SetAccessible(drawArea_, QStringLiteral("Drawing canvas"),
+                  QStringLiteral("The picture, one square per pixel: draw with the chosen tool"));
+    SetAccessible(d_->hScroll, QStringLiteral("Drawing canvas, horizontal scroll bar"),
+                  QStringLiteral("Scrolls the picture sideways"));
+    SetAccessible(d_->vScroll, QStringLiteral("Drawing canvas, vertical scroll bar"),
+                  QStringLiteral("Scrolls the picture up and down"));
     connect(d_->vScroll, &QScrollBar::valueChanged, this, [this] { VSizeScroll_Change(); });
 
     d_->tools = new ToolSettings(*this);
@@ -76,6 +84,24 @@ DrawingWindow::DrawingWindow(Session& session, QWidget* parent)
         if (!d_->committing)
             RedrawAll();
     });
+
+    connect(&doc, &PictureDocument::fileNameChanged, this, &DrawingWindow::ShowFileInTitle);
+    connect(&doc, &PictureDocument::savedChanged, this, &DrawingWindow::ShowFileInTitle);
+    ShowFileInTitle();
+}
+
+void DrawingWindow::ShowFileInTitle()
+{
+    // The file's name and Qt's modified marker follow the caption; a picture
+    // without a file keeps the bare caption.
+    const PictureDocument& doc = session_.document;
+    if (doc.FileName().isEmpty()) {
+        setWindowModified(false);
+        setWindowTitle(QStringLiteral("Drawing area"));
+        return;
+    }
+    setWindowTitle(QStringLiteral("Drawing area \u2014 %1[*]").arg(QFileInfo(doc.FileName()).fileName()));
+    setWindowModified(!doc.Saved());
 }
 
 DrawingWindow::~DrawingWindow() = default;

@@ -80,6 +80,7 @@ protected:
 
 private:
     void StartUp();
+    void ShowFileInTitle();
     // Paints the squares of every view cell from the picture (canvas only).
     void PaintViewCells();
 

@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -18,6 +19,7 @@
 #include <cmath>
 
 #include "core/canvaslayout.h"
+#include "app/accessible.h"
 #include "core/units.h"
 #include "drawing/drawarea.h"
 #include "drawing/drawingwindow.h"
@@ -36,6 +38,8 @@ QIcon SettingsIcon(int index)
 
 const char* const kToolNames[6] = {"selection", "pen", "line", "box", "circle", "fill"};
 const char* const kToolTips[6] = {"Selection", "Pen", "Line", "Box", "Circle", "Fill"};
+// One key chooses each tool; it is shown in the tool's tooltip.
+const char kToolKeys[6] = {'S', 'P', 'L', 'B', 'C', 'F'};
 
 }  // namespace
 
@@ -95,7 +99,8 @@ ToolSettings::ToolSettings(DrawingWindow& main) : QObject(&main), main_(main)
         QAction* a = drawTool_->addAction(
             QIcon(QStringLiteral(":/icons/tools/%1.png").arg(QLatin1String(kToolNames[i]))),
             QString::fromLatin1(kToolTips[i]));
-        a->setToolTip(QString::fromLatin1(kToolTips[i]));
+        a->setToolTip(QStringLiteral("%1 (%2)").arg(QLatin1String(kToolTips[i]), QString(QLatin1Char(kToolKeys[i]))));
+        a->setShortcut(QKeySequence(QString(QLatin1Char(kToolKeys[i]))));
         a->setObjectName(QStringLiteral("Tool%1").arg(QLatin1String(kToolTips[i])));
         a->setCheckable(true);
         toolGroup_->addAction(a);
@@ -117,6 +122,7 @@ ToolSettings::ToolSettings(DrawingWindow& main) : QObject(&main), main_(main)
         auto* b = new QToolButton(settingBar_);
         b->setObjectName(name);
         b->setToolTip(tip);
+        SetAccessible(b, tip, tip + QStringLiteral(": the button applies it, its arrow chooses another"));
         b->setPopupMode(QToolButton::MenuButtonPopup);
         menu = new QMenu(b);
         b->setMenu(menu);
@@ -152,6 +158,8 @@ ToolSettings::ToolSettings(DrawingWindow& main) : QObject(&main), main_(main)
         scroll = new SpinScroll(lo, kMaxFieldValue, value, box);
         scroll->setObjectName(scrollName);
         scroll->setFixedSize(16, 24);
+        SetAccessible(edit, tip);
+        SetAccessible(scroll, tip + QStringLiteral(" spinner"), QStringLiteral("Steps the %1 up or down").arg(tip.toLower()));
         row->addWidget(edit);
         row->addWidget(scroll);
         settingBar_->addWidget(box);
@@ -159,6 +167,7 @@ ToolSettings::ToolSettings(DrawingWindow& main) : QObject(&main), main_(main)
     makeField(QStringLiteral("LineWidth"), QStringLiteral("Line width"), QStringLiteral("1"),
               QStringLiteral("LineScroll"), 1, 1, lineWidth_, lineScroll_);
     connect(lineScroll_, &QScrollBar::valueChanged, this, [this] { LineScroll_Change(); });
+    AddLineWidthKeys(main);
 
     settingBar_->addSeparator();
 
@@ -185,6 +194,25 @@ ToolSettings::ToolSettings(DrawingWindow& main) : QObject(&main), main_(main)
     col->addWidget(coorTextX_);
     col->addWidget(coorTextY_);
     settingBar_->addWidget(picture1_);
+    SetAccessible(drawTool_, QStringLiteral("Drawing tools"));
+    SetAccessible(settingBar_, QStringLiteral("Tool settings"));
+    SetAccessible(picture1_, QStringLiteral("Pointer position"));
+    NameOverflowButtons(&main);
+}
+
+void ToolSettings::AddLineWidthKeys(DrawingWindow& main)
+{
+    // "[" and "]" step the line width as its spinner does, within the same
+    // limits. A text field that has the focus takes the keys as text.
+    const auto key = [this, &main](const char* name, const char* text, int step) {
+        auto* a = new QAction(QLatin1String(name), &main);
+        a->setObjectName(QLatin1String(name));
+        a->setShortcut(QKeySequence(QLatin1String(text)));
+        connect(a, &QAction::triggered, this, [this, step] { lineScroll_->setValue(lineScroll_->value() + step); });
+        main.addAction(a);
+    };
+    key("LineWidthDown", "[", -1);
+    key("LineWidthUp", "]", 1);
 }
 
 QAction* ToolSettings::ToolAction(int tool) const

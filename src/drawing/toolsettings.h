@@ -80,6 +80,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void AddLineWidthKeys(DrawingWindow& main);
     void ValidateField(QLineEdit* edit, SpinScroll* scroll, int lowest);
     void EnterPressed(QLineEdit* edit);
 

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QWidget>
 
+#include "app/places.h"
 #include "app/session.h"
 
 namespace tobrin {
@@ -150,6 +151,7 @@ bool FileCommands::ReadHexFile(const QString& path)
     session_.document.LoadPicture(ToHexPicture(*picture), path);
     formatPath_ = path;
     format_ = format;
+    places::AddRecentFile(path);
     return true;
 }
 
@@ -164,6 +166,7 @@ bool FileCommands::WriteHexFile(const QString& path)
     formatPath_ = path;
     format_ = SaveFormat();
     session_.document.MarkSaved(path);
+    places::AddRecentFile(path);
     return true;
 }
 

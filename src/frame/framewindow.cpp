@@ -2,6 +2,10 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
 #include <QLayout>
@@ -10,11 +14,16 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
+#include <QScrollBar>
+#include <QSettings>
 #include <QTimer>
 #include <QToolBar>
 #include <algorithm>
 
+#include "app/accessible.h"
 #include "app/appresources.h"
+#include "app/dropfile.h"
+#include "app/places.h"
 #include "app/childwindow.h"
 #include "core/units.h"
 #include "drawing/drawingwindow.h"
@@ -78,6 +87,9 @@ struct FrameWindow::Impl {
     QTimer* timer1 = nullptr;
     QPointer<About> about;
     QPointer<QMdiSubWindow> lastActive;
+
+    QMenu* recentFiles = nullptr;
+    bool rememberArrangement = false;
 };
 
 FrameWindow::FrameWindow(Session& session, QWidget* parent) : QMainWindow(parent), session_(session), d_(new Impl)
@@ -97,7 +109,10 @@ FrameWindow::FrameWindow(Session& session, QWidget* parent) : QMainWindow(parent
     connect(mdi_, &QMdiArea::subWindowActivated, this, &FrameWindow::SubWindowActivated);
 
     BuildMenus();
+    BuildRecentFilesMenu();
     BuildToolbar();
+    NameForScreenReaders();
+    setAcceptDrops(true);
     UpdateMenus();
 
     // Client area of the given size (with the menu bar and the toolbar in
@@ -663,6 +678,7 @@ void FrameWindow::closeEvent(QCloseEvent* event)
         }
         d_->ending = true;
     }
+    SaveArrangement();
     CloseAbout();
     event->accept();
 }
@@ -695,6 +711,153 @@ void FrameWindow::EndProgram()
     d_->ending = true;
     CloseAbout();
     close();
+}
+
+// ---- Desktop conveniences -----------------------------------------------
+
+void FrameWindow::NameForScreenReaders()
+{
+    SetAccessibleScrollBars(mdi_, QStringLiteral("Workspace"));
+    menuBar();  // made here if not yet, with its overflow button
+    NameOverflowButtons(this);
+}
+
+void FrameWindow::BuildRecentFilesMenu()
+{
+    // One submenu, after "Save" in both File menus, filled when it opens.
+    d_->recentFiles = new QMenu(QStringLiteral("&Recent files"), this);
+    d_->recentFiles->setObjectName(QStringLiteral("RecentFilesMenu"));
+    d_->recentFiles->menuAction()->setObjectName(QStringLiteral("RecentFiles"));
+    connect(d_->recentFiles, &QMenu::aboutToShow, this, &FrameWindow::FillRecentFilesMenu);
+    for (const QList<QMenu*>* menus : {&d_->frameMenus, &d_->drawingMenus}) {
+        QMenu* file = menus->value(0);
+        const QList<QAction*> entries = file ? file->actions() : QList<QAction*>();
+        for (int i = 0; i < entries.size(); ++i) {
+            if (entries[i]->objectName() == QLatin1String("Save")) {
+                file->insertMenu(entries.value(i + 1), d_->recentFiles);
+                break;
+            }
+        }
+    }
+    FillRecentFilesMenu();
+}
+
+void FrameWindow::FillRecentFilesMenu()
+{
+    QMenu* menu = d_->recentFiles;
+    menu->clear();
+    const QStringList files = places::RecentFiles();
+    for (int i = 0; i < files.size(); ++i) {
+        const QString path = files[i];
+        // An "&" in the path is text, not a mnemonic.
+        QString shown = QDir::toNativeSeparators(path);
+        shown.replace(QLatin1Char('&'), QLatin1String("&&"));
+        QAction* a = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+        a->setObjectName(QStringLiteral("RecentFile%1").arg(i + 1));
+        a->setData(path);
+        connect(a, &QAction::triggered, this, [this, path] { OpenRecentFile(path); });
+    }
+    menu->addSeparator();
+    QAction* clear = menu->addAction(QStringLiteral("Clear"));
+    clear->setObjectName(QStringLiteral("ClearRecentFiles"));
+    clear->setEnabled(!files.isEmpty());
+    connect(clear, &QAction::triggered, this, [this] {
+        places::ClearRecentFiles();
+        FillRecentFilesMenu();
+    });
+}
+
+QMenu* FrameWindow::RecentFilesMenu() const { return d_->recentFiles; }
+
+void FrameWindow::OpenRecentFile(const QString& path)
+{
+    tobrin::DrawingWindow& main = DrawingWindow();
+    if (!QFileInfo(path).isFile()) {
+        places::RemoveRecentFile(path);
+        FillRecentFilesMenu();
+        session_.dialogs.Message(&main, QStringLiteral("Recent files"),
+                                 QStringLiteral("%1 is no longer there; it was removed from the list.")
+                                     .arg(QDir::toNativeSeparators(path)),
+                                 Dialogs::Icon::Warning);
+        return;
+    }
+    if (!session_.ConfirmDiscard(&main))
+        return;
+    main.Files().ReadHexFile(path);
+}
+
+bool FrameWindow::IsImportImage(const QString& path)
+{
+    static const QStringList images = {"bmp", "dib", "ico", "jpg", "jpeg", "png", "gif", "wmf"};
+    return images.contains(QFileInfo(path).suffix().toLower());
+}
+
+void FrameWindow::OpenDroppedFile(const QString& path)
+{
+    tobrin::DrawingWindow& main = DrawingWindow();
+    if (IsImportImage(path)) {
+        ImportDialog dialog(session_, [this] { ShowDrawing(); }, &main);
+        dialog.LoadFile(path);
+        dialog.exec();
+        return;
+    }
+    if (!session_.ConfirmDiscard(&main))
+        return;
+    main.Files().ReadHexFile(path);
+}
+
+void FrameWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void FrameWindow::dropEvent(QDropEvent* event)
+{
+    const QString file = DroppedFile(event->mimeData());
+    if (file.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // After the drag has ended: the questions and the import dialog are modal.
+    QTimer::singleShot(0, this, [this, file] { OpenDroppedFile(file); });
+}
+
+namespace {
+const QString kFrameGeometryKey = QStringLiteral("frame/geometry");
+const char* const kChildKeys[3] = {"frame/drawingWindow", "frame/textView", "frame/tavPreview"};
+}  // namespace
+
+void FrameWindow::RememberArrangement()
+{
+    d_->rememberArrangement = true;
+    QSettings settings;
+    const QByteArray geometry = settings.value(kFrameGeometryKey).toByteArray();
+    if (geometry.isEmpty())
+        return;  // the first start keeps the built-in layout
+    restoreGeometry(geometry);
+    const QMdiSubWindow* subs[3] = {d_->drawSub, d_->textSub, d_->tavSub};
+    for (int i = 0; i < 3; ++i) {
+        const QRect r = settings.value(QLatin1String(kChildKeys[i])).toRect();
+        auto* sub = const_cast<QMdiSubWindow*>(subs[i]);
+        if (!sub || !r.isValid())
+            continue;
+        if (sub == d_->tavSub)
+            sub->move(r.topLeft());  // a fixed size
+        else
+            sub->setGeometry(r);
+    }
+}
+
+void FrameWindow::SaveArrangement()
+{
+    if (!d_->rememberArrangement)
+        return;
+    QSettings settings;
+    settings.setValue(kFrameGeometryKey, saveGeometry());
+    const QMdiSubWindow* subs[3] = {d_->drawSub, d_->textSub, d_->tavSub};
+    for (int i = 0; i < 3; ++i)
+        if (subs[i] && !subs[i]->isMinimized() && !subs[i]->isMaximized())
+            settings.setValue(QLatin1String(kChildKeys[i]), subs[i]->geometry());
 }
 
 }  // namespace tobrin

@@ -104,9 +104,24 @@ public:
     double ClientWidthUnits() const;
     double ClientHeightUnits() const;
 
+    // ---- Desktop conveniences: remembered places, dropped files.
+    // Brings back the frame's geometry and its windows' places of the last
+    // run (none at the first start) and remembers them when the frame closes.
+    void RememberArrangement();
+    // File › "Recent files": opens one as Open would; a file no longer there
+    // is removed from the list with a message.
+    void OpenRecentFile(const QString& path);
+    QMenu* RecentFilesMenu() const;
+    // A file dropped on the frame: an image opens the import dialog with it
+    // loaded, anything else opens as File › Open would.
+    void OpenDroppedFile(const QString& path);
+    static bool IsImportImage(const QString& path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildMenus();
@@ -123,6 +138,10 @@ private:
     void SubWindowActivated(QMdiSubWindow* window);
     void UpdateMenus();
     void CloseAbout();
+    void BuildRecentFilesMenu();
+    void FillRecentFilesMenu();
+    void SaveArrangement();
+    void NameForScreenReaders();
 
     struct Impl;
     Session& session_;

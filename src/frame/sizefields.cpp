@@ -9,6 +9,7 @@
 #include <cmath>
 #include <limits>
 
+#include "app/accessible.h"
 #include "core/units.h"
 #include "frame/framewindow.h"
 #include "app/session.h"
@@ -61,6 +62,10 @@ SizeFields::SizeFields(FrameWindow& frame, Session& session, QWidget* parent)
     hScroll_ = MakeSpin(this, "HScroll", kMinWidth, kMaxWidth, 40);
     vSize_ = MakeField(this, "VSize", QStringLiteral("32"), QStringLiteral("Height"));
     vScroll_ = MakeSpin(this, "VScroll", kMinHeight, kMaxHeight, 32);
+    SetAccessible(hSize_, QStringLiteral("Picture width"), QStringLiteral("Width of the picture in pixels"));
+    SetAccessible(vSize_, QStringLiteral("Picture height"), QStringLiteral("Height of the picture in pixels"));
+    SetAccessible(hScroll_, QStringLiteral("Picture width spinner"), QStringLiteral("Steps the picture width"));
+    SetAccessible(vScroll_, QStringLiteral("Picture height spinner"), QStringLiteral("Steps the picture height"));
 
     hSize_->setGeometry(UnitsRect(0, kFieldWidth, kFieldHeight));
     hScroll_->setGeometry(UnitsRect(kHScrollLeft, kSpinWidth, kSpinHeight));

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -14,6 +16,8 @@
 #include <exception>
 #include <initializer_list>
 
+#include "app/accessible.h"
+#include "app/dropfile.h"
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
 #include "core/units.h"
@@ -132,6 +136,7 @@ ImportDialog::ImportDialog(Session& session, std::function<void()> showDrawing, 
     setObjectName(QStringLiteral("Import"));
     setWindowTitle(kCaption);
     setModal(true);
+    setAcceptDrops(true);  // an image dropped here loads as "Load" would
     setFixedSize(units::ToPixels(7770), units::ToPixels(4365));
 
     Impl& d = *d_;
@@ -209,6 +214,11 @@ ImportDialog::ImportDialog(Session& session, std::function<void()> showDrawing, 
     place(d.GetImport, "GetImport", UnitRect(4890, 3720, 732, 372));
     d.CloseButton = new QPushButton(QStringLiteral("Close"), this);
     place(d.CloseButton, "CloseButton", UnitRect(5610, 3720, 732, 372));
+    SetAccessible(d.Disp, QStringLiteral("Loaded image"), QStringLiteral("The image as it was loaded"));
+    SetAccessible(d.Dest, QStringLiteral("Converted picture"), QStringLiteral("The picture the import makes"));
+    SetAccessible(d.Tolerance, QStringLiteral("Threshold"), QStringLiteral("Brightness that divides black from white"));
+    SetAccessible(d.HSize, QStringLiteral("Picture width"), QStringLiteral("Width of the imported picture"));
+    SetAccessible(d.VSize, QStringLiteral("Picture height"), QStringLiteral("Height of the imported picture"));
     for (QPushButton* b : {d.Load, d.PasteButton, d.GetImport, d.CloseButton})
         b->setAutoDefault(false);
     // Captions are never cut off: a box wider than its place in units grows
@@ -307,6 +317,18 @@ void ImportDialog::Load_Click()
     d.pipeline.BeginLoad();
     const QString name = d.session.dialogs.OpenFileName(this, QStringLiteral("Load"), kFilters, kGraphicFilter,
                                                         QString());
+    FinishLoading(name);
+}
+
+void ImportDialog::LoadFile(const QString& name)
+{
+    d_->pipeline.BeginLoad();
+    FinishLoading(name);
+}
+
+void ImportDialog::FinishLoading(const QString& name)
+{
+    Impl& d = *d_;
     bool ok = false;
     QString why;
     try {
@@ -422,6 +444,21 @@ void ImportDialog::RedrawDelay_Timer()
 {
     ConvertImage();
     d_->RedrawDelay->stop();
+}
+
+void ImportDialog::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DroppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void ImportDialog::dropEvent(QDropEvent* event)
+{
+    const QString file = DroppedFile(event->mimeData());
+    if (file.isEmpty())
+        return;
+    event->acceptProposedAction();
+    LoadFile(file);
 }
 
 void ImportDialog::done(int result)

@@ -22,6 +22,9 @@ public:
 
     // The buttons.
     void Load_Click();
+    // Loads an image as "Load" does once its dialog has named the file (a
+    // file dropped on the dialog or on the frame).
+    void LoadFile(const QString& name);
     void PasteButton_Click();
     void GetImport_Click();
     void CloseButton_Click();
@@ -48,7 +51,12 @@ public:
 
     void done(int result) override;
 
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
+    void FinishLoading(const QString& name);
     struct Impl;
     Impl* d_ = nullptr;
 };

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QTransform>
 
+#include "app/accessible.h"
 #include "core/units.h"
 #include "app/appresources.h"
 #include "core/picturedocument.h"
@@ -30,6 +31,8 @@ DevicePreview::DevicePreview(const PictureDocument& document, QWidget* parent)
     displayWidget_->setGeometry(units::ToPixels(kDisplayLeftUnits), units::ToPixels(kDisplayTopUnits),
                                 kDisplayWidth, kDisplayHeight);
     displayWidget_->installEventFilter(this);
+    SetAccessible(displayWidget_, QStringLiteral("Tav display"),
+                  QStringLiteral("The picture as the device shows it: click to scroll the drawing there"));
 
     ShowPicture(document.Bounds());
     connect(&document, &PictureDocument::pixelsChanged, this, &DevicePreview::ShowPicture);

@@ -4,6 +4,7 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include "app/accessible.h"
 #include "core/picturedocument.h"
 
 namespace tobrin {
@@ -20,6 +21,8 @@ TextPreview::TextPreview(const PictureDocument& document, QWidget* parent) : QWi
     text1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     text1_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     text1_->setFrameShape(QFrame::NoFrame);
+    SetAccessible(text1_, QStringLiteral("Hex text"), QStringLiteral("The picture as assembler data lines"));
+    SetAccessibleScrollBars(text1_, QStringLiteral("Hex text"));
 
     // Text1 takes the whole client area whatever the window's size.
     auto* layout = new QVBoxLayout(this);

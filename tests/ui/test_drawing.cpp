@@ -76,7 +76,7 @@ private slots:
             QVERIFY(a->isCheckable());
             tips << a->toolTip();
         }
-        QCOMPARE(tips, QStringList({"Selection", "Pen", "Line", "Box", "Circle", "Fill"}));
+        QCOMPARE(tips, QStringList({"Selection (S)", "Pen (P)", "Line (L)", "Box (B)", "Circle (C)", "Fill (F)"}));
 
         auto* lineWidth = m.findChild<QLineEdit*>(QStringLiteral("LineWidth"));
         QCOMPARE(lineWidth->text(), QStringLiteral("1"));
@@ -145,7 +145,8 @@ private slots:
         };
         const QList<QList<Entry>> expected = {
             {{"&New", "NewMenu", "Ctrl+N"}, {"&Open", "Open", "Ctrl+O"}, {"", "", ""},
-             {"&Save as...", "Saveas", ""}, {"&Save", "Save", "Ctrl+S"}, {"", "", ""},
+             {"&Save as...", "Saveas", ""}, {"&Save", "Save", "Ctrl+S"}, {"&Recent files", "RecentFiles", ""},
+             {"", "", ""},
              {"&Import", "ImportMenu", "Ctrl+I"}, {"Ex&port\u2026", "ExportMenu", ""}, {"", "", ""},
              {"&Exit", "ExitMenu", "Ctrl+Q"}},
             {{"&Undo", "UndoMenu", "Ctrl+Z"}, {"", "", ""}, {"&Cut", "CutMenu", "Ctrl+X"},

@@ -110,7 +110,7 @@ struct Editor {
     QAction* toolButton(const QString& tip)
     {
         for (QAction* a : main().findChild<QToolBar*>(QStringLiteral("DrawTool"))->actions())
-            if (a->toolTip() == tip)
+            if (a->text() == tip)
                 return a;
         return nullptr;
     }

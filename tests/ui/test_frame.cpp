@@ -93,7 +93,7 @@ private slots:
         const QList<QMenu*> menus = frame.FrameMenus();
         QCOMPARE(menus.size(), 3);
         QCOMPARE(menus[0]->title(), QStringLiteral("&File"));
-        QCOMPARE(texts(menus[0]), (QStringList{"&NewCtrl+N", "&OpenCtrl+O", "-", "&Save as...", "&SaveCtrl+S", "-",
+        QCOMPARE(texts(menus[0]), (QStringList{"&NewCtrl+N", "&OpenCtrl+O", "-", "&Save as...", "&SaveCtrl+S", "&Recent files", "-",
                                                "&ImportCtrl+I", "Ex&port\u2026", "-", "&Exit"}));
         QCOMPARE(menus[1]->title(), QStringLiteral("&Window"));
         QCOMPARE(texts(menus[1]), (QStringList{"&Arrange windows", "-", "&Drawing area", "&Tav preview",

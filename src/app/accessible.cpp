@@ -1,0 +1,41 @@
+#include "app/accessible.h"
+
+#include <QAbstractScrollArea>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QWidget>
+
+namespace tobrin {
+
+void SetAccessible(QWidget* widget, const QString& name, const QString& description)
+{
+    if (!widget)
+        return;
+    widget->setAccessibleName(name);
+    QString text = description;
+    if (text.isEmpty())
+        text = widget->toolTip().isEmpty() ? name : widget->toolTip();
+    widget->setAccessibleDescription(text);
+}
+
+void SetAccessibleScrollBars(QAbstractScrollArea* area, const QString& viewName)
+{
+    if (!area)
+        return;
+    SetAccessible(area->horizontalScrollBar(), viewName + QStringLiteral(", horizontal scroll bar"),
+                  QStringLiteral("Scrolls %1 sideways").arg(viewName));
+    SetAccessible(area->verticalScrollBar(), viewName + QStringLiteral(", vertical scroll bar"),
+                  QStringLiteral("Scrolls %1 up and down").arg(viewName));
+}
+
+void NameOverflowButtons(QWidget* root)
+{
+    if (!root)
+        return;
+    for (QToolButton* b : root->findChildren<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        SetAccessible(b, QStringLiteral("More buttons"), QStringLiteral("Shows the buttons that do not fit"));
+    for (QToolButton* b : root->findChildren<QToolButton*>(QStringLiteral("qt_menubar_ext_button")))
+        SetAccessible(b, QStringLiteral("More menus"), QStringLiteral("Shows the menus that do not fit"));
+}
+
+}  // namespace tobrin
