@@ -280,6 +280,36 @@ void DrawingWindow::RedrawAll()
 // --------------------------------------------------------------- undo, new
 
 void DrawingWindow::UndoMenu_Click() { session_.document.Undo(); }
+void DrawingWindow::RedoMenu_Click() { session_.document.Redo(); }
+
+// --------------------------------------------------------------- transforms
+
+namespace {
+std::optional<QRect> HeldBlock(const DrawingState& s)
+{
+    if (!s.SelectionHeld)
+        return std::nullopt;
+    return QRect(QPoint(s.StartX, s.StartY), QPoint(s.LastX, s.LastY));
+}
+}  // namespace
+
+TransformResult DrawingWindow::PlanTransformNow(Transform t) const
+{
+    const PictureDocument& doc = session_.document;
+    return PlanTransform(t, doc.Data().Width(), doc.Data().Height(), HeldBlock(state_));
+}
+
+void DrawingWindow::TransformMenu_Click(Transform t)
+{
+    const std::optional<QRect> block = HeldBlock(state_);
+    const TransformResult r = session_.document.TransformPicture(t, block);
+    if (!r.ok) {
+        session_.dialogs.Message(this, QStringLiteral("Picture"), r.reason, Dialogs::Icon::Information);
+        return;
+    }
+    if (block)
+        d_->selection->Hold(r.block);
+}
 
 void DrawingWindow::NewMenu_Click()
 {

@@ -6,6 +6,7 @@
 #include "app/session.h"
 #include "core/drawingstate.h"
 #include "core/scratchsurface.h"
+#include "core/transform.h"
 #include "files/filecommands.h"
 
 class QScrollBar;
@@ -48,6 +49,12 @@ public:
     // Commands of the shared menus that work on the drawing.
     void NewMenu_Click();
     void UndoMenu_Click();
+    void RedoMenu_Click();
+    // A "&Picture" menu transform: of the held selection when there is
+    // one, else of the whole picture. A refusal is told to the user.
+    void TransformMenu_Click(Transform t);
+    // What that transform would do now (the menu greys what is refused).
+    TransformResult PlanTransformNow(Transform t) const;
     // Activation of the drawing window (the frame calls it when this
     // window becomes the active child).
     void Form_Activate();

@@ -121,6 +121,30 @@ void Selection::Capture()
         std::swap(s.LastX, s.StartX);
     if (s.LastY < s.StartY)
         std::swap(s.LastY, s.StartY);
+    TakeBlock();
+}
+
+void Selection::Hold(const QRect& block)
+{
+    DrawingState& s = main_.State();
+    s.StartX = block.left();
+    s.StartY = block.top();
+    s.LastX = block.right();
+    s.LastY = block.bottom();
+    // The outline left on the canvas goes round the block where it is now.
+    const ViewWindow& v = s.view;
+    const int cell = canvasgeometry::kCellUnits;
+    s.MarqueeX1 = cell * (s.StartX - v.ViewLeft);
+    s.MarqueeY1 = cell * (s.StartY - v.ViewTop);
+    s.MarqueeX2 = cell * (s.LastX - v.ViewLeft);
+    s.MarqueeY2 = cell * (s.LastY - v.ViewTop);
+    TakeBlock();
+}
+
+void Selection::TakeBlock()
+{
+    DrawingState& s = main_.State();
+    ScratchSurface& holder = main_.Holder();
     const int w = s.LastX - s.StartX, h = s.LastY - s.StartY;
     const PictureData& decl = main_.Document().Data();
     holder.ClearArea(w + 1, h + 1);

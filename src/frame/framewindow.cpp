@@ -187,6 +187,13 @@ void FrameWindow::BuildMenus()
                                  QKeySequence(Qt::CTRL | Qt::Key_Q));
     QAction* undo = entry(QStringLiteral("&Undo"), "UndoMenu", onDrawing(&tobrin::DrawingWindow::UndoMenu_Click),
                           QKeySequence(Qt::CTRL | Qt::Key_Z));
+    // History: Redo, and both entries greyed while there is nothing to take back or redo.
+    QAction* redo = entry(QStringLiteral("&Redo"), "RedoMenu", onDrawing(&tobrin::DrawingWindow::RedoMenu_Click));
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    undo->setEnabled(session_.document.CanUndo());
+    redo->setEnabled(session_.document.CanRedo());
+    connect(&session_.document, &PictureDocument::undoAvailable, undo, &QAction::setEnabled);
+    connect(&session_.document, &PictureDocument::redoAvailable, redo, &QAction::setEnabled);
     QAction* cut = entry(QStringLiteral("&Cut"), "CutMenu", onSelection(&Selection::CutMenu_Click), QKeySequence(Qt::CTRL | Qt::Key_X));
     QAction* copy = entry(QStringLiteral("&Copy"), "Copy", onSelection(&Selection::Copy_Click), QKeySequence(Qt::CTRL | Qt::Key_C));
     QAction* paste = entry(QStringLiteral("&Paste"), "Paste", onSelection(&Selection::Paste_Click), QKeySequence(Qt::CTRL | Qt::Key_V));
@@ -230,8 +237,47 @@ void FrameWindow::BuildMenus()
                       frameWindow, help};
     d_->drawingMenus = {menu(QStringLiteral("&File"), "FileMenu",
                              {newEntry, open, nullptr, saveAs, save, nullptr, import, nullptr, exitDrawing}),
-                        menu(QStringLiteral("&Edit"), "EditMenu", {undo, nullptr, cut, copy, paste}), drawingWindow,
-                        help};
+                        menu(QStringLiteral("&Edit"), "EditMenu", {undo, redo, nullptr, cut, copy, paste}),
+                        BuildPictureMenu(), drawingWindow, help};
+}
+
+// ---- Editing menus: picture transforms -------------------------------------
+
+QMenu* FrameWindow::BuildPictureMenu()
+{
+    auto* m = new QMenu(QStringLiteral("&Picture"), this);
+    m->setObjectName(QStringLiteral("PictureMenu"));
+    auto add = [this, m](const QString& text, const char* name, Transform t, const QKeySequence& key = {}) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(QLatin1String(name));
+        a->setShortcut(key);
+        connect(a, &QAction::triggered, this, [this, t] { DrawingWindow().TransformMenu_Click(t); });
+        m->addAction(a);
+        return a;
+    };
+    add(QStringLiteral("Flip &horizontal"), "FlipHorizontal", Transform::FlipHorizontal);
+    add(QStringLiteral("Flip &vertical"), "FlipVertical", Transform::FlipVertical);
+    QAction* clockwise =
+        add(QStringLiteral("Rotate 90\u00b0 &clockwise"), "RotateClockwise", Transform::RotateClockwise);
+    QAction* counter = add(QStringLiteral("Rotate 90\u00b0 c&ounter-clockwise"), "RotateCounterClockwise",
+                           Transform::RotateCounterClockwise);
+    add(QStringLiteral("&Invert"), "Invert", Transform::Invert);
+    m->addSeparator();
+    add(QStringLiteral("Shift &left"), "ShiftLeft", Transform::ShiftLeft, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left));
+    add(QStringLiteral("Shift &right"), "ShiftRight", Transform::ShiftRight,
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Right));
+    add(QStringLiteral("Shift &up"), "ShiftUp", Transform::ShiftUp, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Up));
+    add(QStringLiteral("Shift &down"), "ShiftDown", Transform::ShiftDown, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Down));
+    // A rotation that would not fit is greyed, its reason as the tip.
+    connect(m, &QMenu::aboutToShow, this, [this, clockwise, counter] {
+        const tobrin::DrawingWindow* w = DrawingWindowIfLoaded();
+        for (auto [a, t] : {std::pair{clockwise, Transform::RotateClockwise}, std::pair{counter, Transform::RotateCounterClockwise}}) {
+            const TransformResult plan = w ? w->PlanTransformNow(t) : TransformResult{true};
+            a->setEnabled(plan.ok);
+            a->setToolTip(plan.ok ? a->text().remove(QLatin1Char('&')) : plan.reason);
+        }
+    });
+    return m;
 }
 
 void FrameWindow::BuildToolbar()

@@ -111,6 +111,7 @@ protected:
 private:
     void BuildMenus();
     void BuildToolbar();
+    QMenu* BuildPictureMenu();
     void LoadDrawingWindow();
     void LoadTextView();
     void LoadTavDisplay();
