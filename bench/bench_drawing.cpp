@@ -2,7 +2,8 @@
 // view): a full redraw of a random picture (as is, and with every pixel
 // changed in between), and one drag step of the Line
 // tool (reload, redraw, shape, tentative transfer), each set beside one
-// plain fill of the same canvas image. Prints the medians and the ratios.
+// plain fill of the same canvas image; one Undo, one Redo and one Invert of
+// the whole picture as history steps. Prints the medians and the ratios.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -144,6 +145,48 @@ void BM_LineDragStep(benchmark::State& state)
 }
 BENCHMARK(BM_LineDragStep)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 
+// The history on the largest picture: one step inverts every pixel, and
+// Undo and Redo each bring back a whole 240 x 120 copy with every view
+// (canvas, device preview, text) following.
+void BM_Undo(benchmark::State& state)
+{
+    PictureDocument& doc = g_editor->session.document;
+    doc.TransformPicture(Transform::Invert);
+    for (auto _ : state) {
+        doc.Undo();
+        benchmark::DoNotOptimize(g_editor->main->Canvas()->Image().constBits());
+        state.PauseTiming();
+        doc.Redo();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Undo)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
+void BM_Redo(benchmark::State& state)
+{
+    PictureDocument& doc = g_editor->session.document;
+    doc.TransformPicture(Transform::Invert);
+    for (auto _ : state) {
+        state.PauseTiming();
+        doc.Undo();
+        state.ResumeTiming();
+        doc.Redo();
+        benchmark::DoNotOptimize(g_editor->main->Canvas()->Image().constBits());
+    }
+}
+BENCHMARK(BM_Redo)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
+// One "&Picture" transform as the menu does it: a history step, the views following.
+void BM_InvertStep(benchmark::State& state)
+{
+    PictureDocument& doc = g_editor->session.document;
+    for (auto _ : state) {
+        doc.TransformPicture(Transform::Invert);
+        benchmark::DoNotOptimize(g_editor->main->Canvas()->Image().constBits());
+    }
+}
+BENCHMARK(BM_InvertStep)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
 // Keeps the medians so the ratios can be printed at the end.
 class MedianReporter : public benchmark::ConsoleReporter {
 public:
@@ -175,7 +218,8 @@ int main(int argc, char** argv)
     const auto fill = reporter.medians.find("BM_PlainFill");
     if (fill != reporter.medians.end() && fill->second > 0) {
         std::printf("\nMedians against one plain fill of the canvas image (%.1f us):\n", fill->second);
-        for (const char* name : {"BM_RedrawAll", "BM_RedrawAllChanged", "BM_LineDragStep"}) {
+        for (const char* name : {"BM_RedrawAll", "BM_RedrawAllChanged", "BM_LineDragStep", "BM_Undo", "BM_Redo",
+                                 "BM_InvertStep"}) {
             const auto it = reporter.medians.find(name);
             if (it != reporter.medians.end())
                 std::printf("  %-20s %9.1f us  = %.2f x the fill\n", name, it->second, it->second / fill->second);

@@ -147,16 +147,22 @@ private slots:
             {{"&New", "NewMenu", "Ctrl+N"}, {"&Open", "Open", "Ctrl+O"}, {"", "", ""},
              {"&Save as...", "Saveas", ""}, {"&Save", "Save", "Ctrl+S"}, {"", "", ""},
              {"&Import", "ImportMenu", "Ctrl+I"}, {"", "", ""}, {"&Exit", "ExitMenu", "Ctrl+Q"}},
-            {{"&Undo", "UndoMenu", "Ctrl+Z"}, {"", "", ""}, {"&Cut", "CutMenu", "Ctrl+X"},
-             {"&Copy", "Copy", "Ctrl+C"}, {"&Paste", "Paste", "Ctrl+V"}},
+            {{"&Undo", "UndoMenu", "Ctrl+Z"}, {"&Redo", "RedoMenu", "Ctrl+Shift+Z"}, {"", "", ""},
+             {"&Cut", "CutMenu", "Ctrl+X"}, {"&Copy", "Copy", "Ctrl+C"}, {"&Paste", "Paste", "Ctrl+V"}},
+            {{"Flip &horizontal", "FlipHorizontal", ""}, {"Flip &vertical", "FlipVertical", ""},
+             {"Rotate 90\u00b0 &clockwise", "RotateClockwise", ""},
+             {"Rotate 90\u00b0 c&ounter-clockwise", "RotateCounterClockwise", ""}, {"&Invert", "Invert", ""},
+             {"", "", ""}, {"Shift &left", "ShiftLeft", "Ctrl+Shift+Left"},
+             {"Shift &right", "ShiftRight", "Ctrl+Shift+Right"}, {"Shift &up", "ShiftUp", "Ctrl+Shift+Up"},
+             {"Shift &down", "ShiftDown", "Ctrl+Shift+Down"}},
             {{"&Arrange windows", "Arrange", ""}, {"", "", ""}, {"&Drawing area", "DrawVisible", ""},
              {"&Tav preview", "TavVisible", ""}, {"&Text view", "TextVisible", ""}},
             {{"&About...", "About", ""}},
         };
         const QList<QMenu*> menus = e.frame->DrawingMenus();
-        QCOMPARE(menus.size(), 4);
-        const QStringList titles = {"&File", "&Edit", "&Window", "&Help"};
-        for (int m = 0; m < 4; ++m) {
+        QCOMPARE(menus.size(), 5);
+        const QStringList titles = {"&File", "&Edit", "&Picture", "&Window", "&Help"};
+        for (int m = 0; m < 5; ++m) {
             QCOMPARE(menus[m]->title(), titles[m]);
             const QList<QAction*> actions = menus[m]->actions();
             QCOMPARE(actions.size(), expected[m].size());
@@ -166,7 +172,7 @@ private slots:
                     QVERIFY(actions[i]->isSeparator());
                     continue;
                 }
-                QCOMPARE(actions[i]->text(), QLatin1String(want.text));
+                QCOMPARE(actions[i]->text(), QString::fromUtf8(want.text));
                 QCOMPARE(actions[i]->objectName(), QLatin1String(want.name));
                 QCOMPARE(actions[i]->shortcut(), QKeySequence(QLatin1String(want.key)));
             }
@@ -179,7 +185,7 @@ private slots:
     void windowMenuFollowsTheWindowsWhenOpened()
     {
         Editor e;
-        QMenu* window = e.frame->DrawingMenus().at(2);
+        QMenu* window = e.frame->DrawingMenus().at(3);
         emit window->aboutToShow();
         QCOMPARE(e.menuAction(QStringLiteral("DrawVisible"))->isChecked(), true);
         if (QMdiSubWindow* text = e.frame->TextViewSubWindow()) {
@@ -464,9 +470,10 @@ private slots:
         QCOMPARE(int(e.session.document.Saved()), 0);
         QVERIFY(e.frame->SaveEnabled());
         QVERIFY(e.session.document.HexText().startsWith(QStringLiteral(".db  40, 32\r\n")));
-        // The undo copy is of the imported picture.
+        // The import is one step: Undo brings back the picture and size before it.
         e.main().UndoMenu_Click();
-        QCOMPARE(e.pic(3, 3), 0);
+        QCOMPARE(e.pic(3, 3), 1);
+        QCOMPARE(e.session.document.MaxX(), 59);
     }
 
     void firstLoadMarksThePictureSaved()
