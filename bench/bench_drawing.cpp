@@ -15,6 +15,7 @@
 #include <random>
 #include <string>
 
+#include "core/zoom.h"
 #include "drawing/drawarea.h"
 #include "drawing/drawingwindow.h"
 #include "app/dialogs.h"
@@ -187,6 +188,27 @@ void BM_InvertStep(benchmark::State& state)
 }
 BENCHMARK(BM_InvertStep)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 
+// A full redraw at the largest zoom (40-pixel cells, the view a part of
+// the picture) and at "Fit to window" (the whole picture in view).
+void RedrawAtZoom(benchmark::State& state, bool fit)
+{
+    DrawingWindow& main = *g_editor->main;
+    if (fit)
+        main.FitToWindow();
+    else
+        main.ZoomTo(zoom::kMaxCellPixels);
+    for (auto _ : state) {
+        main.RedrawAll();
+        benchmark::DoNotOptimize(main.Canvas()->Image().constBits());
+    }
+    state.counters["cell"] = main.ZoomLevel();
+    main.ActualSize();
+}
+void BM_RedrawAllZoomMax(benchmark::State& state) { RedrawAtZoom(state, false); }
+void BM_RedrawAllZoomFit(benchmark::State& state) { RedrawAtZoom(state, true); }
+BENCHMARK(BM_RedrawAllZoomMax)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RedrawAllZoomFit)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
 // Keeps the medians so the ratios can be printed at the end.
 class MedianReporter : public benchmark::ConsoleReporter {
 public:
@@ -219,7 +241,7 @@ int main(int argc, char** argv)
     if (fill != reporter.medians.end() && fill->second > 0) {
         std::printf("\nMedians against one plain fill of the canvas image (%.1f us):\n", fill->second);
         for (const char* name : {"BM_RedrawAll", "BM_RedrawAllChanged", "BM_LineDragStep", "BM_Undo", "BM_Redo",
-                                 "BM_InvertStep"}) {
+                                 "BM_InvertStep", "BM_RedrawAllZoomMax", "BM_RedrawAllZoomFit"}) {
             const auto it = reporter.medians.find(name);
             if (it != reporter.medians.end())
                 std::printf("  %-20s %9.1f us  = %.2f x the fill\n", name, it->second, it->second / fill->second);

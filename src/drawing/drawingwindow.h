@@ -9,6 +9,7 @@
 #include "core/transform.h"
 #include "files/filecommands.h"
 
+class QPointF;
 class QScrollBar;
 
 namespace tobrin {
@@ -69,6 +70,16 @@ public:
     const CanvasLayoutFacts& Layout() const;
     QScrollBar* HSizeScroll() const;
     QScrollBar* VSizeScroll() const;
+
+    // Zoom: the side of a canvas cell in logical pixels (3..40; 7 is
+    // "Actual size"). A change keeps the picture pixel under the point
+    // (canvas units; the canvas's middle without one) where it is.
+    int ZoomLevel() const;
+    void ZoomTo(int cellPixels, const QPointF* pointUnits = nullptr);
+    void ZoomIn();
+    void ZoomOut();
+    void ActualSize();
+    void FitToWindow();
 
     void HSizeScroll_Change();
     void VSizeScroll_Change();

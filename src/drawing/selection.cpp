@@ -58,11 +58,11 @@ void Selection::MarqueeStep(int x, int y)
     canvas->DrawOutline(s.MarqueeX1, s.MarqueeY1, s.MarqueeX2, s.MarqueeY2, DrawArea::kSetColour,
                         DrawArea::Stroke::Solid);
     dashTimer_->start();
-    const int cell = canvasgeometry::kCellUnits;
-    s.MarqueeX1 = cell * (s.StartX - v.ViewLeft);
-    s.MarqueeY1 = cell * (s.StartY - v.ViewTop);
-    s.MarqueeX2 = cell * (x - v.ViewLeft);
-    s.MarqueeY2 = cell * (y - v.ViewTop);
+    const CellGeometry& cells = main_.Canvas()->Cells();
+    s.MarqueeX1 = cells.BorderUnits(s.StartX - v.ViewLeft);
+    s.MarqueeY1 = cells.BorderUnits(s.StartY - v.ViewTop);
+    s.MarqueeX2 = cells.BorderUnits(x - v.ViewLeft);
+    s.MarqueeY2 = cells.BorderUnits(y - v.ViewTop);
     canvas->DrawOutline(s.MarqueeX1, s.MarqueeY1, s.MarqueeX2, s.MarqueeY2, DrawArea::kClearColour,
                         DrawArea::Stroke::Dotted);
 }
@@ -133,11 +133,11 @@ void Selection::Hold(const QRect& block)
     s.LastY = block.bottom();
     // The outline left on the canvas goes round the block where it is now.
     const ViewWindow& v = s.view;
-    const int cell = canvasgeometry::kCellUnits;
-    s.MarqueeX1 = cell * (s.StartX - v.ViewLeft);
-    s.MarqueeY1 = cell * (s.StartY - v.ViewTop);
-    s.MarqueeX2 = cell * (s.LastX - v.ViewLeft);
-    s.MarqueeY2 = cell * (s.LastY - v.ViewTop);
+    const CellGeometry& cells = main_.Canvas()->Cells();
+    s.MarqueeX1 = cells.BorderUnits(s.StartX - v.ViewLeft);
+    s.MarqueeY1 = cells.BorderUnits(s.StartY - v.ViewTop);
+    s.MarqueeX2 = cells.BorderUnits(s.LastX - v.ViewLeft);
+    s.MarqueeY2 = cells.BorderUnits(s.LastY - v.ViewTop);
     TakeBlock();
 }
 

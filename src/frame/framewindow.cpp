@@ -15,6 +15,7 @@
 #include "app/appresources.h"
 #include "app/childwindow.h"
 #include "core/units.h"
+#include "core/zoom.h"
 #include "drawing/drawingwindow.h"
 #include "drawing/selection.h"
 #include "files/filecommands.h"
@@ -238,10 +239,40 @@ void FrameWindow::BuildMenus()
     d_->drawingMenus = {menu(QStringLiteral("&File"), "FileMenu",
                              {newEntry, open, nullptr, saveAs, save, nullptr, import, nullptr, exitDrawing}),
                         menu(QStringLiteral("&Edit"), "EditMenu", {undo, redo, nullptr, cut, copy, paste}),
-                        BuildPictureMenu(), drawingWindow, help};
+                        BuildViewMenu(), BuildPictureMenu(), drawingWindow, help};
 }
 
-// ---- Editing menus: picture transforms -------------------------------------
+// ---- Editing menus: zoom and picture transforms -----------------------------
+
+QMenu* FrameWindow::BuildViewMenu()
+{
+    auto* m = new QMenu(QStringLiteral("&View"), this);
+    m->setObjectName(QStringLiteral("ViewMenu"));
+    auto add = [this, m](const QString& text, const char* name, void (tobrin::DrawingWindow::*command)(),
+                         const QList<QKeySequence>& keys) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(QLatin1String(name));
+        a->setShortcuts(keys);
+        connect(a, &QAction::triggered, this, [this, command] { (DrawingWindow().*command)(); });
+        m->addAction(a);
+        return a;
+    };
+    QAction* in = add(QStringLiteral("Zoom &in"), "ZoomIn", &tobrin::DrawingWindow::ZoomIn,
+                      {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    QAction* out = add(QStringLiteral("Zoom &out"), "ZoomOut", &tobrin::DrawingWindow::ZoomOut,
+                       {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
+    add(QStringLiteral("&Actual size"), "ActualSize", &tobrin::DrawingWindow::ActualSize,
+        {QKeySequence(Qt::CTRL | Qt::Key_0)});
+    add(QStringLiteral("&Fit to window"), "FitToWindow", &tobrin::DrawingWindow::FitToWindow, {});
+    // At either end of the zoom ladder the entry that cannot go on is greyed.
+    connect(m, &QMenu::aboutToShow, this, [this, in, out] {
+        const tobrin::DrawingWindow* w = DrawingWindowIfLoaded();
+        const int level = w ? w->ZoomLevel() : zoom::kActualCellPixels;
+        in->setEnabled(ZoomInStep(level) != level);
+        out->setEnabled(ZoomOutStep(level) != level);
+    });
+    return m;
+}
 
 QMenu* FrameWindow::BuildPictureMenu()
 {

@@ -112,6 +112,7 @@ private:
     void BuildMenus();
     void BuildToolbar();
     QMenu* BuildPictureMenu();
+    QMenu* BuildViewMenu();
     void LoadDrawingWindow();
     void LoadTextView();
     void LoadTavDisplay();

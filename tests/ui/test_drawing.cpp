@@ -149,6 +149,8 @@ private slots:
              {"&Import", "ImportMenu", "Ctrl+I"}, {"", "", ""}, {"&Exit", "ExitMenu", "Ctrl+Q"}},
             {{"&Undo", "UndoMenu", "Ctrl+Z"}, {"&Redo", "RedoMenu", "Ctrl+Shift+Z"}, {"", "", ""},
              {"&Cut", "CutMenu", "Ctrl+X"}, {"&Copy", "Copy", "Ctrl+C"}, {"&Paste", "Paste", "Ctrl+V"}},
+            {{"Zoom &in", "ZoomIn", "Ctrl++"}, {"Zoom &out", "ZoomOut", "Ctrl+-"}, {"&Actual size", "ActualSize", "Ctrl+0"},
+             {"&Fit to window", "FitToWindow", ""}},
             {{"Flip &horizontal", "FlipHorizontal", ""}, {"Flip &vertical", "FlipVertical", ""},
              {"Rotate 90\u00b0 &clockwise", "RotateClockwise", ""},
              {"Rotate 90\u00b0 c&ounter-clockwise", "RotateCounterClockwise", ""}, {"&Invert", "Invert", ""},
@@ -160,9 +162,9 @@ private slots:
             {{"&About...", "About", ""}},
         };
         const QList<QMenu*> menus = e.frame->DrawingMenus();
-        QCOMPARE(menus.size(), 5);
-        const QStringList titles = {"&File", "&Edit", "&Picture", "&Window", "&Help"};
-        for (int m = 0; m < 5; ++m) {
+        QCOMPARE(menus.size(), 6);
+        const QStringList titles = {"&File", "&Edit", "&View", "&Picture", "&Window", "&Help"};
+        for (int m = 0; m < 6; ++m) {
             QCOMPARE(menus[m]->title(), titles[m]);
             const QList<QAction*> actions = menus[m]->actions();
             QCOMPARE(actions.size(), expected[m].size());
@@ -185,7 +187,7 @@ private slots:
     void windowMenuFollowsTheWindowsWhenOpened()
     {
         Editor e;
-        QMenu* window = e.frame->DrawingMenus().at(3);
+        QMenu* window = e.frame->DrawingMenus().at(4);
         emit window->aboutToShow();
         QCOMPARE(e.menuAction(QStringLiteral("DrawVisible"))->isChecked(), true);
         if (QMdiSubWindow* text = e.frame->TextViewSubWindow()) {

@@ -1,3 +1,6 @@
+#include <QWheelEvent>
+
+#include "core/zoom.h"
 #include "frame/sizefields.h"
 #include "test_drawing_support.h"
 
@@ -17,6 +20,22 @@ QStringList Rows(Editor& e)
         rows << row;
     }
     return rows;
+}
+
+// Ctrl + one wheel notch (up: in) at a canvas pixel.
+void CtrlWheel(Editor& e, QPoint px, int notches)
+{
+    QWheelEvent wheel(px, e.canvas()->mapToGlobal(px), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(e.canvas(), &wheel);
+}
+
+// The picture pixel under a canvas pixel.
+QPoint PixelAt(Editor& e, QPoint px)
+{
+    const CellGeometry& cells = e.canvas()->Cells();
+    return QPoint(cells.CellAtPixel(px.x()) + e.state().view.ViewLeft,
+                  cells.CellAtPixel(px.y()) + e.state().view.ViewTop);
 }
 
 }  // namespace
@@ -94,7 +113,7 @@ private slots:
         Editor e;
         e.resizePicture(200, 100);
         e.setPic(3, 3, 1);
-        QMenu* menu = e.frame->DrawingMenus().at(2);
+        QMenu* menu = e.frame->DrawingMenus().at(3);
         QCOMPARE(menu->objectName(), QStringLiteral("PictureMenu"));
         emit menu->aboutToShow();
         QAction* rotate = e.menuAction(QStringLiteral("RotateCounterClockwise"));
@@ -110,6 +129,81 @@ private slots:
         e.resizePicture(100, 100);
         emit menu->aboutToShow();
         QVERIFY(rotate->isEnabled());
+    }
+
+    void ctrlWheelKeepsThePixelUnderThePointerAtEveryLevel()
+    {
+        Editor e;
+        e.setClientSize(500, 400);
+        e.resizePicture(200, 100);
+        e.main().HSizeScroll()->setValue(60);
+        e.main().VSizeScroll()->setValue(30);
+        const QPoint pointer(100, 80);
+        const QPoint under = PixelAt(e, pointer);
+        QCOMPARE(under, QPoint(60 + 100 / 7, 30 + 80 / 7));
+        QList<int> levels;
+        for (int i = 0; i < 22; ++i) {
+            CtrlWheel(e, pointer, i < 11 ? 1 : -1);
+            levels << e.main().ZoomLevel();
+            QCOMPARE(PixelAt(e, pointer), under);
+        }
+        QCOMPARE(levels.first(), 8);
+        QCOMPARE(levels.at(10), 40);  // the largest level stays
+        QCOMPARE(levels.last(), 6);
+        CtrlWheel(e, pointer, -2);
+        QCOMPARE(e.main().ZoomLevel(), 4);
+        QVERIFY(!e.canvas()->Cells().grid);  // too small for grid lines
+        CtrlWheel(e, pointer, -5);
+        QCOMPARE(e.main().ZoomLevel(), 3);
+    }
+
+    void aClickLandsOnItsPixelAtEveryLevelAndActualSizeIsAsBefore()
+    {
+        Editor e;
+        e.resizePicture(16, 16);
+        const QImage actual = e.canvas()->Image();
+        const QSize canvasSize = e.canvas()->size();
+        QAction* zoomIn = e.menuAction(QStringLiteral("ZoomIn"));
+        QVERIFY(zoomIn->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+="))));
+        for (int level = 3; level <= 40; level = ZoomInStep(level)) {
+            e.main().ZoomTo(level);
+            const ViewWindow& v = e.state().view;
+            const QPoint target(v.ViewLeft + 1 + level % 3, v.ViewTop + 2);
+            const QPoint px(level * (target.x() - v.ViewLeft) + level / 2, level * (target.y() - v.ViewTop) + level / 2);
+            QTest::mouseClick(e.canvas(), Qt::LeftButton, Qt::NoModifier, px);
+            QVERIFY2(e.pic(target.x(), target.y()) == 1, qPrintable(QString::number(level)));
+            QCOMPARE(e.square(target.x() - v.ViewLeft, target.y() - v.ViewTop), DrawArea::kSetColour);
+            e.main().UndoMenu_Click();
+            if (level == 40)
+                break;
+        }
+        e.menuAction(QStringLiteral("FitToWindow"))->trigger();
+        QVERIFY(e.main().ZoomLevel() > 7);
+        QVERIFY(e.main().HSizeScroll()->isHidden());
+        e.menuAction(QStringLiteral("ActualSize"))->trigger();
+        QCOMPARE(e.canvas()->size(), canvasSize);
+        QCOMPARE(e.canvas()->Image(), actual);
+    }
+
+    void devicePreviewScalesByWholePixels()
+    {
+        Editor e;
+        e.setPic(2, 1, 1);
+        DevicePreview& tav = e.frame->TavDisplayWindow();
+        QCOMPARE(tav.contextMenuPolicy(), Qt::ActionsContextMenu);
+        tav.findChild<QAction*>(QStringLiteral("PreviewScale3"))->trigger();
+        QCOMPARE(tav.Scale(), 3);
+        QCOMPARE(tav.DisplayWidget()->size(), QSize(720, 360));
+        const QImage shown = tav.DisplayWidget()->grab().toImage();
+        for (int d = 0; d < 9; ++d)
+            QCOMPARE(shown.pixel(6 + d % 3, 3 + d / 3) | 0xFF000000u, DevicePreview::kSetColour);
+        QCOMPARE(shown.pixel(9, 3) | 0xFF000000u, DevicePreview::kClearColour);
+        QCOMPARE(shown.pixel(5, 5) | 0xFF000000u, DevicePreview::kClearColour);
+        QSignalSpy clicked(&tav, &DevicePreview::DisplayClicked);
+        QTest::mouseClick(tav.DisplayWidget(), Qt::LeftButton, {}, QPoint(8, 5));
+        QCOMPARE(clicked.first(), (QVariantList{2, 1}));
+        tav.findChild<QAction*>(QStringLiteral("PreviewScale1"))->trigger();
+        QCOMPARE(tav.DisplayWidget()->size(), QSize(240, 120));
     }
 };
 
