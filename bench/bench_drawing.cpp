@@ -2,7 +2,8 @@
 // view): a full redraw of a random picture (as is, and with every pixel
 // changed in between), and one drag step of the Line
 // tool (reload, redraw, shape, tentative transfer), each set beside one
-// plain fill of the same canvas image. Prints the medians and the ratios.
+// plain fill of the same canvas image; one Undo, one Redo and one Invert of
+// the whole picture as history steps. Prints the medians and the ratios.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <random>
 #include <string>
 
+#include "core/zoom.h"
 #include "drawing/drawarea.h"
 #include "drawing/drawingwindow.h"
 #include "frame/framewindow.h"
@@ -129,6 +131,69 @@ void BM_LineDragStep(benchmark::State& state)
 }
 BENCHMARK(BM_LineDragStep)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 
+// The history on the largest picture: one step inverts every pixel, and
+// Undo and Redo each bring back a whole 240 x 120 copy with every view
+// (canvas, device preview, text) following.
+void BM_Undo(benchmark::State& state)
+{
+    PictureDocument& doc = g_editor->session.document;
+    doc.TransformPicture(Transform::Invert);
+    for (auto _ : state) {
+        doc.Undo();
+        benchmark::DoNotOptimize(g_editor->main->Canvas()->Image().constBits());
+        state.PauseTiming();
+        doc.Redo();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Undo)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
+void BM_Redo(benchmark::State& state)
+{
+    PictureDocument& doc = g_editor->session.document;
+    doc.TransformPicture(Transform::Invert);
+    for (auto _ : state) {
+        state.PauseTiming();
+        doc.Undo();
+        state.ResumeTiming();
+        doc.Redo();
+        benchmark::DoNotOptimize(g_editor->main->Canvas()->Image().constBits());
+    }
+}
+BENCHMARK(BM_Redo)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
+// One "&Picture" transform as the menu does it: a history step, the views following.
+void BM_InvertStep(benchmark::State& state)
+{
+    PictureDocument& doc = g_editor->session.document;
+    for (auto _ : state) {
+        doc.TransformPicture(Transform::Invert);
+        benchmark::DoNotOptimize(g_editor->main->Canvas()->Image().constBits());
+    }
+}
+BENCHMARK(BM_InvertStep)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
+// A full redraw at the largest zoom (40-pixel cells, the view a part of
+// the picture) and at "Fit to window" (the whole picture in view).
+void RedrawAtZoom(benchmark::State& state, bool fit)
+{
+    DrawingWindow& main = *g_editor->main;
+    if (fit)
+        main.FitToWindow();
+    else
+        main.ZoomTo(zoom::kMaxCellPixels);
+    for (auto _ : state) {
+        main.RedrawAll();
+        benchmark::DoNotOptimize(main.Canvas()->Image().constBits());
+    }
+    state.counters["cell"] = main.ZoomLevel();
+    main.ActualSize();
+}
+void BM_RedrawAllZoomMax(benchmark::State& state) { RedrawAtZoom(state, false); }
+void BM_RedrawAllZoomFit(benchmark::State& state) { RedrawAtZoom(state, true); }
+BENCHMARK(BM_RedrawAllZoomMax)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RedrawAllZoomFit)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
 // Keeps the medians so the ratios can be printed at the end.
 class MedianReporter : public benchmark::ConsoleReporter {
 public:
@@ -160,7 +225,8 @@ int main(int argc, char** argv)
     const auto fill = reporter.medians.find("BM_PlainFill");
     if (fill != reporter.medians.end() && fill->second > 0) {
         std::printf("\nMedians against one plain fill of the canvas image (%.1f us):\n", fill->second);
-        for (const char* name : {"BM_RedrawAll", "BM_RedrawAllChanged", "BM_LineDragStep"}) {
+        for (const char* name : {"BM_RedrawAll", "BM_RedrawAllChanged", "BM_LineDragStep", "BM_Undo", "BM_Redo",
+                                 "BM_InvertStep", "BM_RedrawAllZoomMax", "BM_RedrawAllZoomFit"}) {
             const auto it = reporter.medians.find(name);
             if (it != reporter.medians.end())
                 std::printf("  %-20s %9.1f us  = %.2f x the fill\n", name, it->second, it->second / fill->second);

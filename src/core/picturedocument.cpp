@@ -9,24 +9,59 @@
 
 namespace tobrin {
 
-void PictureHistory::BackUp(const PictureData& picture)
+namespace {
+
+constexpr int kAnyStep = -1;  // steps that never merge
+constexpr int kSizeStep = 1;  // consecutive size changes make one step
+
+bool SameState(const PictureData& a, const PictureData& b)
 {
-    for (int y = 0; y <= picture.MaxY; ++y) {
-        const int at = PictureData::Offset(0, y);
-        std::memcpy(&plane_[at], &picture.PicData[at], static_cast<size_t>(picture.MaxX) + 1);
-    }
+    return a.MaxX == b.MaxX && a.MaxY == b.MaxY && a.PicData == b.PicData;
 }
 
-void PictureHistory::Undo(PictureData& picture) const
-{
-    // Only the pixels within the current size come back; the size stays.
-    for (int y = 0; y <= picture.MaxY; ++y) {
-        const int at = PictureData::Offset(0, y);
-        std::memcpy(&picture.PicData[at], &plane_[at], static_cast<size_t>(picture.MaxX) + 1);
-    }
-}
+}  // namespace
 
-PictureDocument::PictureDocument(QObject* parent) : QObject(parent) {}
+// One history step: a whole copy of the picture (pixels and size). While
+// the step is done the copy holds the state before it; Undo and Redo swap
+// the copy with the document, so each step keeps exactly one copy.
+class SnapshotStep : public QUndoCommand {
+public:
+    SnapshotStep(PictureDocument& doc, const PictureData& before, int kind)
+        : doc_(doc), other_(before), kind_(kind)
+    {
+    }
+    void undo() override { doc_.Exchange(other_); }
+    void redo() override
+    {
+        // Pushed after the change was made: the first redo is the change itself.
+        if (pushed_)
+            doc_.Exchange(other_);
+        pushed_ = true;
+    }
+    int id() const override { return kind_; }
+    bool mergeWith(const QUndoCommand* next) override
+    {
+        if (next->id() != kind_)
+            return false;
+        // Keeps the older "before"; sizing back to where it started leaves no step.
+        setObsolete(SameState(other_, doc_.data_));
+        return true;
+    }
+
+private:
+    PictureDocument& doc_;
+    PictureData other_;
+    int kind_;
+    bool pushed_ = false;
+};
+
+PictureDocument::PictureDocument(QObject* parent) : QObject(parent)
+{
+    history_.setUndoLimit(kHistoryLimit);
+    connect(&history_, &QUndoStack::canUndoChanged, this, &PictureDocument::undoAvailable);
+    connect(&history_, &QUndoStack::canRedoChanged, this, &PictureDocument::redoAvailable);
+    OpenStep(kAnyStep);
+}
 
 PictureDocument::Batch::~Batch()
 {
@@ -40,6 +75,7 @@ void PictureDocument::Announce()
         return;
     const QRect region = pending_;
     pending_ = QRect();
+    SettleStep();
     emit pixelsChanged(region);
 }
 
@@ -82,21 +118,76 @@ void PictureDocument::FillBlock(const QRect& block, std::uint8_t value)
     Touched(block);
 }
 
-void PictureDocument::BackUp() { history_.BackUp(data_); }
-
-void PictureDocument::Undo()
+void PictureDocument::OpenStep(int kind)
 {
-    history_.Undo(data_);
+    backup_ = data_;
+    stepOpen_ = true;
+    stepKind_ = kind;
+}
+
+void PictureDocument::SettleStep()
+{
+    if (!stepOpen_ || SameState(backup_, data_))
+        return;
+    stepOpen_ = false;
+    history_.push(new SnapshotStep(*this, backup_, stepKind_));
+}
+
+void PictureDocument::Exchange(PictureData& other)
+{
+    const Batch batch(*this);
+    const bool resized = other.MaxX != data_.MaxX || other.MaxY != data_.MaxY;
+    std::swap(data_, other);
+    if (resized) {
+        hexValid_ = false;
+        emit sizeChanged(data_.Width(), data_.Height());
+    }
     Touched(Bounds());
 }
 
-void PictureDocument::ChangeSize(int mx, int my)
+void PictureDocument::BackUp()
 {
-    SetSize(std::clamp(mx, 3, kMaxWidth - 1), std::clamp(my, 3, kMaxHeight - 1));
-    BackUp();
+    SettleStep();
+    OpenStep(kAnyStep);
 }
 
-void PictureDocument::SetSize(int mx, int my)
+void PictureDocument::Undo()
+{
+    SettleStep();
+    if (!history_.canUndo())
+        return;
+    stepOpen_ = false;
+    history_.undo();
+    // A change made without a BackUp still becomes a step of its own.
+    OpenStep(kAnyStep);
+}
+
+void PictureDocument::Redo()
+{
+    SettleStep();
+    if (!history_.canRedo())
+        return;
+    stepOpen_ = false;
+    history_.redo();
+    OpenStep(kAnyStep);
+}
+
+namespace {
+int ClampX(int mx) { return std::clamp(mx, 3, kMaxWidth - 1); }
+int ClampY(int my) { return std::clamp(my, 3, kMaxHeight - 1); }
+}  // namespace
+
+void PictureDocument::ChangeSize(int mx, int my)
+{
+    // The size change is a step of its own, apart from the drawing before it.
+    SettleStep();
+    OpenStep(kSizeStep);
+    Resize(ClampX(mx), ClampY(my));
+    SettleStep();
+    OpenStep(kAnyStep);
+}
+
+void PictureDocument::Resize(int mx, int my)
 {
     data_.MaxX = mx;
     data_.MaxY = my;
@@ -104,12 +195,19 @@ void PictureDocument::SetSize(int mx, int my)
     emit sizeChanged(mx + 1, my + 1);
 }
 
+void PictureDocument::SetSize(int mx, int my) { Resize(mx, my); }
+
 void PictureDocument::NewPicture()
 {
-    const Batch batch(*this);
-    data_.PicData.fill(0);  // the whole array, outside the picture too
-    Touched(Bounds());
-    ChangeSize(39, 31);
+    BackUp();
+    {
+        const Batch batch(*this);
+        data_.PicData.fill(0);  // the whole array, outside the picture too
+        Touched(Bounds());
+        Resize(39, 31);
+    }
+    SettleStep();
+    OpenStep(kAnyStep);
     SetSaved(true);
     // A new picture has no file yet: Save asks for a name.
     SetFileName(QString());
@@ -117,20 +215,49 @@ void PictureDocument::NewPicture()
 
 void PictureDocument::LoadPicture(const HexPicture& picture, const QString& fileName)
 {
-    const Batch batch(*this);
-    UnpackHexPicture(picture, data_);
-    Touched(Bounds());
-    ChangeSize(data_.MaxX, data_.MaxY);
+    BackUp();
+    {
+        const Batch batch(*this);
+        UnpackHexPicture(picture, data_);
+        Touched(Bounds());
+        Resize(ClampX(data_.MaxX), ClampY(data_.MaxY));
+    }
+    SettleStep();
+    OpenStep(kAnyStep);
     SetFileName(fileName);
 }
 
 void PictureDocument::Import(const ImportPipeline& pipeline)
 {
-    const Batch batch(*this);
-    pipeline.GetImport(data_);
-    Touched(Bounds());
-    ChangeSize(data_.MaxX, data_.MaxY);
+    BackUp();
+    {
+        const Batch batch(*this);
+        pipeline.GetImport(data_);
+        Touched(Bounds());
+        Resize(ClampX(data_.MaxX), ClampY(data_.MaxY));
+    }
+    SettleStep();
+    OpenStep(kAnyStep);
     SetSaved(false);
+}
+
+TransformResult PictureDocument::TransformPicture(Transform t, const std::optional<QRect>& block)
+{
+    const TransformResult plan = PlanTransform(t, data_.Width(), data_.Height(), block);
+    if (!plan.ok)
+        return plan;
+    BackUp();
+    {
+        const Batch batch(*this);
+        ApplyTransform(data_.PicData, t, data_.Width(), data_.Height(), block);
+        if (plan.width != data_.Width() || plan.height != data_.Height())
+            Resize(plan.width - 1, plan.height - 1);
+        Touched(plan.changed.isEmpty() ? Bounds() : plan.changed);
+    }
+    SettleStep();
+    OpenStep(kAnyStep);
+    MarkModified();
+    return plan;
 }
 
 void PictureDocument::MarkModified() { SetSaved(false); }

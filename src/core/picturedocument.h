@@ -3,27 +3,17 @@
 #include <QObject>
 #include <QRect>
 #include <QString>
+#include <QUndoStack>
 
 #include "core/picturedata.h"
 #include "core/plotdecision.h"
+#include "core/transform.h"
 
 namespace tobrin {
 
 struct HexPicture;
 class ImportPipeline;
-
-// The undo memory of a picture: one snapshot of the pixels within the
-// picture's size. Undo copies it back over the current size and keeps the
-// snapshot, so a second Undo repeats the first.
-class PictureHistory {
-public:
-    void BackUp(const PictureData& picture);
-    void Undo(PictureData& picture) const;
-    std::uint8_t Pixel(int x, int y) const { return plane_[PictureData::Offset(x, y)]; }
-
-private:
-    PictureData::Plane plane_{};
-};
+class SnapshotStep;
 
 // The picture being edited: pixels, size, undo memory, file name and the
 // saved flag. Every change goes through a named operation here, and the
@@ -42,7 +32,8 @@ public:
     QString FileName() const { return fileName_; }
     // The ".db" text of the picture, as the text view shows it and Save writes it.
     const QString& HexText() const;
-    std::uint8_t UndoPixel(int x, int y) const { return history_.Pixel(x, y); }
+    // The copy taken by the latest BackUp (or restored by Undo or Redo).
+    std::uint8_t UndoPixel(int x, int y) const { return backup_.Pic(x, y); }
 
     // A committed plot of one pixel under the paint style; the decision
     // tells what happened (nothing is stored when white is transparent).
@@ -52,8 +43,19 @@ public:
     // Sets every pixel of the rectangle (picture coordinates) to value.
     void FillBlock(const QRect& block, std::uint8_t value);
 
+    // History: every BackUp starts a step holding the picture (pixels and
+    // size) as it was; the step enters the history with the first change
+    // after it, so a step that changed nothing is never kept. Undo brings
+    // back the state before the latest step, Redo goes forward again; a new
+    // change drops whatever could have been redone. Neither touches the
+    // saved flag.
     void BackUp();
     void Undo();
+    void Redo();
+    bool CanUndo() const { return history_.canUndo(); }
+    bool CanRedo() const { return history_.canRedo(); }
+    int HistorySteps() const { return history_.count(); }
+    static constexpr int kHistoryLimit = 256;
     // Applies a size (clamped to 4 x 4 .. 240 x 120), then backs up.
     void ChangeSize(int mx, int my);
     // A size without a backup (a drawing window starting again).
@@ -64,6 +66,10 @@ public:
     void LoadPicture(const HexPicture& picture, const QString& fileName);
     // Takes the import dialog's converted picture; the picture is unsaved.
     void Import(const ImportPipeline& pipeline);
+    // A "&Picture" menu transform of the whole picture or of a block, as
+    // one history step; the picture is then unsaved. A refused transform
+    // (see PlanTransform) changes nothing and says why.
+    TransformResult TransformPicture(Transform t, const std::optional<QRect>& block = std::nullopt);
     void MarkModified();
     void SetSaved(bool saved);
     void MarkSaved(const QString& fileName);
@@ -87,13 +93,27 @@ signals:
     void sizeChanged(int width, int height);
     void savedChanged(bool saved);
     void fileNameChanged(const QString& fileName);
+    void undoAvailable(bool available);
+    void redoAvailable(bool available);
 
 private:
+    friend class SnapshotStep;
     void Touched(const QRect& region);
     void Announce();
+    // Applies a size and announces it; no history of its own.
+    void Resize(int mx, int my);
+    // Starts a step from the current state; kind tells which steps merge.
+    void OpenStep(int kind);
+    // Puts the open step into the history once the picture differs from it.
+    void SettleStep();
+    // Swaps the picture with a step's copy (Undo and Redo alike).
+    void Exchange(PictureData& other);
 
     PictureData data_;
-    PictureHistory history_;
+    PictureData backup_;  // the state at the start of the open step
+    bool stepOpen_ = false;
+    int stepKind_ = -1;
+    QUndoStack history_;
     QString fileName_;
     bool saved_ = true;
     mutable QString hexText_;

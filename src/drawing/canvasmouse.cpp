@@ -15,12 +15,6 @@ namespace {
 
 constexpr int kRightButton = 2;
 
-// Pixel positions come in as fractions of units (7 pixels are 100 units), so
-// a cell border may arrive a hair below its exact multiple of 100.
-int CellOf(double units)
-{
-    return static_cast<int>(std::floor(units / canvasgeometry::kCellUnits + 1e-9));
-}
 
 }  // namespace
 
@@ -55,7 +49,9 @@ void CanvasMouse::DrawArea_MouseDown(int button, int shift, double X, double Y)
     main_.Document().MarkModified();
 
     const ViewWindow& v = s.view;
-    const int cx = CellOf(X), cy = CellOf(Y);
+    // The cell under the pointer at the canvas's zoom level.
+    const CellGeometry& cells = main_.Canvas()->Cells();
+    const int cx = cells.CellAtUnits(X), cy = cells.CellAtUnits(Y);
     if (cx > v.ViewColumns - 1 || cy > v.ViewRows - 1 || cx < 0 || cy < 0)
         return;  // beyond the last whole cell
 
@@ -100,7 +96,8 @@ void CanvasMouse::DrawArea_MouseMove(int button, int shift, double X, double Y)
     if (X < 0 || Y < 0 || X > canvas->CanvasWidthUnits() || Y > canvas->CanvasHeightUnits())
         return;
     const ViewWindow& v = s.view;
-    const int x = CellOf(X) + v.ViewLeft, y = CellOf(Y) + v.ViewTop;
+    const CellGeometry& cells = main_.Canvas()->Cells();
+    const int x = cells.CellAtUnits(X) + v.ViewLeft, y = cells.CellAtUnits(Y) + v.ViewTop;
     // Compared with the last press (or pen stamp), not the previous move.
     if (x == s.LastX && y == s.LastY)
         return;

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -53,29 +54,41 @@ void DrawArea::SetCanvasSize(int widthUnits, int heightUnits)
 {
     widthUnits_ = std::max(0, widthUnits);
     heightUnits_ = std::max(0, heightUnits);
+    widthPixels_ = heightPixels_ = -1;
+    Rebuild();
+}
+
+void DrawArea::SetCanvasZoomed(int widthUnits, int heightUnits, int widthPixels, int heightPixels,
+                               const CellGeometry& cells)
+{
+    widthUnits_ = std::max(0, widthUnits);
+    heightUnits_ = std::max(0, heightUnits);
+    widthPixels_ = std::max(0, widthPixels);
+    heightPixels_ = std::max(0, heightPixels);
+    cells_ = cells;
     Rebuild();
 }
 
 int DrawArea::CellLeft(int cx) const
 {
-    return units::ToPixels(double(canvasgeometry::kCellUnits) * cx) * scale_;
+    return cells_.CellPixel(cx) * scale_;
 }
 
 int DrawArea::CellTop(int cy) const
 {
-    return units::ToPixels(double(canvasgeometry::kCellUnits) * cy) * scale_;
+    return cells_.CellPixel(cy) * scale_;
 }
 
 void DrawArea::EnsureOffsets(int columns, int rows)
 {
-    using namespace canvasgeometry;
+    // At "Actual size" these are the unit geometry's pixels exactly.
     squareX_.resize(columns);
     squareY_.resize(rows);
     for (int c = 0; c < columns; ++c)
-        squareX_[c] = units::ToPixels(double(kCellUnits) * c + kSquareInset) * scale_;
+        squareX_[c] = cells_.SquarePixel(c) * scale_;
     for (int r = 0; r < rows; ++r)
-        squareY_[r] = units::ToPixels(double(kCellUnits) * r + kSquareInset) * scale_;
-    squareSide_ = (units::ToPixels(kSquareInset + kSquareUnits) - units::ToPixels(kSquareInset)) * scale_;
+        squareY_[r] = cells_.SquarePixel(r) * scale_;
+    squareSide_ = cells_.squareSide * scale_;
 }
 
 void DrawArea::Rebuild()
@@ -87,8 +100,8 @@ void DrawArea::Rebuild()
     scale_ = std::max(1, static_cast<int>(std::floor(ratio + 1e-6)));
     const bool whole = std::abs(ratio - scale_) < 1e-6;
     shown_ = whole ? 1.0 : scale_ / ratio;
-    const int w = units::ToPixels(widthUnits_);
-    const int h = units::ToPixels(heightUnits_);
+    const int w = widthPixels_ >= 0 ? widthPixels_ : units::ToPixels(widthUnits_);
+    const int h = heightPixels_ >= 0 ? heightPixels_ : units::ToPixels(heightUnits_);
     resize(static_cast<int>(std::ceil(w * shown_ - 1e-6)), static_cast<int>(std::ceil(h * shown_ - 1e-6)));
 
     image_ = QImage(std::max(1, w * scale_), std::max(1, h * scale_), QImage::Format_RGB32);
@@ -97,9 +110,10 @@ void DrawArea::Rebuild()
     EnsureOffsets(kPicColumns, kPicRows);
 
     // Grid lines on every cell border; the image clips the ones beyond it.
+    // Cells too small for them have none.
     const QRgb line = palette().color(QPalette::WindowText).rgb();
     const int iw = image_.width(), ih = image_.height();
-    for (int i = 0; i <= kMaxWidth; ++i) {
+    for (int i = 0; cells_.grid && i <= kMaxWidth; ++i) {
         const int x0 = CellLeft(i);
         if (x0 >= iw)
             break;
@@ -109,7 +123,7 @@ void DrawArea::Rebuild()
                 row[x0 + k] = line;
         }
     }
-    for (int j = 0; j <= kMaxHeight; ++j) {
+    for (int j = 0; cells_.grid && j <= kMaxHeight; ++j) {
         const int y0 = CellTop(j);
         if (y0 >= ih)
             break;
@@ -266,6 +280,23 @@ void DrawArea::mouseReleaseEvent(QMouseEvent* event)
     const QPointF pos = event->position();
     emit MouseUp(ButtonCode(event->button()), ShiftCode(event->modifiers()),
                  units::ToUnits(pos.x() / shown_), units::ToUnits(pos.y() / shown_));
+}
+
+void DrawArea::wheelEvent(QWheelEvent* event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        event->ignore();
+        return;
+    }
+    // One step per notch (120 eighths of a degree); fine wheels add up.
+    wheelRest_ += event->angleDelta().y();
+    const int steps = wheelRest_ / 120;
+    wheelRest_ -= steps * 120;
+    event->accept();
+    if (steps != 0) {
+        const QPointF pos = event->position();
+        emit ZoomWheel(steps, units::ToUnits(pos.x()), units::ToUnits(pos.y()));
+    }
 }
 
 }  // namespace tobrin

@@ -5,6 +5,8 @@
 #include <QWidget>
 #include <vector>
 
+#include "core/zoom.h"
+
 namespace tobrin {
 
 // The zoomed canvas: a retained image of cells, squares, grid lines and the
@@ -27,6 +29,11 @@ public:
 
     // Sizes the canvas (units) and rebuilds the image: background and grid.
     void SetCanvasSize(int widthUnits, int heightUnits);
+    // Sizes the canvas for a zoom level: its size in units and in logical
+    // pixels (whole cells of cells.cell pixels, the closing line included).
+    void SetCanvasZoomed(int widthUnits, int heightUnits, int widthPixels, int heightPixels,
+                         const CellGeometry& cells);
+    const CellGeometry& Cells() const { return cells_; }
     int CanvasWidthUnits() const { return widthUnits_; }
     int CanvasHeightUnits() const { return heightUnits_; }
 
@@ -63,12 +70,15 @@ signals:
     void MouseDown(int button, int shift, double x, double y);
     void MouseMove(int button, int shift, double x, double y);
     void MouseUp(int button, int shift, double x, double y);
+    // Ctrl + wheel: steps up (positive, zoom in) or down, at a canvas position (units).
+    void ZoomWheel(int steps, double x, double y);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void Rebuild();
@@ -78,6 +88,9 @@ private:
 
     QImage image_;
     int widthUnits_ = 0, heightUnits_ = 0;
+    int widthPixels_ = -1, heightPixels_ = -1;  // -1: from the units
+    CellGeometry cells_;
+    int wheelRest_ = 0;  // eighths of a degree not yet a whole step
     int scale_ = 1;
     // Logical pixels of the widget per logical pixel of the canvas: below
     // 1 on a screen with a fractional ratio, where the canvas is drawn at

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QMdiSubWindow>
+#include <QPointF>
 #include <QResizeEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
@@ -35,6 +36,7 @@ struct DrawingWindow::Impl {
     std::vector<QRgb> cellColours;  // reused by the redraw
     // While a transfer commits, PlotPixel paints each square itself.
     bool committing = false;
+    int zoomLevel = zoom::kActualCellPixels;
 };
 
 DrawingWindow::DrawingWindow(Session& session, QWidget* parent)
@@ -52,6 +54,15 @@ DrawingWindow::DrawingWindow(Session& session, QWidget* parent)
             [mouse](int b, int s, double x, double y) { mouse->DrawArea_MouseMove(b, s, x, y); });
     connect(drawArea_, &DrawArea::MouseUp, this,
             [mouse](int b, int s, double x, double y) { mouse->DrawArea_MouseUp(b, s, x, y); });
+    connect(drawArea_, &DrawArea::ZoomWheel, this, [this](int steps, double x, double y) {
+        int level = d_->zoomLevel;
+        for (; steps > 0; --steps)
+            level = ZoomInStep(level);
+        for (; steps < 0; ++steps)
+            level = ZoomOutStep(level);
+        const QPointF point(x, y);
+        ZoomTo(level, &point);
+    });
 
     d_->hScroll = new QScrollBar(Qt::Horizontal, this);
     d_->hScroll->setObjectName(QStringLiteral("HSizeScroll"));
@@ -186,7 +197,8 @@ void DrawingWindow::LayoutCanvas()
     const double H = units::ToUnits(height());
     const double hBar = units::ToUnits(style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, d_->hScroll));
     const double vBar = units::ToUnits(style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, d_->vScroll));
-    const CanvasLayoutFacts f = ComputeCanvasLayout(W, H, decl.MaxX, decl.MaxY, hBar, vBar);
+    const CanvasLayoutFacts f =
+        ComputeCanvasLayout(W, H, decl.MaxX, decl.MaxY, hBar, vBar, CellGeometryFor(d_->zoomLevel));
     d_->layout = f;
 
     ViewWindow& v = state_.view;
@@ -198,7 +210,7 @@ void DrawingWindow::LayoutCanvas()
     v.ViewBottom = f.ViewBottom;
 
     drawArea_->move(units::ToPixels(canvasgeometry::kCanvasLeft), units::ToPixels(canvasgeometry::kCanvasTop));
-    drawArea_->SetCanvasSize(f.canvasWidth, f.canvasHeight);
+    drawArea_->SetCanvasZoomed(f.canvasWidth, f.canvasHeight, f.canvasPixelWidth, f.canvasPixelHeight, f.cells);
 
     // The bars' change handlers would only repeat what is set here.
     auto placeBar = [](QScrollBar* bar, const ScrollBarFacts& b) {
@@ -221,6 +233,53 @@ void DrawingWindow::LayoutCanvas()
 
     // The rebuilt canvas shows the cells of the new view at once.
     PaintViewCells();
+}
+
+// -------------------------------------------------------------------- zoom
+
+int DrawingWindow::ZoomLevel() const { return d_->zoomLevel; }
+
+void DrawingWindow::ZoomTo(int cellPixels, const QPointF* pointUnits)
+{
+    cellPixels = ClampCellPixels(cellPixels);
+    if (cellPixels == d_->zoomLevel)
+        return;
+    const CanvasLayoutFacts before = d_->layout;
+    const int viewLeft = state_.view.ViewLeft, viewTop = state_.view.ViewTop;
+    const QPointF point = pointUnits ? *pointUnits : QPointF(before.canvasWidth / 2.0, before.canvasHeight / 2.0);
+    d_->zoomLevel = cellPixels;
+    // The held selection's outline is drawn in canvas units: it is redrawn
+    // round the same cells at the new size.
+    d_->selection->StopMarquee();
+    LayoutCanvas();
+    const PictureData& decl = session_.document.Data();
+    const ZoomAnchor a = ComputeZoomAnchor(point.x(), point.y(), before.cells, viewLeft, viewTop, d_->layout.cells,
+                                           d_->layout, decl.MaxX, decl.MaxY);
+    {
+        const QSignalBlocker blockH(d_->hScroll), blockV(d_->vScroll);
+        if (!d_->hScroll->isHidden())
+            d_->hScroll->setValue(a.viewLeft);
+        if (!d_->vScroll->isHidden())
+            d_->vScroll->setValue(a.viewTop);
+    }
+    ViewWindow& v = state_.view;
+    v.ViewLeft = d_->hScroll->isHidden() ? 0 : d_->hScroll->value();
+    v.ViewRight = v.ViewLeft + v.ViewColumns - 1;
+    v.ViewTop = d_->vScroll->isHidden() ? 0 : d_->vScroll->value();
+    v.ViewBottom = v.ViewTop + v.ViewRows - 1;
+    if (state_.SelectionHeld)
+        d_->selection->Hold(QRect(QPoint(state_.StartX, state_.StartY), QPoint(state_.LastX, state_.LastY)));
+    RedrawAll();
+}
+
+void DrawingWindow::ZoomIn() { ZoomTo(ZoomInStep(d_->zoomLevel)); }
+void DrawingWindow::ZoomOut() { ZoomTo(ZoomOutStep(d_->zoomLevel)); }
+void DrawingWindow::ActualSize() { ZoomTo(zoom::kActualCellPixels); }
+
+void DrawingWindow::FitToWindow()
+{
+    const PictureData& decl = session_.document.Data();
+    ZoomTo(FitCellPixels(units::ToUnits(width()), units::ToUnits(height()), decl.MaxX, decl.MaxY));
 }
 
 void DrawingWindow::HSizeScroll_Change()
@@ -306,6 +365,36 @@ void DrawingWindow::RedrawAll()
 // --------------------------------------------------------------- undo, new
 
 void DrawingWindow::UndoMenu_Click() { session_.document.Undo(); }
+void DrawingWindow::RedoMenu_Click() { session_.document.Redo(); }
+
+// --------------------------------------------------------------- transforms
+
+namespace {
+std::optional<QRect> HeldBlock(const DrawingState& s)
+{
+    if (!s.SelectionHeld)
+        return std::nullopt;
+    return QRect(QPoint(s.StartX, s.StartY), QPoint(s.LastX, s.LastY));
+}
+}  // namespace
+
+TransformResult DrawingWindow::PlanTransformNow(Transform t) const
+{
+    const PictureDocument& doc = session_.document;
+    return PlanTransform(t, doc.Data().Width(), doc.Data().Height(), HeldBlock(state_));
+}
+
+void DrawingWindow::TransformMenu_Click(Transform t)
+{
+    const std::optional<QRect> block = HeldBlock(state_);
+    const TransformResult r = session_.document.TransformPicture(t, block);
+    if (!r.ok) {
+        session_.dialogs.Message(this, QStringLiteral("Picture"), r.reason, Dialogs::Icon::Information);
+        return;
+    }
+    if (block)
+        d_->selection->Hold(r.block);
+}
 
 void DrawingWindow::NewMenu_Click()
 {

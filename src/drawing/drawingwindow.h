@@ -6,8 +6,10 @@
 #include "app/session.h"
 #include "core/drawingstate.h"
 #include "core/scratchsurface.h"
+#include "core/transform.h"
 #include "files/filecommands.h"
 
+class QPointF;
 class QScrollBar;
 
 namespace tobrin {
@@ -48,6 +50,12 @@ public:
     // Commands of the shared menus that work on the drawing.
     void NewMenu_Click();
     void UndoMenu_Click();
+    void RedoMenu_Click();
+    // A "&Picture" menu transform: of the held selection when there is
+    // one, else of the whole picture. A refusal is told to the user.
+    void TransformMenu_Click(Transform t);
+    // What that transform would do now (the menu greys what is refused).
+    TransformResult PlanTransformNow(Transform t) const;
     // Activation of the drawing window (the frame calls it when this
     // window becomes the active child).
     void Form_Activate();
@@ -62,6 +70,16 @@ public:
     const CanvasLayoutFacts& Layout() const;
     QScrollBar* HSizeScroll() const;
     QScrollBar* VSizeScroll() const;
+
+    // Zoom: the side of a canvas cell in logical pixels (3..40; 7 is
+    // "Actual size"). A change keeps the picture pixel under the point
+    // (canvas units; the canvas's middle without one) where it is.
+    int ZoomLevel() const;
+    void ZoomTo(int cellPixels, const QPointF* pointUnits = nullptr);
+    void ZoomIn();
+    void ZoomOut();
+    void ActualSize();
+    void FitToWindow();
 
     void HSizeScroll_Change();
     void VSizeScroll_Change();

@@ -58,11 +58,11 @@ void Selection::MarqueeStep(int x, int y)
     canvas->DrawOutline(s.MarqueeX1, s.MarqueeY1, s.MarqueeX2, s.MarqueeY2, DrawArea::kSetColour,
                         DrawArea::Stroke::Solid);
     dashTimer_->start();
-    const int cell = canvasgeometry::kCellUnits;
-    s.MarqueeX1 = cell * (s.StartX - v.ViewLeft);
-    s.MarqueeY1 = cell * (s.StartY - v.ViewTop);
-    s.MarqueeX2 = cell * (x - v.ViewLeft);
-    s.MarqueeY2 = cell * (y - v.ViewTop);
+    const CellGeometry& cells = main_.Canvas()->Cells();
+    s.MarqueeX1 = cells.BorderUnits(s.StartX - v.ViewLeft);
+    s.MarqueeY1 = cells.BorderUnits(s.StartY - v.ViewTop);
+    s.MarqueeX2 = cells.BorderUnits(x - v.ViewLeft);
+    s.MarqueeY2 = cells.BorderUnits(y - v.ViewTop);
     canvas->DrawOutline(s.MarqueeX1, s.MarqueeY1, s.MarqueeX2, s.MarqueeY2, DrawArea::kClearColour,
                         DrawArea::Stroke::Dotted);
 }
@@ -121,6 +121,30 @@ void Selection::Capture()
         std::swap(s.LastX, s.StartX);
     if (s.LastY < s.StartY)
         std::swap(s.LastY, s.StartY);
+    TakeBlock();
+}
+
+void Selection::Hold(const QRect& block)
+{
+    DrawingState& s = main_.State();
+    s.StartX = block.left();
+    s.StartY = block.top();
+    s.LastX = block.right();
+    s.LastY = block.bottom();
+    // The outline left on the canvas goes round the block where it is now.
+    const ViewWindow& v = s.view;
+    const CellGeometry& cells = main_.Canvas()->Cells();
+    s.MarqueeX1 = cells.BorderUnits(s.StartX - v.ViewLeft);
+    s.MarqueeY1 = cells.BorderUnits(s.StartY - v.ViewTop);
+    s.MarqueeX2 = cells.BorderUnits(s.LastX - v.ViewLeft);
+    s.MarqueeY2 = cells.BorderUnits(s.LastY - v.ViewTop);
+    TakeBlock();
+}
+
+void Selection::TakeBlock()
+{
+    DrawingState& s = main_.State();
+    ScratchSurface& holder = main_.Holder();
     const int w = s.LastX - s.StartX, h = s.LastY - s.StartY;
     const PictureData& decl = main_.Document().Data();
     holder.ClearArea(w + 1, h + 1);

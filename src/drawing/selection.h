@@ -27,6 +27,9 @@ public:
     // The release of a selection drag: the rectangle of red marks in the
     // view becomes the held selection.
     void Capture();
+    // Holds the picture block (picture cells) as the selection, as a
+    // capture of it would.
+    void Hold(const QRect& block);
     // Stops the marquee, leaving its outline in solid black (redraw).
     void StopMarquee();
 
@@ -39,6 +42,9 @@ public:
     static bool ClipboardHasImage();
 
 private:
+    // Copies the held block's pixels into the scratch surface.
+    void TakeBlock();
+
     DrawingWindow& main_;
     QTimer* dashTimer_ = nullptr;
     QImage tempPic_;

@@ -26,6 +26,7 @@
 #include "app/places.h"
 #include "app/childwindow.h"
 #include "core/units.h"
+#include "core/zoom.h"
 #include "drawing/drawingwindow.h"
 #include "drawing/selection.h"
 #include "files/filecommands.h"
@@ -200,12 +201,21 @@ void FrameWindow::BuildMenus()
     QAction* save = entry(QStringLiteral("&Save"), "Save", onFiles(&FileCommands::Save), QKeySequence(Qt::CTRL | Qt::Key_S));
     QAction* import = entry(QStringLiteral("&Import"), "ImportMenu", onFrame(&FrameWindow::ImportMenu_Click),
                             QKeySequence(Qt::CTRL | Qt::Key_I));
+    // The picture written in another format; the file name and saved flag stay.
+    QAction* exportEntry = entry(QStringLiteral("Ex&port\u2026"), "ExportMenu", onFiles(&FileCommands::Export));
     // Ctrl+Q ends the program only while the drawing window is active.
     QAction* exitFrame = entry(QStringLiteral("&Exit"), "ExitMenu", onFrame(&FrameWindow::ExitMenu_Click));
     QAction* exitDrawing = entry(QStringLiteral("&Exit"), "ExitMenu", onFrame(&FrameWindow::ExitMenu_Click),
                                  QKeySequence(Qt::CTRL | Qt::Key_Q));
     QAction* undo = entry(QStringLiteral("&Undo"), "UndoMenu", onDrawing(&tobrin::DrawingWindow::UndoMenu_Click),
                           QKeySequence(Qt::CTRL | Qt::Key_Z));
+    // History: Redo, and both entries greyed while there is nothing to take back or redo.
+    QAction* redo = entry(QStringLiteral("&Redo"), "RedoMenu", onDrawing(&tobrin::DrawingWindow::RedoMenu_Click));
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    undo->setEnabled(session_.document.CanUndo());
+    redo->setEnabled(session_.document.CanRedo());
+    connect(&session_.document, &PictureDocument::undoAvailable, undo, &QAction::setEnabled);
+    connect(&session_.document, &PictureDocument::redoAvailable, redo, &QAction::setEnabled);
     QAction* cut = entry(QStringLiteral("&Cut"), "CutMenu", onSelection(&Selection::CutMenu_Click), QKeySequence(Qt::CTRL | Qt::Key_X));
     QAction* copy = entry(QStringLiteral("&Copy"), "Copy", onSelection(&Selection::Copy_Click), QKeySequence(Qt::CTRL | Qt::Key_C));
     QAction* paste = entry(QStringLiteral("&Paste"), "Paste", onSelection(&Selection::Paste_Click), QKeySequence(Qt::CTRL | Qt::Key_V));
@@ -245,21 +255,81 @@ void FrameWindow::BuildMenus()
     for (QMenu* m : {frameWindow, drawingWindow})
         connect(m, &QMenu::aboutToShow, this, &FrameWindow::WindowMenu_Open);
     d_->frameMenus = {menu(QStringLiteral("&File"), "FileMenu",
-                           {newEntry, open, nullptr, saveAs, save, nullptr, import, nullptr, exitFrame}),
+                           {newEntry, open, nullptr, saveAs, save, nullptr, import, exportEntry, nullptr, exitFrame}),
                       frameWindow, help};
     d_->drawingMenus = {menu(QStringLiteral("&File"), "FileMenu",
-                             {newEntry, open, nullptr, saveAs, save, nullptr, import, nullptr, exitDrawing}),
-                        menu(QStringLiteral("&Edit"), "EditMenu", {undo, nullptr, cut, copy, paste}), drawingWindow,
-                        help};
+                             {newEntry, open, nullptr, saveAs, save, nullptr, import, exportEntry, nullptr, exitDrawing}),
+                        menu(QStringLiteral("&Edit"), "EditMenu", {undo, redo, nullptr, cut, copy, paste}),
+                        BuildViewMenu(), BuildPictureMenu(), drawingWindow, help};
+}
 
-    // File > Export...: the picture written in another format, listed right
-    // after Import in both File menus.
-    QAction* exportEntry = entry(QStringLiteral("Ex&port\u2026"), "ExportMenu", onFiles(&FileCommands::Export));
-    for (QMenu* m : {d_->frameMenus.first(), d_->drawingMenus.first()}) {
-        const QList<QAction*> items = m->actions();
-        const qsizetype after = items.indexOf(import) + 1;
-        m->insertAction(after > 0 && after < items.size() ? items.at(after) : nullptr, exportEntry);
-    }
+// ---- Editing menus: zoom and picture transforms -----------------------------
+
+QMenu* FrameWindow::BuildViewMenu()
+{
+    auto* m = new QMenu(QStringLiteral("&View"), this);
+    m->setObjectName(QStringLiteral("ViewMenu"));
+    auto add = [this, m](const QString& text, const char* name, void (tobrin::DrawingWindow::*command)(),
+                         const QList<QKeySequence>& keys) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(QLatin1String(name));
+        a->setShortcuts(keys);
+        connect(a, &QAction::triggered, this, [this, command] { (DrawingWindow().*command)(); });
+        m->addAction(a);
+        return a;
+    };
+    QAction* in = add(QStringLiteral("Zoom &in"), "ZoomIn", &tobrin::DrawingWindow::ZoomIn,
+                      {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    QAction* out = add(QStringLiteral("Zoom &out"), "ZoomOut", &tobrin::DrawingWindow::ZoomOut,
+                       {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
+    add(QStringLiteral("&Actual size"), "ActualSize", &tobrin::DrawingWindow::ActualSize,
+        {QKeySequence(Qt::CTRL | Qt::Key_0)});
+    add(QStringLiteral("&Fit to window"), "FitToWindow", &tobrin::DrawingWindow::FitToWindow, {});
+    // At either end of the zoom ladder the entry that cannot go on is greyed.
+    connect(m, &QMenu::aboutToShow, this, [this, in, out] {
+        const tobrin::DrawingWindow* w = DrawingWindowIfLoaded();
+        const int level = w ? w->ZoomLevel() : zoom::kActualCellPixels;
+        in->setEnabled(ZoomInStep(level) != level);
+        out->setEnabled(ZoomOutStep(level) != level);
+    });
+    return m;
+}
+
+QMenu* FrameWindow::BuildPictureMenu()
+{
+    auto* m = new QMenu(QStringLiteral("&Picture"), this);
+    m->setObjectName(QStringLiteral("PictureMenu"));
+    auto add = [this, m](const QString& text, const char* name, Transform t, const QKeySequence& key = {}) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(QLatin1String(name));
+        a->setShortcut(key);
+        connect(a, &QAction::triggered, this, [this, t] { DrawingWindow().TransformMenu_Click(t); });
+        m->addAction(a);
+        return a;
+    };
+    add(QStringLiteral("Flip &horizontal"), "FlipHorizontal", Transform::FlipHorizontal);
+    add(QStringLiteral("Flip &vertical"), "FlipVertical", Transform::FlipVertical);
+    QAction* clockwise =
+        add(QStringLiteral("Rotate 90\u00b0 &clockwise"), "RotateClockwise", Transform::RotateClockwise);
+    QAction* counter = add(QStringLiteral("Rotate 90\u00b0 c&ounter-clockwise"), "RotateCounterClockwise",
+                           Transform::RotateCounterClockwise);
+    add(QStringLiteral("&Invert"), "Invert", Transform::Invert);
+    m->addSeparator();
+    add(QStringLiteral("Shift &left"), "ShiftLeft", Transform::ShiftLeft, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Left));
+    add(QStringLiteral("Shift &right"), "ShiftRight", Transform::ShiftRight,
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Right));
+    add(QStringLiteral("Shift &up"), "ShiftUp", Transform::ShiftUp, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Up));
+    add(QStringLiteral("Shift &down"), "ShiftDown", Transform::ShiftDown, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Down));
+    // A rotation that would not fit is greyed, its reason as the tip.
+    connect(m, &QMenu::aboutToShow, this, [this, clockwise, counter] {
+        const tobrin::DrawingWindow* w = DrawingWindowIfLoaded();
+        for (auto [a, t] : {std::pair{clockwise, Transform::RotateClockwise}, std::pair{counter, Transform::RotateCounterClockwise}}) {
+            const TransformResult plan = w ? w->PlanTransformNow(t) : TransformResult{true};
+            a->setEnabled(plan.ok);
+            a->setToolTip(plan.ok ? a->text().remove(QLatin1Char('&')) : plan.reason);
+        }
+    });
+    return m;
 }
 
 void FrameWindow::BuildToolbar()

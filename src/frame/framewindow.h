@@ -126,6 +126,8 @@ protected:
 private:
     void BuildMenus();
     void BuildToolbar();
+    QMenu* BuildPictureMenu();
+    QMenu* BuildViewMenu();
     void LoadDrawingWindow();
     void LoadTextView();
     void LoadTavDisplay();

@@ -1,9 +1,13 @@
 #include "preview/devicepreview.h"
 
+#include <QAction>
+#include <QActionGroup>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTransform>
+#include <cmath>
 
 #include "app/accessible.h"
 #include "core/units.h"
@@ -33,6 +37,18 @@ DevicePreview::DevicePreview(const PictureDocument& document, QWidget* parent)
     displayWidget_->installEventFilter(this);
     SetAccessible(displayWidget_, QStringLiteral("Tav display"),
                   QStringLiteral("The picture as the device shows it: click to scroll the drawing there"));
+
+    // The display's enlargement, from the window's own context menu.
+    auto* scales = new QActionGroup(this);
+    for (int s = 1; s <= 4; ++s) {
+        auto* a = new QAction(QStringLiteral("%1\u00d7").arg(s), scales);
+        a->setObjectName(QStringLiteral("PreviewScale%1").arg(s));
+        a->setCheckable(true);
+        a->setChecked(s == 1);
+        connect(a, &QAction::triggered, this, [this, s] { SetScale(s); });
+        addAction(a);
+    }
+    setContextMenuPolicy(Qt::ActionsContextMenu);
 
     ShowPicture(document.Bounds());
     connect(&document, &PictureDocument::pixelsChanged, this, &DevicePreview::ShowPicture);
@@ -71,6 +87,26 @@ void DevicePreview::PlotPixel(int x, int y, QRgb colour)
         repaintPending_ = true;
         displayWidget_->update();
     }
+}
+
+void DevicePreview::SetScale(int scale)
+{
+    scale = qBound(1, scale, 4);
+    if (scale == scale_)
+        return;
+    const QSize oldSize = size();
+    const QSize base = oldSize / scale_;
+    scale_ = scale;
+    for (QAction* a : actions())
+        a->setChecked(a->objectName() == QStringLiteral("PreviewScale%1").arg(scale));
+    displayWidget_->setGeometry(units::ToPixels(kDisplayLeftUnits) * scale, units::ToPixels(kDisplayTopUnits) * scale,
+                                kDisplayWidth * scale, kDisplayHeight * scale);
+    const QSize grown = base * scale;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->resize(sub->size() + (grown - oldSize));
+    else
+        resize(grown);
+    update();
 }
 
 void DevicePreview::FillDisplay(QRgb colour)
@@ -112,11 +148,15 @@ bool DevicePreview::eventFilter(QObject* watched, QEvent* event)
         if (event->type() == QEvent::Paint) {
             repaintPending_ = false;
             QPainter painter(displayWidget_);
+            // Whole device pixels: every dot a square of scale_ pixels, never smoothed.
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+            painter.scale(scale_, scale_);
             painter.drawImage(0, 0, display_);
             return true;
         }
         if (event->type() == QEvent::MouseButtonPress) {
-            const QPoint p = static_cast<QMouseEvent*>(event)->position().toPoint();
+            const QPointF at = static_cast<QMouseEvent*>(event)->position();
+            const QPoint p(int(std::floor(at.x() / scale_)), int(std::floor(at.y() / scale_)));
             emit DisplayClicked(qBound(0, p.x(), kDisplayWidth - 1), qBound(0, p.y(), kDisplayHeight - 1));
             return true;
         }

@@ -38,6 +38,11 @@ public:
     QWidget* DisplayWidget() const { return displayWidget_; }
     const QImage& DeviceArt() const { return device_; }
 
+    // Whole-pixel enlargement of the display (1..4, from the window's
+    // context menu); the window grows with it so the device stays round it.
+    int Scale() const { return scale_; }
+    void SetScale(int scale);
+
     void PlotPixel(int x, int y, QRgb colour);  // one device pixel
     void FillDisplay(QRgb colour);              // the whole 240 x 120 area
     // Plots the dots of a region of the picture that do not show their colour.
@@ -58,6 +63,7 @@ private:
     QImage device_;  // the device artwork, this window's own buffer
     QWidget* displayWidget_ = nullptr;
     bool repaintPending_ = false;  // an update of the display is already queued
+    int scale_ = 1;
 };
 
 }  // namespace tobrin

@@ -149,16 +149,24 @@ private slots:
              {"", "", ""},
              {"&Import", "ImportMenu", "Ctrl+I"}, {"Ex&port\u2026", "ExportMenu", ""}, {"", "", ""},
              {"&Exit", "ExitMenu", "Ctrl+Q"}},
-            {{"&Undo", "UndoMenu", "Ctrl+Z"}, {"", "", ""}, {"&Cut", "CutMenu", "Ctrl+X"},
-             {"&Copy", "Copy", "Ctrl+C"}, {"&Paste", "Paste", "Ctrl+V"}},
+            {{"&Undo", "UndoMenu", "Ctrl+Z"}, {"&Redo", "RedoMenu", "Ctrl+Shift+Z"}, {"", "", ""},
+             {"&Cut", "CutMenu", "Ctrl+X"}, {"&Copy", "Copy", "Ctrl+C"}, {"&Paste", "Paste", "Ctrl+V"}},
+            {{"Zoom &in", "ZoomIn", "Ctrl++"}, {"Zoom &out", "ZoomOut", "Ctrl+-"}, {"&Actual size", "ActualSize", "Ctrl+0"},
+             {"&Fit to window", "FitToWindow", ""}},
+            {{"Flip &horizontal", "FlipHorizontal", ""}, {"Flip &vertical", "FlipVertical", ""},
+             {"Rotate 90\u00b0 &clockwise", "RotateClockwise", ""},
+             {"Rotate 90\u00b0 c&ounter-clockwise", "RotateCounterClockwise", ""}, {"&Invert", "Invert", ""},
+             {"", "", ""}, {"Shift &left", "ShiftLeft", "Ctrl+Shift+Left"},
+             {"Shift &right", "ShiftRight", "Ctrl+Shift+Right"}, {"Shift &up", "ShiftUp", "Ctrl+Shift+Up"},
+             {"Shift &down", "ShiftDown", "Ctrl+Shift+Down"}},
             {{"&Arrange windows", "Arrange", ""}, {"", "", ""}, {"&Drawing area", "DrawVisible", ""},
              {"&Tav preview", "TavVisible", ""}, {"&Text view", "TextVisible", ""}},
             {{"&About...", "About", ""}},
         };
         const QList<QMenu*> menus = e.frame->DrawingMenus();
-        QCOMPARE(menus.size(), 4);
-        const QStringList titles = {"&File", "&Edit", "&Window", "&Help"};
-        for (int m = 0; m < 4; ++m) {
+        QCOMPARE(menus.size(), 6);
+        const QStringList titles = {"&File", "&Edit", "&View", "&Picture", "&Window", "&Help"};
+        for (int m = 0; m < 6; ++m) {
             QCOMPARE(menus[m]->title(), titles[m]);
             const QList<QAction*> actions = menus[m]->actions();
             QCOMPARE(actions.size(), expected[m].size());
@@ -181,7 +189,7 @@ private slots:
     void windowMenuFollowsTheWindowsWhenOpened()
     {
         Editor e;
-        QMenu* window = e.frame->DrawingMenus().at(2);
+        QMenu* window = e.frame->DrawingMenus().at(4);
         emit window->aboutToShow();
         QCOMPARE(e.menuAction(QStringLiteral("DrawVisible"))->isChecked(), true);
         if (QMdiSubWindow* text = e.frame->TextViewSubWindow()) {
@@ -466,9 +474,10 @@ private slots:
         QCOMPARE(int(e.session.document.Saved()), 0);
         QVERIFY(e.frame->SaveEnabled());
         QVERIFY(e.session.document.HexText().startsWith(QStringLiteral(".db  40, 32\r\n")));
-        // The undo copy is of the imported picture.
+        // The import is one step: Undo brings back the picture and size before it.
         e.main().UndoMenu_Click();
-        QCOMPARE(e.pic(3, 3), 0);
+        QCOMPARE(e.pic(3, 3), 1);
+        QCOMPARE(e.session.document.MaxX(), 59);
     }
 
     void firstLoadMarksThePictureSaved()

@@ -1,5 +1,6 @@
 #include <QClipboard>
 
+#include "frame/sizefields.h"
 #include "test_drawing_support.h"
 
 using namespace tobrin;
@@ -41,20 +42,39 @@ private slots:
         QCOMPARE(e.dot(2, 2), DevicePreview::kClearColour);
         QVERIFY(e.session.document.HexText().contains(QStringLiteral(".db $40,$0,$0,$0,$0")));  // row 1
         QVERIFY(!e.session.document.HexText().contains(QStringLiteral(".db $20,")));
-        e.main().UndoMenu_Click();  // no further effect
-        QCOMPARE(e.pic(1, 1), 1);
-        QCOMPARE(e.pic(2, 2), 0);
         QCOMPARE(int(e.session.document.Saved()), 0);  // Undo leaves the flag alone
     }
 
-    void undoAfterASizeChangeGoesNoFurtherBack()
+    // The shared Edit entries walk the history; they are greyed at either end.
+    void undoAndRedoEntriesWalkTheHistoryAcrossASizeChange()
     {
         Editor e;
+        QAction* undo = e.frame->DrawingAction(QStringLiteral("UndoMenu"));
+        QAction* redo = e.frame->DrawingAction(QStringLiteral("RedoMenu"));
+        QVERIFY(redo->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+Y"))));
+        QVERIFY(redo->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+Shift+Z"))));
+        QVERIFY(!redo->isEnabled());
         e.click(1, 1);
         e.resizePicture(50, 40);
-        e.main().UndoMenu_Click();
+        e.click(38, 30);
+        undo->trigger();
+        QCOMPARE(e.pic(38, 30), 0);
+        undo->trigger();  // the size change
+        QCOMPARE(e.session.document.MaxX(), 39);
+        QCOMPARE(e.frame->Sizes()->HSize()->text(), QStringLiteral("40"));
+        QVERIFY(e.session.document.HexText().startsWith(QStringLiteral(".db  40, 32")));
+        undo->trigger();
+        QCOMPARE(e.pic(1, 1), 0);
+        QCOMPARE(e.square(1, 1), DrawArea::kClearColour);
+        QVERIFY(!undo->isEnabled());
+        redo->trigger();
+        redo->trigger();
+        QCOMPARE(e.frame->Sizes()->VSize()->text(), QStringLiteral("40"));
         QCOMPARE(e.pic(1, 1), 1);
-        QCOMPARE(e.session.document.MaxX(), 49);
+        QVERIFY(redo->isEnabled());
+        e.click(2, 2);  // a new change: nothing left to redo
+        QVERIFY(!redo->isEnabled());
+        QCOMPARE(e.dot(2, 2), DevicePreview::kSetColour);
     }
 
     void undoRefreshesTheWholePreviewAlsoOutsideAScrolledView()
@@ -119,10 +139,10 @@ private slots:
         QVERIFY(!e.frame->SaveEnabled());
         QVERIFY(e.main().Document().FileName().isEmpty());  // Save asks for a name again
         QCOMPARE(e.square(3, 3), DrawArea::kClearColour);
-        // The size change inside New took the last undo copy, of the
-        // cleared picture.
+        // New is one step: Undo brings the discarded picture back.
         e.main().UndoMenu_Click();
-        QCOMPARE(e.pic(3, 3), 0);
+        QCOMPARE(e.pic(3, 3), 1);
+        QCOMPARE(e.session.document.MaxX(), 59);
     }
 
     void newWithoutChangesAsksNothing()
