@@ -17,6 +17,7 @@
 #include <climits>
 #include <cmath>
 
+#include "app/appresources.h"
 #include "core/canvaslayout.h"
 #include "core/units.h"
 #include "drawing/drawarea.h"
@@ -31,7 +32,7 @@ constexpr int kMaxFieldValue = 10;  // both number fields end at 10
 
 QIcon SettingsIcon(int index)
 {
-    return QIcon(QStringLiteral(":/icons/settings/%1.png").arg(index, 2, 10, QLatin1Char('0')));
+    return ResourceIcon(QStringLiteral(":/icons/settings/%1.png").arg(index, 2, 10, QLatin1Char('0')));
 }
 
 const char* const kToolNames[6] = {"selection", "pen", "line", "box", "circle", "fill"};
@@ -93,7 +94,7 @@ ToolSettings::ToolSettings(DrawingWindow& main) : QObject(&main), main_(main)
     toolGroup_->setExclusive(true);
     for (int i = 0; i < 6; ++i) {
         QAction* a = drawTool_->addAction(
-            QIcon(QStringLiteral(":/icons/tools/%1.png").arg(QLatin1String(kToolNames[i]))),
+            ResourceIcon(QStringLiteral(":/icons/tools/%1.png").arg(QLatin1String(kToolNames[i]))),
             QString::fromLatin1(kToolTips[i]));
         a->setToolTip(QString::fromLatin1(kToolTips[i]));
         a->setObjectName(QStringLiteral("Tool%1").arg(QLatin1String(kToolTips[i])));
@@ -126,7 +127,7 @@ ToolSettings::ToolSettings(DrawingWindow& main) : QObject(&main), main_(main)
 
     paintButton_ = makeDropDown(QStringLiteral("PaintStyleButton"), QStringLiteral("Paint style"), paintMenu_);
 
-    whiteTransparent_ = settingBar_->addAction(QIcon(QStringLiteral(":/icons/settings/transparent.png")),
+    whiteTransparent_ = settingBar_->addAction(ResourceIcon(QStringLiteral(":/icons/settings/transparent.png")),
                                                QStringLiteral("White is transparent"));
     whiteTransparent_->setObjectName(QStringLiteral("WhiteTransparentButton"));
     whiteTransparent_->setToolTip(QStringLiteral("White is transparent"));

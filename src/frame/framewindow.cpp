@@ -32,10 +32,8 @@ bool Shown(const QWidget* w) { return w && !w->isHidden(); }
 
 QIcon ToolbarIcon(const QString& name)
 {
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/toolbar/%1.png").arg(name), QSize(), QIcon::Normal);
-    icon.addFile(QStringLiteral(":/icons/toolbar/disabled/%1.png").arg(name), QSize(), QIcon::Disabled);
-    return icon;
+    return ResourceIcon(QStringLiteral(":/icons/toolbar/%1.png").arg(name),
+                        QStringLiteral(":/icons/toolbar/disabled/%1.png").arg(name));
 }
 
 QAction* FindAction(const QList<QMenu*>& menus, const QString& name)
@@ -132,7 +130,6 @@ FrameWindow::FrameWindow(Session& session, QWidget* parent) : QMainWindow(parent
     LoadDrawingWindow();
     PlaceDrawingWindow();
     PlaceTextView();
-    SetPasteEnabled(Selection::ClipboardHasImage());
     UpdateMenus();
     d_->timer1->start();
 }
@@ -265,6 +262,11 @@ void FrameWindow::BuildToolbar()
     button("cut", QStringLiteral("Cut"), "CutButton", "CutMenu");
     button("copy", QStringLiteral("Copy"), "CopyButton", "Copy");
     d_->pasteButton = button("paste", QStringLiteral("Paste"), "PasteButton", "Paste");
+    // Asking the clipboard can wait on another program (tens of
+    // milliseconds), so the first window does not: "Paste" starts disabled
+    // and follows the clipboard from Timer1's tick on, when the drawing
+    // window's first activation asks, before anything can be clicked.
+    d_->pasteButton->setEnabled(false);
     d_->saveButton->setEnabled(!session_.document.Saved());
     connect(&session_.document, &PictureDocument::savedChanged, d_->saveButton,
             [this](bool saved) { d_->saveButton->setEnabled(!saved); });

@@ -1,5 +1,6 @@
 #include <QtTest>
 #include <QApplication>
+#include <QClipboard>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -131,6 +132,26 @@ private slots:
         QCOMPARE(display.pixel(0, 0), DevicePreview::kClearColour);
         QCOMPARE(display.pixel(239, 119), DevicePreview::kClearColour);
         QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    // The frame is built without asking the clipboard; the drawing window's
+    // first activation sets "Paste" before anything can be clicked.
+    void pasteFollowsTheClipboardFromTheDrawingWindowsFirstActivation()
+    {
+        QImage image(4, 4, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        for (const bool withImage : {true, false}) {
+            if (withImage)
+                QApplication::clipboard()->setImage(image);
+            else
+                QApplication::clipboard()->setText(QStringLiteral("only text"));
+            FakeDialogs dialogs;
+            Session session(dialogs);
+            FrameWindow frame(session);
+            frame.show();
+            QTRY_VERIFY(frame.DrawingSubWindow()->isVisible());
+            QCOMPARE(frame.PasteEnabled(), withImage);
+        }
     }
 };
 
