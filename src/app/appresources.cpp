@@ -1,7 +1,11 @@
 #include "app/appresources.h"
 
 #include <QFile>
+#include <QApplication>
 #include <QGuiApplication>
+#include <QProxyStyle>
+#include <QStyleFactory>
+#include <QStyleOption>
 #include <QImageReader>
 #include <QtGlobal>
 
@@ -53,6 +57,69 @@ QIcon ResourceIcon(const QString& path, const QString& disabledPath)
     if (!disabledPath.isEmpty())
         AddResourceIcon(icon, disabledPath, QIcon::Disabled);
     return icon;
+}
+
+namespace {
+
+class QuickIconStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    QIcon standardIcon(StandardPixmap which, const QStyleOption* option, const QWidget* widget) const override
+    {
+        // The same pictures, names and sizes as Qt's common style gives.
+        const QString base = QStringLiteral(":/qt-project.org/styles/commonstyle/images/");
+        if (which == SP_ToolBarHorizontalExtensionButton) {
+            const bool rtl = (option ? option->direction : QGuiApplication::layoutDirection()) == Qt::RightToLeft;
+            const QString name = base + (rtl ? QStringLiteral("toolbar-ext-h-rtl-%1.png") : QStringLiteral("toolbar-ext-h-%1.png"));
+            return Icon(name, {QSize(8, 5), QSize(16, 10), QSize(32, 20)}, which, option, widget);
+        }
+        if (which == SP_ToolBarVerticalExtensionButton) {
+            return Icon(base + QStringLiteral("toolbar-ext-v-%1.png"), {QSize(5, 8), QSize(10, 16), QSize(20, 32)}, which,
+                        option, widget);
+        }
+        if (which == SP_TitleBarMaxButton) {
+            return Icon(base + QStringLiteral("titlebar-max-%1.png"), {QSize(16, 16), QSize(32, 32), QSize(48, 48)},
+                        which, option, widget);
+        }
+        if (which == SP_TitleBarMenuButton) {
+            // Every MDI child window asks for this one when it is made.
+            const QPixmap logo = ResourcePixmap(QStringLiteral(":/qt-project.org/qmessagebox/images/qtlogo-64.png"));
+            if (logo.size() == QSize(64, 64)) {
+                QIcon icon(QProxyStyle::standardPixmap(which, option, widget));
+                icon.addPixmap(logo);
+                return icon;
+            }
+        }
+        return QProxyStyle::standardIcon(which, option, widget);
+    }
+
+private:
+    QIcon Icon(const QString& pattern, std::initializer_list<QSize> sizes, StandardPixmap which,
+               const QStyleOption* option, const QWidget* widget) const
+    {
+        QIcon icon;
+        for (const QSize& size : sizes) {
+            const QPixmap pixmap = ResourcePixmap(pattern.arg(size.width()));
+            if (pixmap.size() != size)  // not the pictures expected: leave it to the style
+                return QProxyStyle::standardIcon(which, option, widget);
+            icon.addPixmap(pixmap);
+        }
+        return icon;
+    }
+};
+
+}  // namespace
+
+void UseQuickStyleIcons()
+{
+    auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
+    if (!app || dynamic_cast<QuickIconStyle*>(QApplication::style()))
+        return;
+    QStyle* base = QStyleFactory::create(QApplication::style()->name());
+    if (!base)
+        return;
+    QApplication::setStyle(new QuickIconStyle(base));
 }
 
 }  // namespace tobrin

@@ -23,4 +23,12 @@ QPixmap ResourcePixmap(const QString& path);
 QIcon ResourceIcon(const QString& path, const QString& disabledPath = QString());
 void AddResourceIcon(QIcon& icon, const QString& path, QIcon::Mode mode = QIcon::Normal);
 
+// Makes the application's style (the same style, through a proxy) read the
+// icons that toolbars and MDI child windows ask for when they are made (the
+// extension button's, the window menu's) the same way: reading them with
+// format detection loads every installed image plugin with its libraries,
+// the largest cost of the first window.
+// Once per application; a call with no QApplication does nothing.
+void UseQuickStyleIcons();
+
 }  // namespace tobrin

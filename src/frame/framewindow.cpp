@@ -77,6 +77,7 @@ struct FrameWindow::Impl {
 FrameWindow::FrameWindow(Session& session, QWidget* parent) : QMainWindow(parent), session_(session), d_(new Impl)
 {
     InitResources();
+    UseQuickStyleIcons();
     setObjectName(QStringLiteral("LoadForm"));
     setWindowTitle(QStringLiteral("Tobrin"));
     const QIcon icon = About::AppIcon();
