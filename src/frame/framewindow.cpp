@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
 #include "app/appresources.h"
 #include "app/childwindow.h"
@@ -54,6 +55,7 @@ struct FrameWindow::Impl {
     QPointer<ChildWindow> drawSub, textSub, tavSub;
     bool loadingMain = false;
     bool ending = false;
+    int timer1Waits = 0;
 
     QList<QMenu*> frameMenus;
     QList<QMenu*> drawingMenus;
@@ -433,6 +435,16 @@ DevicePreview* FrameWindow::TavDisplayIfLoaded() const { return d_->tav; }
 void FrameWindow::Timer1_Timer()
 {
     d_->timer1->stop();
+    // The drawing window comes after the frame's first picture, not before
+    // it: its first activation asks the clipboard, which may wait on another
+    // program. A shown frame that the window system has not put on screen
+    // yet is waited for, a second at most.
+    const QWindow* native = windowHandle();
+    if (isVisible() && native && !native->isExposed() && d_->timer1Waits < 100) {
+        ++d_->timer1Waits;
+        d_->timer1->start();
+        return;
+    }
     DrawingWindow();
     d_->drawSub->showNormal();
     mdi_->setActiveSubWindow(d_->drawSub);
