@@ -1,12 +1,12 @@
 #include "app/appresources.h"
 
-#include <QFile>
 #include <QApplication>
+#include <QFile>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QProxyStyle>
 #include <QStyleFactory>
 #include <QStyleOption>
-#include <QImageReader>
 #include <QtGlobal>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
@@ -116,7 +116,12 @@ void UseQuickStyleIcons()
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (!app || dynamic_cast<QuickIconStyle*>(QApplication::style()))
         return;
-    QStyle* base = QStyleFactory::create(QApplication::style()->name());
+    // Only Qt's own styles draw these pictures; another style keeps its own.
+    const QString name = QApplication::style()->name();
+    if (name.compare(QLatin1String("fusion"), Qt::CaseInsensitive) != 0
+        && name.compare(QLatin1String("windows"), Qt::CaseInsensitive) != 0)
+        return;
+    QStyle* base = QStyleFactory::create(name);
     if (!base)
         return;
     QApplication::setStyle(new QuickIconStyle(base));

@@ -28,7 +28,8 @@ void AddResourceIcon(QIcon& icon, const QString& path, QIcon::Mode mode = QIcon:
 // extension button's, the window menu's) the same way: reading them with
 // format detection loads every installed image plugin with its libraries,
 // the largest cost of the first window.
-// Once per application; a call with no QApplication does nothing.
+// Only for Qt's own styles (Fusion, Windows), once per application; a call
+// with no QApplication does nothing.
 void UseQuickStyleIcons();
 
 }  // namespace tobrin

@@ -6,7 +6,11 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QProxyStyle>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTimer>
+#include <memory>
 #include <QToolBar>
 
 #include "core/units.h"
@@ -151,6 +155,27 @@ private slots:
             frame.show();
             QTRY_VERIFY(frame.DrawingSubWindow()->isVisible());
             QCOMPARE(frame.PasteEnabled(), withImage);
+        }
+    }
+
+    // The frame reads some of the style's own icons itself; they must be
+    // the style's pictures at the style's sizes.
+    void styleIconsAreTheStylesOwn()
+    {
+        FakeDialogs dialogs;
+        Session session(dialogs);
+        FrameWindow frame(session);
+        QStyle* style = QApplication::style();
+        const auto* proxy = qobject_cast<QProxyStyle*>(style);
+        const std::unique_ptr<QStyle> plain(QStyleFactory::create((proxy ? proxy->baseStyle() : style)->name()));
+        QVERIFY(plain);
+        for (const auto which : {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton,
+                                 QStyle::SP_TitleBarMaxButton, QStyle::SP_TitleBarMenuButton}) {
+            const QIcon ours = style->standardIcon(which);
+            const QIcon theirs = plain->standardIcon(which);
+            QCOMPARE(ours.availableSizes(), theirs.availableSizes());
+            for (const QSize& size : theirs.availableSizes())
+                QCOMPARE(ours.pixmap(size).toImage(), theirs.pixmap(size).toImage());
         }
     }
 };
