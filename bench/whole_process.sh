@@ -119,8 +119,10 @@ if command -v xvfb-run >/dev/null && [ -x "$bare" ]; then
     printf '%s\n' "${all[@]}" | sort -g | sed -n "$(((runs + 1) / 2))p"
   }
   bare_ms=$(first_window "$bare")
+  menus_ms=$(first_window "$bare" --menus)
   editor_ms=$(first_window "$bare" --editor)
   echo
   echo "first window (median of $runs, under Xvfb): bare QMainWindow ${bare_ms} ms, editor ${editor_ms} ms," \
     "ratio $(ratio "$editor_ms" "$bare_ms")x"
+  echo "  against a QMainWindow with menus and a text toolbar (${menus_ms} ms): ratio $(ratio "$editor_ms" "$menus_ms")x"
 fi

@@ -18,6 +18,7 @@
 #include <climits>
 #include <cmath>
 
+#include "app/appresources.h"
 #include "core/canvaslayout.h"
 #include "app/accessible.h"
 #include "core/units.h"
@@ -33,7 +34,7 @@ constexpr int kMaxFieldValue = 10;  // both number fields end at 10
 
 QIcon SettingsIcon(int index)
 {
-    return QIcon(QStringLiteral(":/icons/settings/%1.png").arg(index, 2, 10, QLatin1Char('0')));
+    return ResourceIcon(QStringLiteral(":/icons/settings/%1.png").arg(index, 2, 10, QLatin1Char('0')));
 }
 
 const char* const kToolNames[6] = {"selection", "pen", "line", "box", "circle", "fill"};
@@ -97,7 +98,7 @@ ToolSettings::ToolSettings(DrawingWindow& main) : QObject(&main), main_(main)
     toolGroup_->setExclusive(true);
     for (int i = 0; i < 6; ++i) {
         QAction* a = drawTool_->addAction(
-            QIcon(QStringLiteral(":/icons/tools/%1.png").arg(QLatin1String(kToolNames[i]))),
+            ResourceIcon(QStringLiteral(":/icons/tools/%1.png").arg(QLatin1String(kToolNames[i]))),
             QString::fromLatin1(kToolTips[i]));
         a->setToolTip(QStringLiteral("%1 (%2)").arg(QLatin1String(kToolTips[i]), QString(QLatin1Char(kToolKeys[i]))));
         a->setShortcut(QKeySequence(QString(QLatin1Char(kToolKeys[i]))));
@@ -132,7 +133,7 @@ ToolSettings::ToolSettings(DrawingWindow& main) : QObject(&main), main_(main)
 
     paintButton_ = makeDropDown(QStringLiteral("PaintStyleButton"), QStringLiteral("Paint style"), paintMenu_);
 
-    whiteTransparent_ = settingBar_->addAction(QIcon(QStringLiteral(":/icons/settings/transparent.png")),
+    whiteTransparent_ = settingBar_->addAction(ResourceIcon(QStringLiteral(":/icons/settings/transparent.png")),
                                                QStringLiteral("White is transparent"));
     whiteTransparent_->setObjectName(QStringLiteral("WhiteTransparentButton"));
     whiteTransparent_->setToolTip(QStringLiteral("White is transparent"));

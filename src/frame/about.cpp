@@ -35,7 +35,7 @@ QIcon About::AppIcon()
     InitResources();
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/app/tobrin-%1.png").arg(size), QSize(size, size));
+        AddResourceIcon(icon, QStringLiteral(":/icons/app/tobrin-%1.png").arg(size));
     return icon;
 }
 
@@ -56,7 +56,7 @@ About::About(QWidget* parent)
     pal.setColor(QPalette::Window, QColor(192, 192, 192));
     picture->setPalette(pal);
     picture->setAlignment(Qt::AlignCenter);
-    picture->setPixmap(QPixmap(QStringLiteral(":/icons/app/tobrin-48.png")));
+    picture->setPixmap(ResourcePixmap(QStringLiteral(":/icons/app/tobrin-48.png")));
 
     const QList<QLabel*> labels = {
         CentredLabel(this, "Label1", QStringLiteral("Tobrin was written by"), UnitsRect(1400, 516, 1680, 252)),

@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <algorithm>
+#include <QWindow>
 
 #include "app/accessible.h"
 #include "app/appresources.h"
@@ -44,10 +45,8 @@ bool Shown(const QWidget* w) { return w && !w->isHidden(); }
 
 QIcon ToolbarIcon(const QString& name)
 {
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/toolbar/%1.png").arg(name), QSize(), QIcon::Normal);
-    icon.addFile(QStringLiteral(":/icons/toolbar/disabled/%1.png").arg(name), QSize(), QIcon::Disabled);
-    return icon;
+    return ResourceIcon(QStringLiteral(":/icons/toolbar/%1.png").arg(name),
+                        QStringLiteral(":/icons/toolbar/disabled/%1.png").arg(name));
 }
 
 QAction* FindAction(const QList<QMenu*>& menus, const QString& name)
@@ -68,6 +67,7 @@ struct FrameWindow::Impl {
     QPointer<ChildWindow> drawSub, textSub, tavSub;
     bool loadingMain = false;
     bool ending = false;
+    int timer1Waits = 0;
 
     QList<QMenu*> frameMenus;
     QList<QMenu*> drawingMenus;
@@ -96,6 +96,7 @@ struct FrameWindow::Impl {
 FrameWindow::FrameWindow(Session& session, QWidget* parent) : QMainWindow(parent), session_(session), d_(new Impl)
 {
     InitResources();
+    UseQuickStyleIcons();
     setObjectName(QStringLiteral("LoadForm"));
     setWindowTitle(QStringLiteral("Tobrin"));
     const QIcon icon = About::AppIcon();
@@ -152,7 +153,6 @@ FrameWindow::FrameWindow(Session& session, QWidget* parent) : QMainWindow(parent
     LoadDrawingWindow();
     PlaceDrawingWindow();
     PlaceTextView();
-    SetPasteEnabled(Selection::ClipboardHasImage());
     UpdateMenus();
     d_->timer1->start();
 }
@@ -374,6 +374,11 @@ void FrameWindow::BuildToolbar()
     shared("cut", QStringLiteral("Cut"), "CutButton", "CutMenu");
     shared("copy", QStringLiteral("Copy"), "CopyButton", "Copy");
     d_->pasteButton = own("paste", QStringLiteral("Paste"), "PasteButton", "Paste");
+    // Asking the clipboard can wait on another program (tens of
+    // milliseconds), so the first window does not: "Paste" starts disabled
+    // and follows the clipboard from Timer1's tick on, when the drawing
+    // window's first activation asks, before anything can be clicked.
+    d_->pasteButton->setEnabled(false);
     d_->saveButton->setEnabled(!session_.document.Saved());
     connect(&session_.document, &PictureDocument::savedChanged, d_->saveButton,
             [this](bool saved) { d_->saveButton->setEnabled(!saved); });
@@ -539,6 +544,16 @@ DevicePreview* FrameWindow::TavDisplayIfLoaded() const { return d_->tav; }
 void FrameWindow::Timer1_Timer()
 {
     d_->timer1->stop();
+    // The drawing window comes after the frame's first picture, not before
+    // it: its first activation asks the clipboard, which may wait on another
+    // program. A shown frame that the window system has not put on screen
+    // yet is waited for, a second at most.
+    const QWindow* native = windowHandle();
+    if (isVisible() && native && !native->isExposed() && d_->timer1Waits < 100) {
+        ++d_->timer1Waits;
+        d_->timer1->start();
+        return;
+    }
     DrawingWindow();
     d_->drawSub->showNormal();
     mdi_->setActiveSubWindow(d_->drawSub);

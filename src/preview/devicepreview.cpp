@@ -26,8 +26,7 @@ DevicePreview::DevicePreview(const PictureDocument& document, QWidget* parent)
     setWindowTitle(QStringLiteral("Tav Preview"));
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    InitResources();
-    device_.load(QStringLiteral(":/device/tav.png"));
+    device_ = ResourceImage(QStringLiteral(":/device/tav.png"));
     display_.fill(kClearColour);
 
     displayWidget_->setObjectName(QStringLiteral("Display"));

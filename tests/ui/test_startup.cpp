@@ -1,11 +1,16 @@
 #include <QtTest>
 #include <QApplication>
+#include <QClipboard>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QProxyStyle>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTimer>
+#include <memory>
 #include <QToolBar>
 
 #include "core/units.h"
@@ -131,6 +136,47 @@ private slots:
         QCOMPARE(display.pixel(0, 0), DevicePreview::kClearColour);
         QCOMPARE(display.pixel(239, 119), DevicePreview::kClearColour);
         QVERIFY(dialogs.shown.isEmpty());
+    }
+
+    // The frame is built without asking the clipboard; the drawing window's
+    // first activation sets "Paste" before anything can be clicked.
+    void pasteFollowsTheClipboardFromTheDrawingWindowsFirstActivation()
+    {
+        QImage image(4, 4, QImage::Format_RGB32);
+        image.fill(Qt::black);
+        for (const bool withImage : {true, false}) {
+            if (withImage)
+                QApplication::clipboard()->setImage(image);
+            else
+                QApplication::clipboard()->setText(QStringLiteral("only text"));
+            FakeDialogs dialogs;
+            Session session(dialogs);
+            FrameWindow frame(session);
+            frame.show();
+            QTRY_VERIFY(frame.DrawingSubWindow()->isVisible());
+            QCOMPARE(frame.PasteEnabled(), withImage);
+        }
+    }
+
+    // The frame reads some of the style's own icons itself; they must be
+    // the style's pictures at the style's sizes.
+    void styleIconsAreTheStylesOwn()
+    {
+        FakeDialogs dialogs;
+        Session session(dialogs);
+        FrameWindow frame(session);
+        QStyle* style = QApplication::style();
+        const auto* proxy = qobject_cast<QProxyStyle*>(style);
+        const std::unique_ptr<QStyle> plain(QStyleFactory::create((proxy ? proxy->baseStyle() : style)->name()));
+        QVERIFY(plain);
+        for (const auto which : {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton,
+                                 QStyle::SP_TitleBarMaxButton, QStyle::SP_TitleBarMenuButton}) {
+            const QIcon ours = style->standardIcon(which);
+            const QIcon theirs = plain->standardIcon(which);
+            QCOMPARE(ours.availableSizes(), theirs.availableSizes());
+            for (const QSize& size : theirs.availableSizes())
+                QCOMPARE(ours.pixmap(size).toImage(), theirs.pixmap(size).toImage());
+        }
     }
 };
 
