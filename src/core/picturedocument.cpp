@@ -160,6 +160,7 @@ void PictureDocument::Undo()
     history_.undo();
     // A change made without a BackUp still becomes a step of its own.
     OpenStep(kAnyStep);
+    LeftSavedPicture();
 }
 
 void PictureDocument::Redo()
@@ -170,6 +171,17 @@ void PictureDocument::Redo()
     stepOpen_ = false;
     history_.redo();
     OpenStep(kAnyStep);
+    LeftSavedPicture();
+}
+
+void PictureDocument::LeftSavedPicture()
+{
+    // Undo and Redo never mark the picture saved, but stepping away from the
+    // picture that was saved (or started anew) marks it unsaved: otherwise
+    // New, then Undo, would bring back unsaved work that Exit lets go
+    // without asking.
+    if (!history_.isClean())
+        MarkModified();
 }
 
 namespace {
@@ -270,6 +282,12 @@ void PictureDocument::MarkSaved(const QString& fileName)
 
 void PictureDocument::SetSaved(bool saved)
 {
+    if (saved) {
+        // The history remembers which step is the saved picture.
+        SettleStep();
+        OpenStep(kAnyStep);
+        history_.setClean();
+    }
     if (saved_ == saved)
         return;
     saved_ = saved;

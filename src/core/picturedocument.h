@@ -107,6 +107,7 @@ private:
     // Puts the open step into the history once the picture differs from it.
     void SettleStep();
     // Swaps the picture with a step's copy (Undo and Redo alike).
+    void LeftSavedPicture();
     void Exchange(PictureData& other);
 
     PictureData data_;

@@ -259,6 +259,14 @@ void DrawArea::paintEvent(QPaintEvent*)
     updatePending_ = false;
     QPainter p(this);
     p.drawImage(QPoint(0, 0), image_);
+    // At a fractional screen scale the widget's whole logical pixels can
+    // reach a device pixel past the image; the paint is opaque, so that
+    // sliver gets the window's colour rather than whatever was there.
+    const QSizeF shown = image_.deviceIndependentSize();
+    if (shown.width() < width())
+        p.fillRect(QRectF(shown.width(), 0, width() - shown.width(), height()), palette().color(QPalette::Window));
+    if (shown.height() < height())
+        p.fillRect(QRectF(0, shown.height(), width(), height() - shown.height()), palette().color(QPalette::Window));
 }
 
 void DrawArea::mousePressEvent(QMouseEvent* event)

@@ -3,7 +3,7 @@
 #include "core/drawingstate.h"
 #include "core/importpipeline.h"
 #include "core/picturedocument.h"
-#include "test_imageloader_files.h"
+#include "imagefiles.h"
 
 namespace tobrin {
 namespace {
@@ -47,7 +47,21 @@ TEST(PictureHistory, TwentyStrokesUndoOneByOneAndRedoInOrder)
         EXPECT_EQ(SetCount(doc), i + 1);
     }
     EXPECT_FALSE(doc.CanRedo());
-    EXPECT_TRUE(doc.Saved());  // neither direction touches the flag
+    // Stepping away from the saved picture marks it unsaved; nothing but a
+    // save marks it saved again.
+    EXPECT_FALSE(doc.Saved());
+}
+
+TEST(PictureHistory, UndoingNewBringsTheOldPictureBackUnsaved)
+{
+    PictureDocument doc;
+    Stroke(doc, 3, 3);
+    doc.MarkModified();
+    doc.NewPicture();
+    EXPECT_TRUE(doc.Saved());
+    doc.Undo();
+    EXPECT_EQ(doc.Pic(3, 3), 1);
+    EXPECT_FALSE(doc.Saved());
 }
 
 TEST(PictureHistory, ANewChangeDropsRedoButANoOpStepDoesNot)
