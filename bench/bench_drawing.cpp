@@ -21,6 +21,7 @@
 #include "frame/framewindow.h"
 #include "app/session.h"
 #include "fakedialogs.h"
+#include "medianreporter.h"
 
 namespace {
 
@@ -194,20 +195,6 @@ void BM_RedrawAllZoomFit(benchmark::State& state) { RedrawAtZoom(state, true); }
 BENCHMARK(BM_RedrawAllZoomMax)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RedrawAllZoomFit)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 
-// Keeps the medians so the ratios can be printed at the end.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> medians;
-
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
-                medians[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -218,18 +205,18 @@ int main(int argc, char** argv)
     Editor editor;
     g_editor = &editor;
 
-    MedianReporter reporter;
+    tobrin::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    const auto fill = reporter.medians.find("BM_PlainFill");
-    if (fill != reporter.medians.end() && fill->second > 0) {
-        std::printf("\nMedians against one plain fill of the canvas image (%.1f us):\n", fill->second);
+    const double fill = reporter.Time("BM_PlainFill").real;
+    if (fill > 0) {
+        std::printf("\nMedians against one plain fill of the canvas image (%.1f us):\n", fill);
         for (const char* name : {"BM_RedrawAll", "BM_RedrawAllChanged", "BM_LineDragStep", "BM_Undo", "BM_Redo",
                                  "BM_InvertStep", "BM_RedrawAllZoomMax", "BM_RedrawAllZoomFit"}) {
-            const auto it = reporter.medians.find(name);
-            if (it != reporter.medians.end())
-                std::printf("  %-20s %9.1f us  = %.2f x the fill\n", name, it->second, it->second / fill->second);
+            const double median = reporter.Time(name).real;
+            if (median > 0)
+                std::printf("  %-20s %9.1f us  = %.2f x the fill\n", name, median, median / fill);
         }
     }
     g_editor = nullptr;

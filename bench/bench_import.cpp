@@ -15,6 +15,7 @@
 #include "core/streamdecode.h"
 #include "core/stretch.h"
 #include "imagefiles.h"
+#include "medianreporter.h"
 
 namespace {
 
@@ -142,36 +143,6 @@ void BM_ShrinkRows_4000x3000(benchmark::State& state)
 }
 BENCHMARK(BM_ShrinkRows_4000x3000)->Unit(benchmark::kMillisecond);
 
-// Prints as usual and keeps the medians, for the pipeline-to-decode ratio.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs) {
-            const Times t{run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians[run.run_name.function_name] = t;
-            else if (run.run_type == Run::RT_Iteration && !medians.count(run.run_name.function_name))
-                singles[run.run_name.function_name] = t;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    struct Times {
-        double real = 0;
-        double cpu = 0;
-    };
-    Times Time(const std::string& name) const
-    {
-        const auto m = medians.find(name);
-        if (m != medians.end())
-            return m->second;
-        const auto s = singles.find(name);
-        return s != singles.end() ? s->second : Times{};
-    }
-    std::map<std::string, Times> medians;
-    std::map<std::string, Times> singles;
-};
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -182,7 +153,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    MedianReporter reporter;
+    tobrin::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const auto pipeline = reporter.Time("BM_ImportPipeline_Jpeg4000x3000");
     const auto decode = reporter.Time("BM_QImageReaderDecode_Jpeg4000x3000");

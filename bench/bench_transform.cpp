@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/transform.h"
+#include "medianreporter.h"
 
 namespace {
 
@@ -69,20 +70,6 @@ void BM_Transform(benchmark::State& state, Case c)
     }
 }
 
-// Keeps the medians so the ratios can be printed at the end.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> medians;
-
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
-                medians[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 void Configure(benchmark::internal::Benchmark* b)
 {
     b->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
@@ -97,17 +84,17 @@ int main(int argc, char** argv)
         Configure(benchmark::RegisterBenchmark((std::string("BM_") + c.name).c_str(), BM_Transform, c));
     benchmark::Initialize(&argc, argv);
 
-    MedianReporter reporter;
+    tobrin::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    const auto copy = reporter.medians.find("BM_PlaneCopy");
-    if (copy != reporter.medians.end() && copy->second > 0) {
-        std::printf("\nMedians against one copy of the 241 x 121 plane (%.2f us):\n", copy->second);
+    const double copy = reporter.Time("BM_PlaneCopy").real;
+    if (copy > 0) {
+        std::printf("\nMedians against one copy of the 241 x 121 plane (%.2f us):\n", copy);
         for (const Case& c : kCases) {
-            const auto it = reporter.medians.find(std::string("BM_") + c.name);
-            if (it != reporter.medians.end())
-                std::printf("  %-28s %8.2f us  = %6.2f x the copy\n", c.name, it->second, it->second / copy->second);
+            const double median = reporter.Time(std::string("BM_") + c.name).real;
+            if (median > 0)
+                std::printf("  %-28s %8.2f us  = %6.2f x the copy\n", c.name, median, median / copy);
         }
     }
     return 0;

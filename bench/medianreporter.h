@@ -1,0 +1,49 @@
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tobrin {
+
+// Prints as Google Benchmark does and keeps each benchmark's median (or its
+// single run when it has no repetitions), so a run can end with ratios
+// against a baseline measured in the same run.
+class MedianReporter : public benchmark::ConsoleReporter {
+public:
+    struct Times {
+        double real = 0;  // in the benchmark's own unit
+        double cpu = 0;
+    };
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            const std::string name = run.run_name.function_name;
+            const Times t{run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
+                medians_[name] = t;
+            else if (run.run_type == Run::RT_Iteration && !medians_.count(name))
+                singles_[name] = t;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    // Zero when the benchmark did not run.
+    Times Time(const std::string& name) const
+    {
+        const auto m = medians_.find(name);
+        if (m != medians_.end())
+            return m->second;
+        const auto s = singles_.find(name);
+        return s != singles_.end() ? s->second : Times{};
+    }
+
+private:
+    std::map<std::string, Times> medians_;
+    std::map<std::string, Times> singles_;
+};
+
+}  // namespace tobrin
