@@ -324,7 +324,10 @@ QMenu* FrameWindow::BuildPictureMenu()
     connect(m, &QMenu::aboutToShow, this, [this, clockwise, counter] {
         const tobrin::DrawingWindow* w = DrawingWindowIfLoaded();
         for (auto [a, t] : {std::pair{clockwise, Transform::RotateClockwise}, std::pair{counter, Transform::RotateCounterClockwise}}) {
-            const TransformResult plan = w ? w->PlanTransformNow(t) : TransformResult{true};
+            TransformResult plan;
+            plan.ok = true;  // with no drawing window there is nothing to refuse yet
+            if (w)
+                plan = w->PlanTransformNow(t);
             a->setEnabled(plan.ok);
             a->setToolTip(plan.ok ? a->text().remove(QLatin1Char('&')) : plan.reason);
         }

@@ -140,7 +140,7 @@ ImportDialog::ImportDialog(Session& session, std::function<void()> showDrawing, 
     setFixedSize(units::ToPixels(7770), units::ToPixels(4365));
 
     Impl& d = *d_;
-    const auto place = [this](QWidget* w, const char* name, const QRect& r) {
+    const auto place = [](QWidget* w, const char* name, const QRect& r) {
         w->setObjectName(QLatin1String(name));
         w->setGeometry(r);
     };

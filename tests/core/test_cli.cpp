@@ -186,7 +186,7 @@ TEST(CommandLineExport, HexOutputIsWhatSaveWrites)
         {"largest random picture", SavedText(random), SavedText(random)},
     };
     // Hex text has been saved under .c names as well; those still read.
-    for (const QString input : {QStringLiteral("in.txt"), QStringLiteral("in.c")}) {
+    for (const QString& input : {QStringLiteral("in.txt"), QStringLiteral("in.c")}) {
         for (const Case& c : cases) {
             SCOPED_TRACE(c.name + (" from " + input.toStdString()));
             WriteRaw(dir.filePath(input), c.input);
