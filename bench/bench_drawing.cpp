@@ -21,7 +21,7 @@
 #include "frame/framewindow.h"
 #include "app/session.h"
 #include "fakedialogs.h"
-#include "medianreporter.h"
+#include "benchsupport.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
 #include "imagefiles.h"
-#include "medianreporter.h"
+#include "benchsupport.h"
 
 namespace {
 
@@ -75,18 +75,7 @@ void BM_Read(benchmark::State& state, Form f)
 }
 
 using tobrin::testfiles::BandedPicture;
-
-const QString& LargeJpeg()
-{
-    static QTemporaryDir dir;
-    static const QString path = [] {
-        const QString p = dir.filePath(QStringLiteral("large.jpg"));
-        if (!BandedPicture(4000, 3000).save(p, "JPG", 90))
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(p));
-        return p;
-    }();
-    return path;
-}
+using tobrin::LargeJpeg;
 
 // "tobrin import --dither D --size 240x120" without its file output.
 void BM_Import_Jpeg4000x3000(benchmark::State& state, tobrin::Dither dither)

@@ -15,24 +15,12 @@
 #include "core/streamdecode.h"
 #include "core/stretch.h"
 #include "imagefiles.h"
-#include "medianreporter.h"
+#include "benchsupport.h"
 
 namespace {
 
 using tobrin::testfiles::BandedPicture;
-
-// The 4000 x 3000 JPEG, written once per run.
-const QString& LargeJpeg()
-{
-    static QTemporaryDir dir;
-    static const QString path = [] {
-        const QString p = dir.filePath(QStringLiteral("large.jpg"));
-        if (!BandedPicture(4000, 3000).save(p, "JPG", 90))
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(p));
-        return p;
-    }();
-    return path;
-}
+using tobrin::LargeJpeg;
 
 // One conversion of the largest display copy (the box's whole image area).
 void BM_ConvertImage_LargestDisplayCopy(benchmark::State& state)

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/transform.h"
-#include "medianreporter.h"
+#include "benchsupport.h"
 
 namespace {
 

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <QString>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <cstdio>
 
 #include <map>
 #include <string>
 #include <vector>
+
+#include "imagefiles.h"
 
 namespace tobrin {
 
@@ -45,5 +50,18 @@ private:
     std::map<std::string, Times> medians_;
     std::map<std::string, Times> singles_;
 };
+
+// The 4000 x 3000 JPEG the import benchmarks decode, written once per run.
+inline const QString& LargeJpeg()
+{
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const QString p = dir.filePath(QStringLiteral("large.jpg"));
+        if (!testfiles::BandedPicture(4000, 3000).save(p, "JPG", 90))
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(p));
+        return p;
+    }();
+    return path;
+}
 
 }  // namespace tobrin
