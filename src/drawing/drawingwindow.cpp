@@ -1,5 +1,6 @@
 #include "drawing/drawingwindow.h"
 
+#include <algorithm>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QMdiSubWindow>
@@ -284,8 +285,10 @@ void DrawingWindow::FitToWindow()
 
 void DrawingWindow::HSizeScroll_Change()
 {
+    // A hidden bar keeps its old range, so a value set on it may lie past a
+    // picture that has since shrunk: the view stays inside the picture.
     ViewWindow& v = state_.view;
-    v.ViewLeft = d_->hScroll->value();
+    v.ViewLeft = std::clamp(d_->hScroll->value(), 0, std::max(0, session_.document.MaxX() + 1 - v.ViewColumns));
     v.ViewRight = v.ViewLeft + v.ViewColumns - 1;
     RedrawAll();
 }
@@ -293,7 +296,7 @@ void DrawingWindow::HSizeScroll_Change()
 void DrawingWindow::VSizeScroll_Change()
 {
     ViewWindow& v = state_.view;
-    v.ViewTop = d_->vScroll->value();
+    v.ViewTop = std::clamp(d_->vScroll->value(), 0, std::max(0, session_.document.MaxY() + 1 - v.ViewRows));
     v.ViewBottom = v.ViewTop + v.ViewRows - 1;
     RedrawAll();
 }
