@@ -119,17 +119,7 @@ void BM_Convert_LargestDisplayCopy(benchmark::State& state, tobrin::Dither dithe
 
 void BM_Decode_Jpeg4000x3000(benchmark::State& state)
 {
-    const QString& path = LargeJpeg();
-    QImageReader::setAllocationLimit(tobrin::ImageLoader::kAllocationLimitMb);
-    for (auto _ : state) {
-        QImageReader reader(path);
-        QImage image = reader.read();
-        if (image.isNull()) {
-            state.SkipWithError("decode failed");
-            break;
-        }
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    tobrin::BareDecodeOfLargeJpeg(state);
 }
 
 }  // namespace

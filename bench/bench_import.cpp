@@ -66,17 +66,7 @@ BENCHMARK(BM_ImportPipeline_Jpeg4000x3000)->Unit(benchmark::kMillisecond);
 // The bare decode of the same file, for scale.
 void BM_QImageReaderDecode_Jpeg4000x3000(benchmark::State& state)
 {
-    const QString& path = LargeJpeg();
-    QImageReader::setAllocationLimit(tobrin::ImageLoader::kAllocationLimitMb);
-    for (auto _ : state) {
-        QImageReader reader(path);
-        QImage image = reader.read();
-        if (image.isNull()) {
-            state.SkipWithError("decode failed");
-            break;
-        }
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    tobrin::BareDecodeOfLargeJpeg(state);
 }
 BENCHMARK(BM_QImageReaderDecode_Jpeg4000x3000)->Unit(benchmark::kMillisecond);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QImage>
+#include <QImageReader>
 #include <QString>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -9,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/imageloader.h"
 #include "imagefiles.h"
 
 namespace tobrin {
@@ -62,6 +65,22 @@ inline const QString& LargeJpeg()
         return p;
     }();
     return path;
+}
+
+// Qt's whole decode of the large JPEG: the baseline the import ratios use.
+inline void BareDecodeOfLargeJpeg(benchmark::State& state)
+{
+    const QString& path = LargeJpeg();
+    QImageReader::setAllocationLimit(ImageLoader::kAllocationLimitMb);
+    for (auto _ : state) {
+        QImageReader reader(path);
+        QImage image = reader.read();
+        if (image.isNull()) {
+            state.SkipWithError("decode failed");
+            break;
+        }
+        benchmark::DoNotOptimize(image.constBits());
+    }
 }
 
 }  // namespace tobrin
