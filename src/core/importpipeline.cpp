@@ -198,10 +198,13 @@ QSize ImportPipeline::DisplayCopySize(int w, int h)
     if (rB < rS) {
         // Relatively wider than the box: full box width.
         const float framed = static_cast<float>(h + 2) / static_cast<float>(w + 2) * static_cast<float>(box.width());
-        return QSize(box.width() - 2, std::max(RoundHalfEven(framed) - 2, 1));
+        return QSize(box.width() - 2, std::clamp(RoundHalfEven(framed) - 2, 1, box.height() - 2));
     }
+    // Framed proportions can overshoot the box by a pixel when the source's
+    // proportion is just under the box's (2000 x 1000 gives 202 wide in a
+    // box of 201): the copy still stays inside the box.
     const float framed = static_cast<float>(w + 2) / static_cast<float>(h + 2) * static_cast<float>(box.height());
-    return QSize(std::max(RoundHalfEven(framed) - 2, 1), box.height() - 2);
+    return QSize(std::clamp(RoundHalfEven(framed) - 2, 1, box.width() - 2), box.height() - 2);
 }
 
 void ImportPipeline::ConvertImage()

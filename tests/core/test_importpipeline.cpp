@@ -243,6 +243,9 @@ TEST(ImportPipeline, DisplayCopyFitsTheBoxKeepingFramedProportions)
         {202, 100, {201, 100}},
         // A giant sliver keeps at least one row.
         {20000, 3, {201, 1}},
+        // Just under the box's proportion: 1002 / 2002 * 102 would be 204,
+        // one past the box; the copy stays inside.
+        {2000, 1000, {201, 100}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ImportPipeline::DisplayCopySize(c.w, c.h), c.copy) << c.w << "x" << c.h;
