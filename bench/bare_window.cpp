@@ -18,6 +18,7 @@
 #include "app/dialogs.h"
 #include "frame/framewindow.h"
 #include "app/session.h"
+#include "app/fontwarmup.h"
 
 namespace {
 
@@ -62,6 +63,11 @@ int main(int argc, char** argv)
     const bool editor = argc > 1 && std::strcmp(argv[1], "--editor") == 0;
     const bool menus = argc > 1 && std::strcmp(argv[1], "--menus") == 0;
     QCoreApplication::setApplicationName(QStringLiteral("Tobrin"));
+    // The editor's start-up as main has it: the fonts load beside the
+    // application (not for the plain windows, which main does not build).
+    std::unique_ptr<tobrin::FontWarmUp> fonts;
+    if (editor && !qEnvironmentVariableIsSet("TOBRIN_NO_WARMUP"))
+        fonts = std::make_unique<tobrin::FontWarmUp>();
     QApplication app(argc, argv);
     FirstExpose watcher(clock);
     app.installEventFilter(&watcher);
@@ -77,6 +83,8 @@ int main(int argc, char** argv)
         window.show();
         return app.exec();
     }
+    if (fonts)
+        fonts->Wait();
     const qint64 appReady = clock.elapsed();
     tobrin::QtDialogs dialogs;
     tobrin::Session session(dialogs);

@@ -9,6 +9,9 @@ packages=(
   # Qt: headers and tools; the image-format plug-ins (TIFF, WebP, TGA...)
   # that import reads through.
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev
+  # fontconfig, which Qt reads the fonts through: the editor loads its
+  # configuration on a second thread while it starts.
+  libfontconfig-dev
   # libwmf renders metafiles. Its link line also names expat, libjpeg and
   # libpng, which its own package does not bring; and it draws text with the
   # URW base fonts, without which it renders nothing at all.

@@ -7,6 +7,7 @@
 #include "cli/commandline.h"
 #include "app/dialogs.h"
 #include "app/session.h"
+#include "app/fontwarmup.h"
 #include "drawing/drawingwindow.h"
 #include "files/filecommands.h"
 #include "frame/framewindow.h"
@@ -61,12 +62,15 @@ int main(int argc, char** argv)
         return status < 0 ? 2 : status;
     }
 
+    // The font configuration loads beside the display connection.
+    tobrin::FontWarmUp fonts;
     QApplication app(argc, argv);
     QString openPath;
     const int status = tobrin::RunCommandLine(app.arguments(), &openPath);
     if (status >= 0)
         return status;
 
+    fonts.Wait();
     tobrin::QtDialogs dialogs;
     tobrin::Session session(dialogs);
     tobrin::FrameWindow frame(session);

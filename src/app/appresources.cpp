@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHash>
 #include <QImageReader>
 #include <QProxyStyle>
 #include <QStyleFactory>
@@ -84,7 +85,7 @@ public:
         }
         if (which == SP_TitleBarMenuButton) {
             // Every MDI child window asks for this one when it is made.
-            const QPixmap logo = ResourcePixmap(QStringLiteral(":/qt-project.org/qmessagebox/images/qtlogo-64.png"));
+            const QPixmap logo = Pixmap(QStringLiteral(":/qt-project.org/qmessagebox/images/qtlogo-64.png"));
             if (logo.size() == QSize(64, 64)) {
                 QIcon icon(QProxyStyle::standardPixmap(which, option, widget));
                 icon.addPixmap(logo);
@@ -100,13 +101,24 @@ private:
     {
         QIcon icon;
         for (const QSize& size : sizes) {
-            const QPixmap pixmap = ResourcePixmap(pattern.arg(size.width()));
+            const QPixmap pixmap = Pixmap(pattern.arg(size.width()));
             if (pixmap.size() != size)  // not the pictures expected: leave it to the style
                 return QProxyStyle::standardIcon(which, option, widget);
             icon.addPixmap(pixmap);
         }
         return icon;
     }
+
+    // Every toolbar and child window asks again: each picture is read once.
+    QPixmap Pixmap(const QString& path) const
+    {
+        auto it = pixmaps_.constFind(path);
+        if (it == pixmaps_.constEnd())
+            it = pixmaps_.insert(path, ResourcePixmap(path));
+        return *it;
+    }
+
+    mutable QHash<QString, QPixmap> pixmaps_;
 };
 
 }  // namespace

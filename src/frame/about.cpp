@@ -30,12 +30,13 @@ QLabel* CentredLabel(QWidget* parent, const char* name, const QString& text, con
 
 }  // namespace
 
-QIcon About::AppIcon()
+QIcon About::AppIcon(int largest)
 {
     InitResources();
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128, 256})
-        AddResourceIcon(icon, QStringLiteral(":/icons/app/tobrin-%1.png").arg(size));
+        if (size <= largest)
+            AddResourceIcon(icon, QStringLiteral(":/icons/app/tobrin-%1.png").arg(size));
     return icon;
 }
 

@@ -16,8 +16,8 @@ class About : public QWidget {
 public:
     explicit About(QWidget* parent = nullptr);
 
-    // The program's icon in all its sizes.
-    static QIcon AppIcon();
+    // The program's icon in all its sizes up to largest pixels.
+    static QIcon AppIcon(int largest = 256);
 
     QPushButton* UnloadAbout() const { return unloadAbout_; }
 

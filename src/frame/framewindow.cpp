@@ -99,7 +99,10 @@ FrameWindow::FrameWindow(Session& session, QWidget* parent) : QMainWindow(parent
     UseQuickStyleIcons();
     setObjectName(QStringLiteral("LoadForm"));
     setWindowTitle(QStringLiteral("Tobrin"));
-    const QIcon icon = About::AppIcon();
+    // The sizes a title bar and a task list show; the large ones (decoding
+    // them and handing them to the window system is a twentieth of the
+    // start-up) follow once the frame is on screen.
+    const QIcon icon = About::AppIcon(64);
     QGuiApplication::setWindowIcon(icon);
     setWindowIcon(icon);
 
@@ -560,6 +563,9 @@ void FrameWindow::Timer1_Timer()
     DrawingWindow();
     d_->drawSub->showNormal();
     mdi_->setActiveSubWindow(d_->drawSub);
+    const QIcon icon = About::AppIcon();
+    QGuiApplication::setWindowIcon(icon);
+    setWindowIcon(icon);
 }
 
 // ---- Toolbar, size fields, check marks -----------------------------------

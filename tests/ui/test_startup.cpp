@@ -112,6 +112,11 @@ private slots:
         QVERIFY(qAbs(frame.geometry().center().y() - screen.center().y()) <= 3);
         QVERIFY(!frame.windowIcon().isNull());
         QVERIFY(!QApplication::windowIcon().isNull());
+        // The large sizes follow the first picture, for the window and for
+        // the dialogs that take the program's icon.
+        QTRY_VERIFY(frame.DrawingSubWindow()->isVisible());
+        for (const QIcon& icon : {frame.windowIcon(), QApplication::windowIcon()})
+            QVERIFY(icon.availableSizes().contains(QSize(16, 16)) && icon.availableSizes().contains(QSize(256, 256)));
         QVERIFY(frame.Workspace()->background().color() == frame.palette().color(QPalette::Dark));
     }
 
