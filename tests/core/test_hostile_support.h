@@ -1,7 +1,7 @@
 #pragma once
 
 // Running the real tobrin binary on hostile inputs and measuring it: exit
-// status, standard error, wall time and the peak resident memory of the
+// status, standard error, wall and processor time and the peak resident memory of the
 // child and everything it waited for (ru_maxrss from wait4, which also
 // covers the metafile renderer the child starts).
 
@@ -60,7 +60,8 @@ struct Measured {
     int exitCode = -1;    // -1 unless it exited normally
     int signal = 0;       // the signal that ended it
     QByteArray err;
-    qint64 ms = 0;
+    qint64 ms = 0;      // wall time
+    qint64 workMs = 0;  // processor time, the child's and its children's
     long maxRssKb = 0;
 };
 
@@ -150,12 +151,23 @@ inline Measured RunMeasured(const QString& program, const QList<QByteArray>& arg
         m.err.append(buffer, qsizetype(n));
     close(errPipe[0]);
     m.maxRssKb = usage.ru_maxrss;
+    for (const timeval& t : {usage.ru_utime, usage.ru_stime})
+        m.workMs += qint64(t.tv_sec) * 1000 + t.tv_usec / 1000;
     if (WIFEXITED(status))
         m.exitCode = WEXITSTATUS(status);
     else if (WIFSIGNALED(status))
         m.signal = WTERMSIG(status);
     return m;
 }
+
+// Within boundMs of work and, to rule out waiting, within ten times that in
+// all: a loaded machine stretches the wall clock, not the work. (gtest's
+// EXPECT macros come from the including test.)
+#define TOBRIN_EXPECT_QUICK(m, boundMs, what)                                            \
+    do {                                                                                 \
+        EXPECT_LE((m).workMs, (boundMs)) << (what) << ": work";                          \
+        EXPECT_LE((m).ms, 10 * (boundMs)) << (what) << ": waited beyond a loaded machine"; \
+    } while (false)
 
 inline Measured Tobrin(const QList<QByteArray>& args, const QList<QByteArray>& extraEnv = {},
                        qint64 killAfterMs = 60000, const QString& workDir = QString())
@@ -168,8 +180,9 @@ inline QByteArray Path(const QString& path) { return QFile::encodeName(path); }
 // One line per measured case, collected for the summary the suite prints.
 inline void Report(const char* what, const Measured& m)
 {
-    std::printf("[hostile] %-44s exit %d%s  %5lld ms  %7ld KB\n", what, m.exitCode,
-                m.signal ? " (signal)" : "", static_cast<long long>(m.ms), m.maxRssKb);
+    std::printf("[hostile] %-44s exit %d%s  %5lld ms (%lld of work)  %7ld KB\n", what, m.exitCode,
+                m.signal ? " (signal)" : "", static_cast<long long>(m.ms), static_cast<long long>(m.workMs),
+                m.maxRssKb);
     std::fflush(stdout);
 }
 

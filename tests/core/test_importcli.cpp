@@ -156,8 +156,9 @@ TEST_F(ImportCliTest, AgreesWithTheDialogsPipeline)
         const CliRun run = Tobrin(args);
         ASSERT_EQ(run.exitCode, 0) << c.name << ": " << run.stderrText.toStdString();
         EXPECT_EQ(Read(out), Expected(small, c.dialog)) << c.name;
-        if (c.args.isEmpty())
+        if (c.args.isEmpty()) {
             EXPECT_TRUE(Read(out).startsWith(".db  100, 50\r\n"));  // Match size took the source's size
+        }
     }
 
     // A source too large for Match size: 40 x 32 without aspect by default,

@@ -326,8 +326,9 @@ TEST(SaveFaults, KilledAtEveryStepOfTheSave)
                 std::printf("[savefaults] killed before %s: a complete copy is left as pic.txt.XXXXXX\n",
                             what.c_str());
             }
-            if (std::string(step.what) == "the exit")
+            if (std::string(step.what) == "the exit") {
                 EXPECT_EQ(ReadAll(target), fresh);
+            }
         }
     }
 }

@@ -8,7 +8,6 @@
 #include <QtTest>
 #include <QApplication>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTemporaryDir>
@@ -20,6 +19,7 @@
 #include <unistd.h>
 
 #include "imagefiles.h"
+#include "worktimer.h"
 #include "core/picturedata.h"
 #include "core/drawingstate.h"
 #include "core/hexwriter.h"
@@ -35,6 +35,7 @@
 #include "preview/textpreview.h"
 
 using namespace tobrin;
+using tobrin::testfiles::WorkTimer;
 
 // Present only when AddressSanitizer's runtime is linked in.
 extern "C" __attribute__((weak)) void __asan_init();
@@ -60,6 +61,19 @@ constexpr bool kOptimised = false;
 // memory errors, not speed: they only have to finish; unoptimised builds get
 // a multiple of the second.
 qint64 TimeBoundMs() { return Sanitized() ? 30000 : kOptimised ? 1000 : 4000; }
+
+// The bound is on the work done (processor time, the renderer's included);
+// the wall clock only has to rule out waiting, with room for a machine
+// loaded many times over.
+bool Quick(qint64 workMs, qint64 wallMs, qint64 extraMs = 0)
+{
+    return workMs <= TimeBoundMs() + extraMs && wallMs <= 10 * TimeBoundMs() + extraMs;
+}
+
+QString Took(qint64 workMs, qint64 wallMs)
+{
+    return QStringLiteral("%1 ms of work, %2 ms in all").arg(workMs).arg(wallMs);
+}
 
 template <std::size_t N>
 QByteArray B(const char (&text)[N])
@@ -193,10 +207,9 @@ private slots:
 
         dialogs_->fileNames = {path};
         dialogs_->answers = {true};  // discard the unsaved picture
-        QElapsedTimer timer;
-        timer.start();
+        const WorkTimer timer;
         Drawing().Files().Open();
-        const qint64 ms = timer.elapsed();
+        const qint64 work = timer.WorkMs(), ms = timer.WallMs();
 
         QCOMPARE(dialogs_->count(QStringLiteral("message")), 1);
         const auto& message = dialogs_->shown.last();
@@ -212,7 +225,7 @@ private slots:
         QCOMPARE(after.heightField, before.heightField);
         QCOMPARE(after.saveEnabled, before.saveEnabled);
         QVERIFY(frame_->isVisible());
-        QVERIFY2(ms <= TimeBoundMs(), qPrintable(QStringLiteral("%1 ms").arg(ms)));
+        QVERIFY2(Quick(work, ms), qPrintable(Took(work, ms)));
     }
 
     // 100 MB files are made here and removed at once.
@@ -241,10 +254,9 @@ private slots:
         MakeUnsavedPicture();
         const Snapshot before = Snapshot::Take(*frame_);
         dialogs_->fileNames = {path};
-        QElapsedTimer timer;
-        timer.start();
+        const WorkTimer timer;
         Drawing().Files().Open();
-        const qint64 ms = timer.elapsed();
+        const qint64 work = timer.WorkMs(), ms = timer.WallMs();
         QFile::remove(path);
         QCOMPARE(dialogs_->count(QStringLiteral("message")), 1);
         QCOMPARE(dialogs_->shown.last().text, QStringLiteral("File Import Error"));
@@ -252,7 +264,7 @@ private slots:
         QVERIFY(SamePicture(after.decl, before.decl));
         QCOMPARE(after.hexText, before.hexText);
         QCOMPARE(after.fileName, before.fileName);
-        QVERIFY2(ms <= TimeBoundMs(), qPrintable(QStringLiteral("%1 ms").arg(ms)));
+        QVERIFY2(Quick(work, ms), qPrintable(Took(work, ms)));
     }
 
     // A pipe without a writer: opening it for reading waits for a writer.
@@ -276,10 +288,9 @@ private slots:
         });
         writer->start();
         dialogs_->fileNames = {fifo};
-        QElapsedTimer timer;
-        timer.start();
+        const WorkTimer timer;
         Drawing().Files().Open();
-        const qint64 ms = timer.elapsed();
+        const qint64 work = timer.WorkMs(), ms = timer.WallMs();
         const bool waited = writerCame;
         writer->wait();
         delete writer;
@@ -293,7 +304,7 @@ private slots:
                                             "without one); the hex reader must refuse files that are not "
                                             "regular files before opening them")
                                  .arg(ms)));
-        QVERIFY(ms <= TimeBoundMs());
+        QVERIFY2(Quick(work, ms), qPrintable(Took(work, ms)));
     }
 
     // The import dialog, opened from the menu as the user does; its Load
@@ -346,7 +357,7 @@ private slots:
         const Snapshot before = Snapshot::Take(*frame_);
 
         bool ran = false;
-        qint64 ms = -1;
+        qint64 ms = -1, work = -1;
         int messages = -1;
         QString text;
         QTimer::singleShot(0, frame_, [&] {
@@ -356,10 +367,10 @@ private slots:
             ran = true;
             dialog->Loader().SetRendererProgram(QStringLiteral(TOBRIN_BINARY));
             dialogs_->fileNames = {path};
-            QElapsedTimer timer;
-            timer.start();
+            const WorkTimer timer;
             dialog->Load_Click();
-            ms = timer.elapsed();
+            work = timer.WorkMs();
+            ms = timer.WallMs();
             messages = dialogs_->count(QStringLiteral("message"));
             if (!dialogs_->shown.isEmpty())
                 text = dialogs_->shown.last().text;
@@ -378,7 +389,7 @@ private slots:
         QCOMPARE(after.heightField, before.heightField);
         QCOMPARE(after.saveEnabled, before.saveEnabled);
         QVERIFY(frame_->isVisible());
-        QVERIFY2(ms <= TimeBoundMs() + extraMs, qPrintable(QStringLiteral("%1 ms").arg(ms)));
+        QVERIFY2(Quick(work, ms, extraMs), qPrintable(Took(work, ms)));
     }
 
     void importDialogDoesNotWaitForAPipe()
@@ -397,17 +408,17 @@ private slots:
                 ::close(fd);
         });
         writer->start();
-        qint64 ms = -1;
+        qint64 ms = -1, work = -1;
         bool waited = false;
         QTimer::singleShot(0, frame_, [&] {
             auto* dialog = qobject_cast<ImportDialog*>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
             dialogs_->fileNames = {fifo};
-            QElapsedTimer timer;
-            timer.start();
+            const WorkTimer timer;
             dialog->Load_Click();
-            ms = timer.elapsed();
+            work = timer.WorkMs();
+            ms = timer.WallMs();
             waited = writerCame;
             dialog->CloseButton_Click();
         });
@@ -424,7 +435,8 @@ private slots:
                                             "without one); the image loader must refuse files that are not "
                                             "regular files before opening them")
                                  .arg(ms)));
-        QVERIFY(ms >= 0 && ms <= TimeBoundMs());
+        QVERIFY(ms >= 0);
+        QVERIFY2(Quick(work, ms), qPrintable(Took(work, ms)));
     }
 
     void oddNamesThatExistAreOpened()
@@ -502,8 +514,7 @@ private slots:
         const Snapshot before = Snapshot::Take(*frame_);
         const ViewWindow view = m.State().view;
 
-        QElapsedTimer timer;
-        timer.start();
+        const WorkTimer timer;
         m.SelectionTool().Paste_Click();
         QCOMPARE(decl.PicData, before.decl.PicData);  // nothing is stored before the release
         if (mode == QLatin1String("image"))
@@ -519,7 +530,7 @@ private slots:
             m.Mouse().DrawArea_MouseMove(1, 0, 350, 250);
             m.Mouse().DrawArea_MouseUp(1, 0, 350, 250);
         }
-        const qint64 ms = timer.elapsed();
+        const qint64 work = timer.WorkMs(), ms = timer.WallMs();
         QVERIFY(m.State().CurrentTool != kToolPaste);
         QCOMPARE(dialogs_->shown.size(), 0);
         QCOMPARE(decl.MaxX, before.decl.MaxX);
@@ -544,7 +555,7 @@ private slots:
                 if (argb.pixel(i, j) == 0xFF000000u)
                     QCOMPARE(int(decl.Pic(left + i, top + j)), 1);
         QCOMPARE(session_->document.HexText(), QString::fromStdString(HexText(decl)));
-        QVERIFY2(ms <= TimeBoundMs(), qPrintable(QStringLiteral("%1 ms").arg(ms)));
+        QVERIFY2(Quick(work, ms), qPrintable(Took(work, ms)));
         clipboard->clear();
     }
 };

@@ -20,7 +20,7 @@ QString Row(Editor& e, int y, int x0, int x1)
     return s;
 }
 
-void ChooseEntry(Editor& e, QToolButton* button, const QString& text)
+void ChooseEntry(Editor&, QToolButton* button, const QString& text)
 {
     for (QAction* a : button->menu()->actions())
         if (a->text() == text) {
