@@ -3,7 +3,9 @@
 #include "core/hexreader.h"
 #include "core/regularfile.h"
 #include "core/savefile.h"
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QWidget>
 
 #include "app/places.h"
@@ -111,11 +113,26 @@ void FileCommands::Saveas()
 
 void FileCommands::Export()
 {
+    // The dialog offers the last export of this picture's file, or else the
+    // file's own name as a C array beside it (a header when the file is
+    // that C array itself).
+    const QString current = session_.document.FileName();
+    QString start = exportFileName_;
+    if (start.isEmpty() || exportedFrom_ != current) {
+        start.clear();
+        if (!current.isEmpty()) {
+            const QFileInfo info(current);
+            start = info.dir().filePath(info.completeBaseName() + QStringLiteral(".c"));
+            if (start == current)
+                start = info.dir().filePath(info.completeBaseName() + QStringLiteral(".h"));
+        }
+    }
     const QString name = session_.dialogs.SaveFileName(DialogParent(), QStringLiteral("Export"), kExportFilters,
-                                                       kExportSelected, exportFileName_);
+                                                       kExportSelected, start);
     if (name.isEmpty())
         return;
     exportFileName_ = name;
+    exportedFrom_ = current;
     ExportOptions options;
     options.order = exportOrder_;
     if (FormatForPath(name) == PictureFormat::CArray) {

@@ -55,6 +55,7 @@ private:
     QWidget* anchor_;
     QString dialogFileName_;
     QString exportFileName_;
+    QString exportedFrom_;  // the picture's file when exportFileName_ was chosen
     ByteOrder exportOrder_ = ByteOrder::Msb;
     // The format of the file at formatPath_ (the file last read or written).
     QString formatPath_;

@@ -119,6 +119,7 @@ private slots:
         const auto& asked = e.dialogs.shown.first();
         QCOMPARE(asked.kind, QStringLiteral("save"));
         QCOMPARE(asked.title, QStringLiteral("Export"));
+        QCOMPARE(asked.fileName, QStringLiteral("/somewhere/current.c"));
         QCOMPARE(asked.text, QStringLiteral("C array (*.c *.h);;X11 bitmap (*.xbm);;Portable bitmap (*.pbm);;"
                                             "PNG (*.png);;BMP (*.bmp);;Hex text (*.txt)"));
         QCOMPARE(e.dialogs.count("c-options"), FormatForPath(path) == PictureFormat::CArray ? 1 : 0);
@@ -130,12 +131,20 @@ private slots:
         if (FormatForPath(path) == PictureFormat::CArray)
             QVERIFY(ReadAll(path).contains(QByteArray("byte order: ") + ByteOrderName(ByteOrder(order))));
 
+        // The next export of the same file starts where this one went.
+        e.Export(QString());
+        QCOMPARE(e.dialogs.shown.last().fileName, path);
+
         e.frame.DrawingWindow().NewMenu_Click();
         e.Open(path);
         QCOMPARE(e.dialogs.count("message"), 0);
         QCOMPARE(e.Doc().FileName(), path);
         QVERIFY(Picture(e.Doc()) == drawn);
         QCOMPARE(e.Doc().MaxX(), size.width() - 1);
+        // Another file starts from its own name; never the open C file itself.
+        e.Export(QString());
+        const QString base = path.left(path.lastIndexOf(QLatin1Char('.')));
+        QCOMPARE(e.dialogs.shown.last().fileName, base + (path.endsWith(QLatin1String(".c")) ? ".h" : ".c"));
     }
 
     void openFilterListsTheFormatsWithHexPreselected()
