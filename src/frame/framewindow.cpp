@@ -918,6 +918,7 @@ void FrameWindow::dropEvent(QDropEvent* event)
 
 namespace {
 const QString kFrameGeometryKey = QStringLiteral("frame/geometry");
+const QString kZoomKey = QStringLiteral("drawing/zoom");
 const char* const kChildKeys[3] = {"frame/drawingWindow", "frame/textView", "frame/tavPreview"};
 }  // namespace
 
@@ -940,6 +941,10 @@ void FrameWindow::RememberArrangement()
         else
             sub->setGeometry(r);
     }
+    bool ok = false;
+    const int zoomLevel = settings.value(kZoomKey).toInt(&ok);
+    if (ok && d_->main)
+        d_->main->ZoomTo(zoomLevel);  // clamped to the levels there are
 }
 
 void FrameWindow::SaveArrangement()
@@ -952,6 +957,8 @@ void FrameWindow::SaveArrangement()
     for (int i = 0; i < 3; ++i)
         if (subs[i] && !subs[i]->isMinimized() && !subs[i]->isMaximized())
             settings.setValue(QLatin1String(kChildKeys[i]), subs[i]->geometry());
+    if (d_->main)
+        settings.setValue(kZoomKey, d_->main->ZoomLevel());
 }
 
 }  // namespace tobrin

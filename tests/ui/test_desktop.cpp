@@ -259,6 +259,7 @@ private slots:
             first.setGeometry(first.geometry().adjusted(10, 20, 40, 30));
             first.TextViewSubWindow()->setGeometry(5, 6, 200, 150);
             first.TavSubWindow()->move(30, 40);
+            first.DrawingWindow().ZoomTo(20);
             frameGeometry = first.geometry();
             textGeometry = first.TextViewSubWindow()->geometry();
             tavGeometry = first.TavSubWindow()->geometry();
@@ -272,6 +273,12 @@ private slots:
         QCOMPARE(next.geometry().size(), frameGeometry.size());
         QCOMPARE(next.TextViewSubWindow()->geometry(), textGeometry);
         QCOMPARE(next.TavSubWindow()->geometry(), tavGeometry);
+        QCOMPARE(next.DrawingWindow().ZoomLevel(), 20);
+        // A damaged value is clamped to the levels there are.
+        QSettings().setValue(QStringLiteral("drawing/zoom"), 1000);
+        FrameWindow third(session);
+        third.RememberArrangement();
+        QCOMPARE(third.DrawingWindow().ZoomLevel(), 40);
     }
 
     void droppedFilesOpenAsTheMenusWould()
