@@ -61,9 +61,15 @@ int ClampCellPixels(int cellPixels)
 
 CellGeometry CellGeometryFor(int cellPixels)
 {
+    const int cell = ClampCellPixels(cellPixels);
+    return CellGeometryOfSide(cell, cell >= zoom::kGridMinCellPixels);
+}
+
+CellGeometry CellGeometryOfSide(int cellPixels, bool grid)
+{
     CellGeometry g;
-    g.cell = ClampCellPixels(cellPixels);
-    g.grid = g.cell >= zoom::kGridMinCellPixels;
+    g.cell = std::max(1, cellPixels);
+    g.grid = grid;
     if (g.grid) {
         // The square spans 15 % .. 85 % of the cell, as the 70-unit square
         // 15 units inside a 100-unit cell does.

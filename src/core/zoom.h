@@ -47,6 +47,10 @@ struct CellGeometry {
 
 // The geometry of a zoom level; levels outside 3..40 are clamped.
 CellGeometry CellGeometryFor(int cellPixels);
+// The same proportions for a cell of any whole number of pixels (the canvas
+// drawn in device pixels on a screen of fractional ratio), with or without
+// grid lines as given.
+CellGeometry CellGeometryOfSide(int cellPixels, bool grid);
 int ClampCellPixels(int cellPixels);
 
 // "Zoom in" / "Zoom out": the next larger / smaller level of a fixed

@@ -69,43 +69,62 @@ void DrawArea::SetCanvasZoomed(int widthUnits, int heightUnits, int widthPixels,
     Rebuild();
 }
 
-int DrawArea::CellLeft(int cx) const
-{
-    return cells_.CellPixel(cx) * scale_;
-}
+int DrawArea::CellLeft(int cx) const { return drawn_.CellPixel(cx); }
+int DrawArea::CellTop(int cy) const { return drawn_.CellPixel(cy); }
 
-int DrawArea::CellTop(int cy) const
+int DrawArea::ImagePixel(int canvasPixel) const
 {
-    return cells_.CellPixel(cy) * scale_;
+    // Exact at every cell border; floor division for positions left of the
+    // canvas (a marquee may start there).
+    const long long n = static_cast<long long>(canvasPixel) * drawn_.cell;
+    const int d = std::max(1, cells_.cell);
+    return static_cast<int>(n >= 0 ? n / d : -((-n + d - 1) / d));
 }
 
 void DrawArea::EnsureOffsets(int columns, int rows)
 {
-    // At "Actual size" these are the unit geometry's pixels exactly.
+    // At "Actual size" on an unscaled screen these are the unit geometry's
+    // pixels exactly.
     squareX_.resize(columns);
     squareY_.resize(rows);
     for (int c = 0; c < columns; ++c)
-        squareX_[c] = cells_.SquarePixel(c) * scale_;
+        squareX_[c] = drawn_.SquarePixel(c);
     for (int r = 0; r < rows; ++r)
-        squareY_[r] = cells_.SquarePixel(r) * scale_;
-    squareSide_ = cells_.squareSide * scale_;
+        squareY_[r] = drawn_.SquarePixel(r);
+    squareSide_ = drawn_.squareSide;
 }
 
 void DrawArea::Rebuild()
 {
-    // A fractional ratio (1.5) cannot give every cell the same whole number
-    // of device pixels at the canvas's logical size; the canvas is drawn at
-    // the whole scale below it instead, one image pixel per device pixel.
+    // The image holds whole device pixels. A whole ratio multiplies the
+    // cell's every part by it. A fractional one (1.25, 1.5) cannot give
+    // every cell the same device pixels at its logical size: a cell gets the
+    // whole device pixels that fit in it (7 logical pixels at 1.5 are 10),
+    // in the same proportions, with grid lines of the whole ratio below, and
+    // the canvas shows that much smaller than its layout, a few per cent.
     const double ratio = std::max(1.0, devicePixelRatioF());
     scale_ = std::max(1, static_cast<int>(std::floor(ratio + 1e-6)));
     const bool whole = std::abs(ratio - scale_) < 1e-6;
-    shown_ = whole ? 1.0 : scale_ / ratio;
+    if (whole) {
+        drawn_ = cells_;
+        drawn_.cell *= scale_;
+        drawn_.squareInset *= scale_;
+        drawn_.squareSide *= scale_;
+        line_ = scale_;
+        shown_ = 1.0;
+    } else {
+        line_ = scale_;  // the whole ratio below: 1 at 1.5, 2 at 2.5
+        scale_ = 1;
+        const int side = std::max(cells_.cell, static_cast<int>(std::floor(cells_.cell * ratio + 1e-6)));
+        drawn_ = CellGeometryOfSide(side, cells_.grid);
+        shown_ = side / (cells_.cell * ratio);
+    }
     const int w = widthPixels_ >= 0 ? widthPixels_ : units::ToPixels(widthUnits_);
     const int h = heightPixels_ >= 0 ? heightPixels_ : units::ToPixels(heightUnits_);
-    resize(static_cast<int>(std::ceil(w * shown_ - 1e-6)), static_cast<int>(std::ceil(h * shown_ - 1e-6)));
-
-    image_ = QImage(std::max(1, w * scale_), std::max(1, h * scale_), QImage::Format_RGB32);
+    image_ = QImage(std::max(1, ImagePixel(w)), std::max(1, ImagePixel(h)), QImage::Format_RGB32);
     image_.setDevicePixelRatio(whole ? scale_ : ratio);
+    const QSizeF shown = image_.deviceIndependentSize();
+    resize(static_cast<int>(std::ceil(shown.width() - 1e-6)), static_cast<int>(std::ceil(shown.height() - 1e-6)));
     image_.fill(palette().color(QPalette::Window).rgb());
     EnsureOffsets(kPicColumns, kPicRows);
 
@@ -119,7 +138,7 @@ void DrawArea::Rebuild()
             break;
         for (int y = 0; y < ih; ++y) {
             auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
-            for (int k = 0; k < scale_ && x0 + k < iw; ++k)
+            for (int k = 0; k < line_ && x0 + k < iw; ++k)
                 row[x0 + k] = line;
         }
     }
@@ -127,7 +146,7 @@ void DrawArea::Rebuild()
         const int y0 = CellTop(j);
         if (y0 >= ih)
             break;
-        for (int k = 0; k < scale_ && y0 + k < ih; ++k) {
+        for (int k = 0; k < line_ && y0 + k < ih; ++k) {
             auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y0 + k));
             std::fill_n(row, iw, line);
         }
@@ -204,37 +223,34 @@ void DrawArea::DrawOutline(int x1, int y1, int x2, int y2, QRgb colour, Stroke s
         std::swap(x1, x2);
     if (y1 > y2)
         std::swap(y1, y2);
-    const int s = scale_;
-    const int left = units::ToPixels(x1), right = units::ToPixels(x2);
-    const int top = units::ToPixels(y1), bottom = units::ToPixels(y2);
+    // In image pixels, edges line_ thick; the last row and column of the
+    // outline are the ones its right and bottom canvas pixels map to.
+    const int t = line_;
+    const int left = ImagePixel(units::ToPixels(x1)), right = ImagePixel(units::ToPixels(x2)) + t - 1;
+    const int top = ImagePixel(units::ToPixels(y1)), bottom = ImagePixel(units::ToPixels(y2)) + t - 1;
     const int iw = image_.width(), ih = image_.height();
 
-    // Dots of two logical pixels with gaps of two, by position on the
-    // canvas, so both edges of a corner agree and the phases interlock.
-    auto on = [&](int logical) { return stroke == Stroke::Solid || ((logical >> 1) & 1) == 0; };
-    auto put = [&](int lx, int ly) {
-        for (int dy = 0; dy < s; ++dy) {
-            const int y = ly * s + dy;
-            if (y < 0 || y >= ih)
-                continue;
-            auto* row = reinterpret_cast<QRgb*>(image_.scanLine(y));
-            for (int dx = 0; dx < s; ++dx) {
-                const int x = lx * s + dx;
-                if (x >= 0 && x < iw)
-                    row[x] = colour;
+    // Dots of two lines' widths with gaps of two, by position on the canvas,
+    // so both edges of a corner agree and the phases interlock.
+    auto on = [&](int pixel) { return stroke == Stroke::Solid || (((pixel / t) >> 1) & 1) == 0; };
+    auto put = [&](int x, int y) {
+        if (x >= 0 && x < iw && y >= 0 && y < ih)
+            reinterpret_cast<QRgb*>(image_.scanLine(y))[x] = colour;
+    };
+    for (int x = std::max(left, 0); x <= right && x < iw; ++x) {
+        if (on(x)) {
+            for (int k = 0; k < t; ++k) {
+                put(x, top + k);
+                put(x, bottom - k);
             }
         }
-    };
-    for (int x = left; x <= right; ++x) {
-        if (on(x)) {
-            put(x, top);
-            put(x, bottom);
-        }
     }
-    for (int y = top; y <= bottom; ++y) {
+    for (int y = std::max(top, 0); y <= bottom && y < ih; ++y) {
         if (on(y)) {
-            put(left, y);
-            put(right, y);
+            for (int k = 0; k < t; ++k) {
+                put(left + k, y);
+                put(right - k, y);
+            }
         }
     }
     ScheduleUpdate();
@@ -303,7 +319,7 @@ void DrawArea::wheelEvent(QWheelEvent* event)
     event->accept();
     if (steps != 0) {
         const QPointF pos = event->position();
-        emit ZoomWheel(steps, units::ToUnits(pos.x()), units::ToUnits(pos.y()));
+        emit ZoomWheel(steps, units::ToUnits(pos.x() / shown_), units::ToUnits(pos.y() / shown_));
     }
 }
 

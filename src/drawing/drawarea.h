@@ -12,11 +12,11 @@ namespace tobrin {
 // The zoomed canvas: a retained image of cells, squares, grid lines and the
 // selection marquee. Everything is painted into the image by the drawing
 // window; the widget's paint event only shows the image. Positions handed
-// in are canvas cells or canvas units; the image itself is kept at a whole
-// number of device pixels per logical pixel (the screen's ratio, or the
-// largest whole number below a fractional one) and shown one image pixel
-// to one device pixel, so every cell is the same whole number of device
-// pixels and nothing is blurred.
+// in are canvas cells or canvas units; the image itself is shown one image
+// pixel to one device pixel and every cell in it is the same whole number
+// of device pixels (the cell's logical pixels times a whole screen ratio,
+// or the whole device pixels that fit in it at a fractional one), so
+// nothing is blurred.
 class DrawArea : public QWidget {
     Q_OBJECT
 public:
@@ -37,9 +37,13 @@ public:
     int CanvasWidthUnits() const { return widthUnits_; }
     int CanvasHeightUnits() const { return heightUnits_; }
 
-    // The canvas image (device pixels) and its scale to logical pixels.
+    // The canvas image (device pixels) and its scale to logical pixels: the
+    // screen's whole ratio, 1 at a fractional one.
     const QImage& Image() const { return image_; }
     int Scale() const { return scale_; }
+    // Logical pixels of the widget per logical pixel of the canvas layout:
+    // 1 at a whole ratio, a little below at a fractional one.
+    double Shown() const { return shown_; }
 
     // The colour of the square of cell (cx, cy) as shown.
     QRgb SquareColour(int cx, int cy) const;
@@ -84,6 +88,8 @@ private:
     void Rebuild();
     int CellLeft(int cx) const;   // device pixel of the cell's left border
     int CellTop(int cy) const;
+    // The image pixel of a canvas (layout) pixel.
+    int ImagePixel(int canvasPixel) const;
     void EnsureOffsets(int columns, int rows);
 
     QImage image_;
@@ -92,9 +98,9 @@ private:
     CellGeometry cells_;
     int wheelRest_ = 0;  // eighths of a degree not yet a whole step
     int scale_ = 1;
-    // Logical pixels of the widget per logical pixel of the canvas: below
-    // 1 on a screen with a fractional ratio, where the canvas is drawn at
-    // the smaller whole scale.
+    // The cells as drawn, in image pixels, and the grid lines' width there.
+    CellGeometry drawn_;
+    int line_ = 1;
     double shown_ = 1.0;
     bool updatePending_ = false;
     // Device-pixel offsets of the square of each cell column / row, and

@@ -82,10 +82,12 @@ private slots:
             QCOMPARE(w, squares.first());
         for (int p : pitches)
             QCOMPARE(p, pitches.first());
-        QVERIFY(pitches.first() >= 7);  // a device pixel per logical pixel at least
+        // Near the size the layout gives: the whole device pixels that fit
+        // in a cell (at 1.5, 10 for 7 logical pixels, not 7).
+        QCOMPARE(pitches.first(), int(std::floor(e.canvas()->Cells().cell * ratio + 1e-6)));
 
         // The pointer still lands on the cell under it.
-        const double shown = e.canvas()->Scale() / ratio;  // 1 at a whole ratio
+        const double shown = e.canvas()->Shown();  // 1 at a whole ratio
         const QPoint centre = Editor::centre(4, 3);
         QTest::mouseClick(e.canvas(), Qt::LeftButton, Qt::NoModifier,
                           QPoint(qRound(centre.x() * shown), qRound(centre.y() * shown)));
