@@ -26,6 +26,7 @@
 #include "app/dropfile.h"
 #include "app/places.h"
 #include "app/childwindow.h"
+#include "core/formats.h"
 #include "core/units.h"
 #include "core/zoom.h"
 #include "drawing/drawingwindow.h"
@@ -889,7 +890,9 @@ bool FrameWindow::IsImportImage(const QString& path)
 void FrameWindow::OpenDroppedFile(const QString& path)
 {
     tobrin::DrawingWindow& main = DrawingWindow();
-    if (IsImportImage(path)) {
+    // A black-and-white PNG or BMP of a picture's size is a picture (one the
+    // editor exported, say): it opens as File > Open would open it.
+    if (IsImportImage(path) && !(FormatForPath(path) == PictureFormat::Image && ReadPictureFile(path))) {
         ImportDialog dialog(session_, [this] { ShowDrawing(); }, &main);
         dialog.LoadFile(path);
         dialog.exec();

@@ -113,7 +113,8 @@ public:
     void OpenRecentFile(const QString& path);
     QMenu* RecentFilesMenu() const;
     // A file dropped on the frame: an image opens the import dialog with it
-    // loaded, anything else opens as File › Open would.
+    // loaded, unless it is a black-and-white PNG or BMP that fits a picture;
+    // that and anything else opens as File › Open would.
     void OpenDroppedFile(const QString& path);
     static bool IsImportImage(const QString& path);
 

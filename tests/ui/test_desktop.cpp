@@ -303,9 +303,20 @@ private slots:
         QTRY_COMPARE(e.dialogs.shown.last().text, QStringLiteral("File Import Error"));
         QCOMPARE(e.session.document.FileName(), hex);
 
-        // An image opens the import dialog with it loaded.
+        // A black-and-white PNG of a picture's size is a picture: it opens.
+        QImage picture(30, 20, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        picture.setPixel(3, 2, qRgb(0, 0, 0));
+        const QString bw = dir.filePath("picture.png");
+        QVERIFY(picture.save(bw));
+        QVERIFY(Drop(e.frame.get(), bw));
+        QTRY_COMPARE(e.session.document.FileName(), bw);
+        QCOMPARE(e.session.document.Data().Width(), 30);
+        QCOMPARE(e.pic(3, 2), 1);
+
+        // Any other image opens the import dialog with it loaded.
         QImage image(30, 20, QImage::Format_RGB32);
-        image.fill(Qt::black);
+        image.fill(Qt::darkGray);
         const QString png = dir.filePath("image.png");
         QVERIFY(image.save(png));
         bool seen = false;
