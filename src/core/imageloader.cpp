@@ -78,6 +78,21 @@ QByteArray DibFileHeader(const QByteArray& head)
     return fileHeader;
 }
 
+// Opens a regular file for reading; a folder, a pipe or a device is refused
+// before it is opened, so nothing waits on it.
+bool OpenRegularFile(QFile& file, QString* error)
+{
+    if (!IsRegularFile(file.fileName())) {
+        SetError(error, QStringLiteral("not a regular file"));
+        return false;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        SetError(error, file.errorString());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 QString ImageLoader::RendererProgram() const
@@ -143,30 +158,18 @@ bool ImageLoader::ReadRaster(QIODevice& device, const QByteArray& format, QImage
 
 bool ImageLoader::Load(const QString& path, QImage* image, QString* error) const
 {
-    if (!IsRegularFile(path)) {
-        SetError(error, QStringLiteral("not a regular file"));
-        return false;
-    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        SetError(error, file.errorString());
+    if (!OpenRegularFile(file, error))
         return false;
-    }
     return LoadWhole(file, file.peek(64), image, error);
 }
 
 bool ImageLoader::LoadShrunk(const QString& path, const std::function<QSize(QSize)>& copySize, QImage* image,
                              QSize* sourceSize, QString* error) const
 {
-    if (!IsRegularFile(path)) {
-        SetError(error, QStringLiteral("not a regular file"));
-        return false;
-    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        SetError(error, file.errorString());
+    if (!OpenRegularFile(file, error))
         return false;
-    }
     const QByteArray head = file.peek(64);
     if (!IsMetafile(path, head)) {
         QImage copy;

@@ -129,6 +129,26 @@ long long HalfWidthBelow(long long limit)
     return k;
 }
 
+// Box and selection outlines: the band of width w is laid over the border
+// cells, w/2 cells outwards and (w - 1)/2 inwards, on all four sides alike
+// (centred on the border cells for odd widths). Corners are square. The
+// inner rectangle is what the band leaves inside; it is empty (ix1 > ix2 or
+// iy1 > iy2) when the band covers the whole box.
+struct BoxBand {
+    int ox1, oy1, ox2, oy2;
+    int ix1, iy1, ix2, iy2;
+};
+
+BoxBand BandOf(QPoint a, QPoint b, int penWidth)
+{
+    a = ClampPoint(a);
+    b = ClampPoint(b);
+    const int x1 = std::min(a.x(), b.x()), x2 = std::max(a.x(), b.x());
+    const int y1 = std::min(a.y(), b.y()), y2 = std::max(a.y(), b.y());
+    const int out = penWidth / 2, in = (penWidth - 1) / 2;
+    return {x1 - out, y1 - out, x2 + out, y2 + out, x1 + in + 1, y1 + in + 1, x2 - in - 1, y2 - in - 1};
+}
+
 }  // namespace
 
 ScratchSurface::ScratchSurface() : image_(40, 32, QImage::Format_RGB32)
@@ -247,34 +267,21 @@ void ScratchSurface::DrawLine(QPoint a, QPoint b)
             painter.Fill(lo[row], row, hi[row], row, kRed);
 }
 
-// Box and selection outlines: the band of width w is laid over the border
-// cells, w/2 cells outwards and (w - 1)/2 inwards, on all four sides alike
-// (centred on the border cells for odd widths). Corners are square.
 void ScratchSurface::DrawBox(QPoint a, QPoint b)
 {
     if (image_.isNull())
         return;
-    a = ClampPoint(a);
-    b = ClampPoint(b);
-    const int x1 = std::min(a.x(), b.x()), x2 = std::max(a.x(), b.x());
-    const int y1 = std::min(a.y(), b.y()), y2 = std::max(a.y(), b.y());
-    const int out = penWidth_ / 2, in = (penWidth_ - 1) / 2;
+    const BoxBand band = BandOf(a, b, penWidth_);
     RectPainter painter(image_);
-    painter.Fill(x1 - out, y1 - out, x2 + out, y2 + out, kRed);
-    painter.Fill(x1 + in + 1, y1 + in + 1, x2 - in - 1, y2 - in - 1, kMagenta);
+    painter.Fill(band.ox1, band.oy1, band.ox2, band.oy2, kRed);
+    painter.Fill(band.ix1, band.iy1, band.ix2, band.iy2, kMagenta);
 }
 
 void ScratchSurface::DrawSelectionRect(QPoint a, QPoint b)
 {
     if (image_.isNull())
         return;
-    a = ClampPoint(a);
-    b = ClampPoint(b);
-    const int x1 = std::min(a.x(), b.x()), x2 = std::max(a.x(), b.x());
-    const int y1 = std::min(a.y(), b.y()), y2 = std::max(a.y(), b.y());
-    const int out = penWidth_ / 2, in = (penWidth_ - 1) / 2;
-    const int ox1 = x1 - out, oy1 = y1 - out, ox2 = x2 + out, oy2 = y2 + out;
-    const int ix1 = x1 + in + 1, iy1 = y1 + in + 1, ix2 = x2 - in - 1, iy2 = y2 - in - 1;
+    const auto [ox1, oy1, ox2, oy2, ix1, iy1, ix2, iy2] = BandOf(a, b, penWidth_);
     RectPainter painter(image_);
     if (ix1 > ix2 || iy1 > iy2) {  // no interior left: the band covers it all
         painter.Fill(ox1, oy1, ox2, oy2, kRed);
