@@ -6,23 +6,12 @@
 #include <vector>
 
 #include "core/scratchsurface.h"
+#include "test_view.h"
 
 namespace tobrin {
 namespace {
 
 using Rows = std::vector<std::string>;
-
-ViewWindow View(int left, int top, int columns, int rows)
-{
-    ViewWindow v;
-    v.ViewLeft = left;
-    v.ViewTop = top;
-    v.ViewColumns = columns;
-    v.ViewRows = rows;
-    v.ViewRight = left + columns - 1;
-    v.ViewBottom = top + rows - 1;
-    return v;
-}
 
 // '#' set, '.' clear; the picture's top-left is (0, 0).
 PictureData Picture(const Rows& rows)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/scratchsurface.h"
+#include "test_view.h"
 
 namespace tobrin {
 namespace {
@@ -38,18 +39,6 @@ Rows Render(const ScratchSurface& h)
         rows.push_back(s);
     }
     return rows;
-}
-
-ViewWindow View(int left, int top, int columns, int rows)
-{
-    ViewWindow v;
-    v.ViewLeft = left;
-    v.ViewTop = top;
-    v.ViewColumns = columns;
-    v.ViewRows = rows;
-    v.ViewRight = left + columns - 1;
-    v.ViewBottom = top + rows - 1;
-    return v;
 }
 
 // A white holder of the given size (the view at the picture's origin).

@@ -5,6 +5,7 @@
 
 #include "core/scratchsurface.h"
 #include "core/plotdecision.h"
+#include "test_view.h"
 
 namespace tobrin {
 namespace {
@@ -16,18 +17,6 @@ struct Plot {
 std::ostream& operator<<(std::ostream& os, const Plot& p)
 {
     return os << "(" << p.x << "," << p.y << " ink " << p.ink << ")";
-}
-
-ViewWindow View(int left, int top, int columns, int rows)
-{
-    ViewWindow v;
-    v.ViewLeft = left;
-    v.ViewTop = top;
-    v.ViewColumns = columns;
-    v.ViewRows = rows;
-    v.ViewRight = left + columns - 1;
-    v.ViewBottom = top + rows - 1;
-    return v;
 }
 
 std::vector<Plot> Transfer(const ScratchSurface& h, const ViewWindow& v, const TransferSettings& s)

@@ -31,16 +31,9 @@
 #include "preview/textpreview.h"
 
 using namespace tobrin;
+using tobrin::testing::StartFrame;
 
 namespace {
-
-void Start(FrameWindow& frame)
-{
-    frame.show();
-    QTRY_VERIFY(frame.DrawingSubWindow() && frame.DrawingSubWindow()->isVisible());
-    frame.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&frame));
-}
 
 // Controls a user works with; the pictures are named by their object names
 // because they are plain widgets that paint themselves.
@@ -110,7 +103,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
         frame.TextViewWindow();
         frame.TavDisplayWindow();
         ExpectAllNamed(&frame);

@@ -24,6 +24,18 @@
 
 namespace tobrin::testing {
 
+// A frame past its start-up: the drawing window shown and, unless asked
+// not to, the frame the active window (for what the keyboard reaches).
+inline void StartFrame(FrameWindow& frame, bool active = true)
+{
+    frame.show();
+    QTRY_VERIFY(frame.DrawingSubWindow() && frame.DrawingSubWindow()->isVisible());
+    if (!active)
+        return;
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+}
+
 struct Editor {
     FakeDialogs dialogs;
     Session session{dialogs};

@@ -13,16 +13,12 @@
 #include "frame/framewindow.h"
 #include "frame/sizefields.h"
 #include "preview/devicepreview.h"
+#include "test_drawing_support.h"
 
 using namespace tobrin;
+using tobrin::testing::StartFrame;
 
 namespace {
-
-void Start(FrameWindow& frame)
-{
-    frame.show();
-    QTRY_VERIFY(frame.DrawingSubWindow() && frame.DrawingSubWindow()->isVisible());
-}
 
 QByteArray ReadAll(const QString& path)
 {
@@ -92,7 +88,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame, false);
         Draw(frame, session, 1, 1);
         const Snapshot before = Snapshot::Take(frame, session);
 
@@ -112,7 +108,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame, false);
         DrawingWindow& main = frame.DrawingWindow();
 
         Draw(frame, session, 0, 0);
@@ -144,7 +140,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame, false);
         dialogs.fileNames = {path};
         frame.DrawingWindow().Files().Save();
         const QByteArray bytes = ReadAll(path);
@@ -159,7 +155,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame, false);
         frame.TextViewSubWindow()->close();
         Draw(frame, session, 8, 0);
         dialogs.fileNames = {path};
@@ -177,7 +173,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame, false);
         DrawingWindow& main = frame.DrawingWindow();
         Draw(frame, session, 5, 5);  // the previous picture
         session.document.SetSaved(true);
@@ -225,7 +221,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame, false);
         frame.ShowSize(64, 20);
         Draw(frame, session, 3, 2);
         const Snapshot before = Snapshot::Take(frame, session);
@@ -253,7 +249,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame, false);
         DrawingWindow& main = frame.DrawingWindow();
         dialogs.fileNames = {path};
         main.Files().Saveas();
@@ -282,7 +278,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame, false);
         DrawingWindow& main = frame.DrawingWindow();
         dialogs.fileNames = {good};
         main.Files().Saveas();
@@ -355,7 +351,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame, false);
         DrawingWindow& main = frame.DrawingWindow();
         frame.ShowSize(50, 20);
         Draw(frame, session, 49, 19);
@@ -385,7 +381,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame, false);
         frame.ShowSize(100, 100);
         QVERIFY(frame.DrawingWindow().Files().ReadHexFile(path));
         QCOMPARE(session.document.MaxX(), 39);
@@ -402,7 +398,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame, false);
         DrawingWindow& main = frame.DrawingWindow();
         QRandomGenerator random(7);
 

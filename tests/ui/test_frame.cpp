@@ -19,19 +19,12 @@
 #include "frame/framewindow.h"
 #include "preview/devicepreview.h"
 #include "preview/textpreview.h"
+#include "test_drawing_support.h"
 
 using namespace tobrin;
+using tobrin::testing::StartFrame;
 
 namespace {
-
-// A frame past its start-up: the drawing window shown and active.
-void Start(FrameWindow& frame)
-{
-    frame.show();
-    QTRY_VERIFY(frame.DrawingSubWindow() && frame.DrawingSubWindow()->isVisible());
-    frame.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&frame));
-}
 
 QList<QMenu*> BarMenus(const FrameWindow& frame)
 {
@@ -64,7 +57,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
 
         QCOMPARE(BarMenus(frame), frame.DrawingMenus());
         Activate(frame, frame.TextViewSubWindow());
@@ -107,7 +100,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
         session.document.SetSaved(false);  // so each New asks once
         dialogs.answers = {false, false};
 
@@ -127,7 +120,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
         Activate(frame, frame.TextViewSubWindow());
 
         // "&Open" of the frame's File menu works like the drawing window's.
@@ -175,7 +168,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
         const char* shared[][2] = {{"NewButton", "NewMenu"}, {"OpenButton", "Open"}, {"ImportButton", "ImportMenu"},
                                    {"CutButton", "CutMenu"}, {"CopyButton", "Copy"}};
         for (const auto& pair : shared)
@@ -198,7 +191,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
 
         QImage image(4, 4, QImage::Format_RGB32);
         image.fill(Qt::black);
@@ -229,7 +222,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
         // A pixel stored behind the canvas's back shows after activation.
         {
             const QSignalBlocker quiet(session.document);
@@ -264,7 +257,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
         frame.DrawingWindow().Document().ChangeSize(99, 49);
         session.document.SetPixel(3, 3, 1);
         if (!drawingLoaded) {
@@ -294,7 +287,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
         frame.ShowAbout();
         session.document.SetSaved(false);
 
@@ -316,7 +309,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
         session.document.SetSaved(false);
         frame.EndProgram();
         QVERIFY(!frame.isVisible());
@@ -328,7 +321,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
         auto checks = [&](const char* name) {
             QAction* mine = frame.FrameAction(QLatin1String(name));
             QAction* theirs = MainAction(frame, name);
@@ -378,7 +371,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
         frame.TavSubWindow()->hide();
         frame.SetDrawVisibleChecked(false);
         frame.SetTextVisibleChecked(false);
@@ -394,7 +387,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
 
         // The drawing window's close box unloads it; showing it again runs
         // its start-up, so the picture is 40 x 32 again and the size fields
@@ -446,7 +439,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
         QMdiSubWindow* draw = frame.DrawingSubWindow();
         frame.TavSubWindow()->move(50, 40);
         frame.TextViewSubWindow()->setGeometry(30, 30, 200, 300);
@@ -490,7 +483,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
 
         frame.FrameAction("About")->trigger();
         About* about = frame.AboutWindow();

@@ -13,16 +13,12 @@
 #include "frame/framewindow.h"
 #include "preview/devicepreview.h"
 #include "preview/textpreview.h"
+#include "test_drawing_support.h"
 
 using namespace tobrin;
+using tobrin::testing::StartFrame;
 
 namespace {
-
-void Start(FrameWindow& frame)
-{
-    frame.show();
-    QTRY_VERIFY(frame.DrawingSubWindow() && frame.DrawingSubWindow()->isVisible());
-}
 
 void Flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
@@ -51,7 +47,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame, false);
         TextPreview& view = frame.TextViewWindow();
         QPlainTextEdit* text1 = view.Text1();
         QCOMPARE(text1->objectName(), QStringLiteral("Text1"));
@@ -88,7 +84,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame, false);
         DevicePreview& tav = frame.TavDisplayWindow();
         QWidget* display = tav.DisplayWidget();
         QCOMPARE(display->objectName(), QStringLiteral("Display"));
@@ -116,7 +112,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame, false);
         DrawingWindow& main = frame.DrawingWindow();
         Stripes(session.document);
         main.Document().ChangeSize(99, 49);
@@ -139,7 +135,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame, false);
         DevicePreview& tav = frame.TavDisplayWindow();
         const QImage art = tav.DeviceArt().convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(art.size(), QSize(290, 182));
@@ -174,7 +170,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame, false);
         QMdiSubWindow* sub = frame.TavSubWindow();
         QCOMPARE(sub->windowTitle(), QStringLiteral("Tav Preview"));
         QVERIFY(!(sub->windowFlags() & Qt::WindowMaximizeButtonHint));
@@ -200,7 +196,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame, false);
         DrawingWindow& main = frame.DrawingWindow();
         main.Document().ChangeSize(239, 119);
         QScrollBar* h = main.HSizeScroll();
@@ -228,7 +224,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame, false);
         DrawingWindow& main = frame.DrawingWindow();
         frame.TavSubWindow()->close();
         Flush();

@@ -11,18 +11,12 @@
 #include "frame/framewindow.h"
 #include "frame/sizefields.h"
 #include "preview/devicepreview.h"
+#include "test_drawing_support.h"
 
 using namespace tobrin;
+using tobrin::testing::StartFrame;
 
 namespace {
-
-void Start(FrameWindow& frame)
-{
-    frame.show();
-    QTRY_VERIFY(frame.DrawingSubWindow() && frame.DrawingSubWindow()->isVisible());
-    frame.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&frame));
-}
 
 // ChangeSize clears the whole device display before it redraws the
 // picture, so a dot put outside the picture tells whether it ran.
@@ -105,7 +99,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
         SizeFields* f = frame.Sizes();
         MarkDisplay(frame);
 
@@ -147,7 +141,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
         SizeFields* f = frame.Sizes();
         MarkDisplay(frame);
 
@@ -168,7 +162,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
         SizeFields* f = frame.Sizes();
         Type(f->HSize(), QStringLiteral("72"));
         f->VSize()->setFocus();
@@ -185,7 +179,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
         SizeFields* f = frame.Sizes();
         QScrollBar* h = f->HScroll();
 
@@ -219,7 +213,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
         SizeFields* f = frame.Sizes();
 
         for (int saved : {1, 0}) {
@@ -239,7 +233,7 @@ private slots:
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
-        Start(frame);
+        StartFrame(frame);
         SizeFields* f = frame.Sizes();
         QStringList seen;
         connect(f->HScroll(), &QScrollBar::valueChanged, this,
