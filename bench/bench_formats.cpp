@@ -88,15 +88,8 @@ void BM_Import_Jpeg4000x3000(benchmark::State& state, tobrin::Dither dither)
         p.SetMatchSize(false);
         p.SetHSize(tobrin::kMaxWidth);
         p.SetVSize(tobrin::kMaxHeight);
-        p.BeginLoad();
-        if (!p.FinishLoad(path, loader)) {
-            state.SkipWithError("load failed");
+        if (!tobrin::LoadConvertAndTransfer(state, p, path, loader))
             break;
-        }
-        p.ConvertImage();
-        tobrin::PictureData d;
-        p.GetImport(d);
-        benchmark::DoNotOptimize(d.PicData.data());
     }
 }
 

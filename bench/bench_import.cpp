@@ -50,15 +50,8 @@ void BM_ImportPipeline_Jpeg4000x3000(benchmark::State& state)
     tobrin::ImageLoader loader;
     for (auto _ : state) {
         tobrin::ImportPipeline p;
-        p.BeginLoad();
-        if (!p.FinishLoad(path, loader)) {
-            state.SkipWithError("load failed");
+        if (!tobrin::LoadConvertAndTransfer(state, p, path, loader))
             break;
-        }
-        p.ConvertImage();
-        tobrin::PictureData d;
-        p.GetImport(d);
-        benchmark::DoNotOptimize(d.PicData.data());
     }
 }
 BENCHMARK(BM_ImportPipeline_Jpeg4000x3000)->Unit(benchmark::kMillisecond);

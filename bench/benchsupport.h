@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "core/imageloader.h"
+#include "core/importpipeline.h"
+#include "core/picturedata.h"
 #include "imagefiles.h"
 
 namespace tobrin {
@@ -81,6 +83,24 @@ inline void BareDecodeOfLargeJpeg(benchmark::State& state)
         }
         benchmark::DoNotOptimize(image.constBits());
     }
+}
+
+// The rest of an import once the options are set, as the dialog's Load and
+// Import buttons make it: load, convert, transfer into a picture. False, with
+// the benchmark skipped, when the file does not load.
+inline bool LoadConvertAndTransfer(benchmark::State& state, ImportPipeline& p, const QString& path,
+                                   const ImageLoader& loader)
+{
+    p.BeginLoad();
+    if (!p.FinishLoad(path, loader)) {
+        state.SkipWithError("load failed");
+        return false;
+    }
+    p.ConvertImage();
+    PictureData d;
+    p.GetImport(d);
+    benchmark::DoNotOptimize(d.PicData.data());
+    return true;
 }
 
 }  // namespace tobrin
