@@ -32,12 +32,17 @@ QLabel* CentredLabel(QWidget* parent, const char* name, const QString& text, con
 
 QIcon About::AppIcon(int largest)
 {
-    InitResources();
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        if (size <= largest)
-            AddResourceIcon(icon, QStringLiteral(":/icons/app/tobrin-%1.png").arg(size));
+    AddAppIconSizes(icon, 0, largest);
     return icon;
+}
+
+void About::AddAppIconSizes(QIcon& icon, int smaller, int largest)
+{
+    InitResources();
+    for (int size : {16, 32, 48, 64, 128, 256})
+        if (size > smaller && size <= largest)
+            AddResourceIcon(icon, QStringLiteral(":/icons/app/tobrin-%1.png").arg(size));
 }
 
 About::About(QWidget* parent)

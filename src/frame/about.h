@@ -18,6 +18,8 @@ public:
 
     // The program's icon in all its sizes up to largest pixels.
     static QIcon AppIcon(int largest = 256);
+    // Adds the program icon's sizes above smaller and up to largest pixels.
+    static void AddAppIconSizes(QIcon& icon, int smaller, int largest);
 
     QPushButton* UnloadAbout() const { return unloadAbout_; }
 

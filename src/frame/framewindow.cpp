@@ -42,6 +42,9 @@ namespace tobrin {
 
 namespace {
 
+// The largest program-icon size set before the frame is first on screen.
+constexpr int kStartIconSize = 64;
+
 bool Shown(const QWidget* w) { return w && !w->isHidden(); }
 
 QIcon ToolbarIcon(const QString& name)
@@ -103,7 +106,7 @@ FrameWindow::FrameWindow(Session& session, QWidget* parent) : QMainWindow(parent
     // The sizes a title bar and a task list show; the large ones (decoding
     // them and handing them to the window system is a twentieth of the
     // start-up) follow once the frame is on screen.
-    const QIcon icon = About::AppIcon(64);
+    const QIcon icon = About::AppIcon(kStartIconSize);
     QGuiApplication::setWindowIcon(icon);
     setWindowIcon(icon);
 
@@ -564,7 +567,8 @@ void FrameWindow::Timer1_Timer()
     DrawingWindow();
     d_->drawSub->showNormal();
     mdi_->setActiveSubWindow(d_->drawSub);
-    const QIcon icon = About::AppIcon();
+    QIcon icon = windowIcon();
+    About::AddAppIconSizes(icon, kStartIconSize, 256);
     QGuiApplication::setWindowIcon(icon);
     setWindowIcon(icon);
 }
