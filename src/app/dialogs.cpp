@@ -14,7 +14,8 @@ bool QtDialogs::AskYesNo(QWidget* parent, const QString& title, const QString& t
     return box.exec() == QMessageBox::Yes;
 }
 
-void QtDialogs::Message(QWidget* parent, const QString& title, const QString& text, Icon icon)
+void QtDialogs::Message(QWidget* parent, const QString& title, const QString& text, Icon icon,
+                        const QString& details)
 {
     QMessageBox::Icon qtIcon = QMessageBox::NoIcon;
     switch (icon) {
@@ -24,6 +25,7 @@ void QtDialogs::Message(QWidget* parent, const QString& title, const QString& te
     case Icon::Critical: qtIcon = QMessageBox::Critical; break;
     }
     QMessageBox box(qtIcon, title, text, QMessageBox::Ok, parent);
+    box.setInformativeText(details);
     box.exec();
 }
 

@@ -18,8 +18,10 @@ public:
 
     // A Yes/No question without an icon; true for Yes.
     virtual bool AskYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
-    // A message box with an OK button.
-    virtual void Message(QWidget* parent, const QString& title, const QString& text, Icon icon) = 0;
+    // A message box with an OK button; details, when given, is the box's
+    // informative text under the message (which file, and why).
+    virtual void Message(QWidget* parent, const QString& title, const QString& text, Icon icon,
+                         const QString& details = QString()) = 0;
     // File dialogs. filters are Qt name filters joined by ";;"; selectedFilter
     // is the preselected one; fileName the name the dialog starts with.
     // An empty result means the user cancelled. The save dialog asks before
@@ -39,7 +41,8 @@ public:
 class QtDialogs : public Dialogs {
 public:
     bool AskYesNo(QWidget* parent, const QString& title, const QString& text) override;
-    void Message(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
+    void Message(QWidget* parent, const QString& title, const QString& text, Icon icon,
+                 const QString& details = QString()) override;
     QString OpenFileName(QWidget* parent, const QString& caption, const QString& filters,
                          const QString& selectedFilter, const QString& fileName) override;
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& filters,

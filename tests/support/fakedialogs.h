@@ -20,6 +20,7 @@ public:
         Icon icon = Icon::None;
         QString selectedFilter;
         QString fileName;
+        QString details;  // a message's informative text
     };
 
     QList<Shown> shown;
@@ -35,9 +36,10 @@ public:
         shown.append({QStringLiteral("question"), title, text, Icon::None, {}, {}});
         return answers.isEmpty() ? true : answers.takeFirst();
     }
-    void Message(QWidget*, const QString& title, const QString& text, Icon icon) override
+    void Message(QWidget*, const QString& title, const QString& text, Icon icon,
+                 const QString& details = QString()) override
     {
-        shown.append({QStringLiteral("message"), title, text, icon, {}, {}});
+        shown.append({QStringLiteral("message"), title, text, icon, {}, {}, details});
     }
     QString OpenFileName(QWidget*, const QString& caption, const QString& filters,
                          const QString& selectedFilter, const QString& fileName) override
