@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 #include "app/dialogs.h"
+#include "core/drawingstate.h"
 #include "core/picturedocument.h"
 
 namespace tobrin {
@@ -22,8 +24,15 @@ struct Session {
     PictureDocument document;
     Dialogs& dialogs;
     // Set once the drawing window has loaded for the first time: a later load
-    // (after the window was closed) keeps the saved flag as it was.
+    // (after the window was closed) keeps the document as it was.
     bool DrawingLoadedOnce = false;
+    // The drawing window's settings (tool, styles, widths) and zoom while it
+    // is closed, so that showing it again brings them back.
+    struct DrawingSettings {
+        DrawingState state;
+        int zoom = 0;
+    };
+    std::optional<DrawingSettings> keptDrawing;
 };
 
 }  // namespace tobrin

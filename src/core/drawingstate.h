@@ -34,6 +34,10 @@ struct DrawingState {
     int LastX = 0, LastY = 0;
     bool SelectionHeld = false;
     int MarqueeX1 = 0, MarqueeY1 = 0, MarqueeX2 = 0, MarqueeY2 = 0;  // canvas units
+    // The cell a selection drag reached, and whether it drew a marquee at
+    // all (a click without a drag selects nothing).
+    int MarqueeEndX = 0, MarqueeEndY = 0;
+    bool MarqueeShown = false;
     int MarqueePhase = 0;
 };
 

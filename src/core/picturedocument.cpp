@@ -60,7 +60,17 @@ PictureDocument::PictureDocument(QObject* parent) : QObject(parent)
     history_.setUndoLimit(kHistoryLimit);
     connect(&history_, &QUndoStack::canUndoChanged, this, &PictureDocument::undoAvailable);
     connect(&history_, &QUndoStack::canRedoChanged, this, &PictureDocument::redoAvailable);
+    // The picture is saved exactly while the history stands at the saved
+    // step: any change leaves it, and Undo or Redo back to it returns there.
+    connect(&history_, &QUndoStack::cleanChanged, this, &PictureDocument::UpdateSaved);
     OpenStep(kAnyStep);
+}
+
+PictureDocument::~PictureDocument()
+{
+    // The history clears itself as it goes and would announce that through
+    // this half-destroyed document to views that may already be gone.
+    disconnect(&history_, nullptr, this, nullptr);
 }
 
 PictureDocument::Batch::~Batch()
@@ -160,7 +170,6 @@ void PictureDocument::Undo()
     history_.undo();
     // A change made without a BackUp still becomes a step of its own.
     OpenStep(kAnyStep);
-    LeftSavedPicture();
 }
 
 void PictureDocument::Redo()
@@ -171,17 +180,27 @@ void PictureDocument::Redo()
     stepOpen_ = false;
     history_.redo();
     OpenStep(kAnyStep);
-    LeftSavedPicture();
 }
 
-void PictureDocument::LeftSavedPicture()
+void PictureDocument::StartHistory()
 {
-    // Undo and Redo never mark the picture saved, but stepping away from the
-    // picture that was saved (or started anew) marks it unsaved: otherwise
-    // New, then Undo, would bring back unsaved work that Exit lets go
-    // without asking.
-    if (!history_.isClean())
-        MarkModified();
+    // Steps of another picture must never come back into this one: Undo
+    // after Open would otherwise put the old file's pixels under the new
+    // file's name, and Save would write them there.
+    stepOpen_ = false;
+    history_.clear();
+    forcedUnsaved_ = false;
+    OpenStep(kAnyStep);
+    UpdateSaved();
+}
+
+void PictureDocument::UpdateSaved()
+{
+    const bool saved = history_.isClean() && !forcedUnsaved_;
+    if (saved_ == saved)
+        return;
+    saved_ = saved;
+    emit savedChanged(saved);
 }
 
 namespace {
@@ -211,31 +230,29 @@ void PictureDocument::SetSize(int mx, int my) { Resize(mx, my); }
 
 void PictureDocument::NewPicture()
 {
-    BackUp();
+    stepOpen_ = false;
     {
         const Batch batch(*this);
         data_.PicData.fill(0);  // the whole array, outside the picture too
         Touched(Bounds());
         Resize(39, 31);
     }
-    SettleStep();
-    OpenStep(kAnyStep);
-    SetSaved(true);
+    StartHistory();
     // A new picture has no file yet: Save asks for a name.
     SetFileName(QString());
 }
 
 void PictureDocument::LoadPicture(const HexPicture& picture, const QString& fileName)
 {
-    BackUp();
+    stepOpen_ = false;
     {
         const Batch batch(*this);
         UnpackHexPicture(picture, data_);
         Touched(Bounds());
         Resize(ClampX(data_.MaxX), ClampY(data_.MaxY));
     }
-    SettleStep();
-    OpenStep(kAnyStep);
+    // The file just read is the saved picture, whatever the one before was.
+    StartHistory();
     SetFileName(fileName);
 }
 
@@ -250,7 +267,6 @@ void PictureDocument::Import(const ImportPipeline& pipeline)
     }
     SettleStep();
     OpenStep(kAnyStep);
-    SetSaved(false);
 }
 
 TransformResult PictureDocument::TransformPicture(Transform t, const std::optional<QRect>& block)
@@ -268,7 +284,6 @@ TransformResult PictureDocument::TransformPicture(Transform t, const std::option
     }
     SettleStep();
     OpenStep(kAnyStep);
-    MarkModified();
     return plan;
 }
 
@@ -282,16 +297,14 @@ void PictureDocument::MarkSaved(const QString& fileName)
 
 void PictureDocument::SetSaved(bool saved)
 {
+    forcedUnsaved_ = !saved;
     if (saved) {
         // The history remembers which step is the saved picture.
         SettleStep();
         OpenStep(kAnyStep);
         history_.setClean();
     }
-    if (saved_ == saved)
-        return;
-    saved_ = saved;
-    emit savedChanged(saved);
+    UpdateSaved();
 }
 
 void PictureDocument::SetFileName(const QString& fileName)

@@ -22,6 +22,7 @@ class PictureDocument : public QObject {
     Q_OBJECT
 public:
     explicit PictureDocument(QObject* parent = nullptr);
+    ~PictureDocument() override;
 
     const PictureData& Data() const { return data_; }
     std::uint8_t Pic(int x, int y) const { return data_.Pic(x, y); }
@@ -47,8 +48,8 @@ public:
     // size) as it was; the step enters the history with the first change
     // after it, so a step that changed nothing is never kept. Undo brings
     // back the state before the latest step, Redo goes forward again; a new
-    // change drops whatever could have been redone. Neither touches the
-    // saved flag.
+    // change drops whatever could have been redone. The saved flag follows
+    // the history: saved exactly at the step that was saved (or opened).
     void BackUp();
     void Undo();
     void Redo();
@@ -60,17 +61,21 @@ public:
     void ChangeSize(int mx, int my);
     // A size without a backup (a drawing window starting again).
     void SetSize(int mx, int my);
-    // Clears the whole array and starts a saved, nameless 40 x 32 picture.
+    // Clears the whole array and starts a saved, nameless 40 x 32 picture
+    // with a history of its own.
     void NewPicture();
-    // Replaces pixels and size with a read file; the saved flag stays.
+    // Replaces pixels and size with a read file: a saved picture with a
+    // history of its own.
     void LoadPicture(const HexPicture& picture, const QString& fileName);
-    // Takes the import dialog's converted picture; the picture is unsaved.
+    // Takes the import dialog's converted picture as one history step.
     void Import(const ImportPipeline& pipeline);
     // A "&Picture" menu transform of the whole picture or of a block, as
-    // one history step; the picture is then unsaved. A refused transform
-    // (see PlanTransform) changes nothing and says why.
+    // one history step. A refused transform (see PlanTransform) changes
+    // nothing and says why.
     TransformResult TransformPicture(Transform t, const std::optional<QRect>& block = std::nullopt);
+    // Marks the picture unsaved although nothing changed, until it is saved.
     void MarkModified();
+    // True: this is the saved picture (after a write); false: MarkModified.
     void SetSaved(bool saved);
     void MarkSaved(const QString& fileName);
     void SetFileName(const QString& fileName);
@@ -106,8 +111,10 @@ private:
     void OpenStep(int kind);
     // Puts the open step into the history once the picture differs from it.
     void SettleStep();
+    // A history of this picture alone, which is the saved one.
+    void StartHistory();
+    void UpdateSaved();
     // Swaps the picture with a step's copy (Undo and Redo alike).
-    void LeftSavedPicture();
     void Exchange(PictureData& other);
 
     PictureData data_;
@@ -117,6 +124,7 @@ private:
     QUndoStack history_;
     QString fileName_;
     bool saved_ = true;
+    bool forcedUnsaved_ = false;
     mutable QString hexText_;
     mutable bool hexValid_ = false;
     int batchDepth_ = 0;

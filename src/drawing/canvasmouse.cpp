@@ -44,9 +44,9 @@ void CanvasMouse::DrawArea_MouseDown(int button, int shift, double X, double Y)
         return;
     }
 
-    // Every press counts as a change, wherever it lands.
+    // A press starts a history step; only a change it makes marks the
+    // picture unsaved.
     main_.Document().BackUp();
-    main_.Document().MarkModified();
 
     const ViewWindow& v = s.view;
     // The cell under the pointer at the canvas's zoom level.
@@ -59,6 +59,7 @@ void CanvasMouse::DrawArea_MouseDown(int button, int shift, double X, double Y)
     s.MouseIsDown = true;
     s.StartX = x;
     s.StartY = y;
+    s.MarqueeShown = false;
 
     ScratchSurface& holder = main_.Holder();
     switch (s.CurrentTool) {

@@ -105,14 +105,12 @@ DrawingWindow::DrawingWindow(Session& session, QWidget* parent)
 void DrawingWindow::ShowFileInTitle()
 {
     // The file's name and Qt's modified marker follow the caption; a picture
-    // without a file keeps the bare caption.
+    // without a file keeps the bare caption, marked too once changed.
     const PictureDocument& doc = session_.document;
-    if (doc.FileName().isEmpty()) {
-        setWindowModified(false);
-        setWindowTitle(QStringLiteral("Drawing area"));
-        return;
-    }
-    setWindowTitle(QStringLiteral("Drawing area \u2014 %1[*]").arg(QFileInfo(doc.FileName()).fileName()));
+    if (doc.FileName().isEmpty())
+        setWindowTitle(doc.Saved() ? QStringLiteral("Drawing area") : QStringLiteral("Drawing area[*]"));
+    else
+        setWindowTitle(QStringLiteral("Drawing area \u2014 %1[*]").arg(QFileInfo(doc.FileName()).fileName()));
     setWindowModified(!doc.Saved());
 }
 
@@ -133,23 +131,27 @@ void DrawingWindow::StartUp()
     PictureDocument& doc = session_.document;
     drawArea_->SetCanvasSize(4020, 3215);  // the layout sizes it again
 
-    // A later load (the window was closed and is shown again) keeps the
-    // saved flag as it was.
+    // The first load starts a saved, nameless 40 x 32 picture. A later load
+    // (the window was closed and is shown again) is only a new window on
+    // the same document: pixels, size, file name, saved flag and history
+    // stay, and so do the tool settings and zoom the window had.
     if (!session_.DrawingLoadedOnce) {
         doc.SetSaved(true);
+        doc.SetSize(39, 31);
+        doc.SetFileName(QString());
         session_.DrawingLoadedOnce = true;
     }
-
-    // Every load starts at 40 x 32, the view at the picture's corner, and
-    // without a file name: Save asks for one.
     state_.PlotValue = 1;
-    doc.SetSize(39, 31);
-    doc.SetFileName(QString());
     state_.view = ViewWindow{};
     d_->layout = ComputeCanvasLayout(1e9, 1e9, doc.MaxX(), doc.MaxY(), 0, 0);
 
     d_->tools->FillMenus();
     d_->tools->ApplyDefaults();
+    if (const std::optional<Session::DrawingSettings> kept = session_.keptDrawing) {
+        d_->tools->ApplySettings(kept->state);
+        d_->zoomLevel = ClampCellPixels(kept->zoom);
+        session_.keptDrawing.reset();
+    }
 }
 
 // ------------------------------------------------------ activation, resize
@@ -186,6 +188,18 @@ void DrawingWindow::Form_Resize()
 void DrawingWindow::closeEvent(QCloseEvent* event)
 {
     d_->selection->DashTimer()->stop();
+    // A block being placed is stored where it stands, as a change of tool
+    // would store it, rather than lost with the window.
+    if (state_.CurrentTool == kToolPaste) {
+        TransferHolder(true);
+        state_.CurrentTool = state_.PreviousTool;
+    }
+    Session::DrawingSettings kept;
+    kept.state = state_;
+    kept.state.MouseIsDown = false;
+    kept.state.SelectionHeld = false;
+    kept.zoom = d_->zoomLevel;
+    session_.keptDrawing = kept;
     QWidget::closeEvent(event);
 }
 
@@ -271,6 +285,7 @@ void DrawingWindow::ZoomTo(int cellPixels, const QPointF* pointUnits)
     if (state_.SelectionHeld)
         d_->selection->Hold(QRect(QPoint(state_.StartX, state_.StartY), QPoint(state_.LastX, state_.LastY)));
     RedrawAll();
+    emit zoomChanged(cellPixels);
 }
 
 void DrawingWindow::ZoomIn() { ZoomTo(ZoomInStep(d_->zoomLevel)); }

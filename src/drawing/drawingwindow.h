@@ -91,6 +91,8 @@ signals:
     // The canvas was redrawn from the picture; the region is in picture
     // coordinates (the view).
     void viewRedrawn(const QRect& region);
+    // The canvas's cell size changed (ZoomTo).
+    void zoomChanged(int cellPixels);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -15,6 +15,13 @@ namespace tobrin {
 
 namespace {
 
+// The cells from a to b, both included, in either direction.
+QRect CellBlock(QPoint a, QPoint b)
+{
+    return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                 QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
+}
+
 constexpr QRgb kOpaqueBlack = 0xFF000000u;
 constexpr QRgb kOpaqueWhite = 0xFFFFFFFFu;
 
@@ -58,11 +65,12 @@ void Selection::MarqueeStep(int x, int y)
     canvas->DrawOutline(s.MarqueeX1, s.MarqueeY1, s.MarqueeX2, s.MarqueeY2, DrawArea::kSetColour,
                         DrawArea::Stroke::Solid);
     dashTimer_->start();
-    const CellGeometry& cells = main_.Canvas()->Cells();
-    s.MarqueeX1 = cells.BorderUnits(s.StartX - v.ViewLeft);
-    s.MarqueeY1 = cells.BorderUnits(s.StartY - v.ViewTop);
-    s.MarqueeX2 = cells.BorderUnits(x - v.ViewLeft);
-    s.MarqueeY2 = cells.BorderUnits(y - v.ViewTop);
+    // The marquee goes round every cell from the press to the pointer,
+    // both included: exactly the block the selection will hold.
+    s.MarqueeEndX = x;
+    s.MarqueeEndY = y;
+    s.MarqueeShown = true;
+    SetMarqueeAround(CellBlock(QPoint(s.StartX, s.StartY), QPoint(x, y)));
     canvas->DrawOutline(s.MarqueeX1, s.MarqueeY1, s.MarqueeX2, s.MarqueeY2, DrawArea::kClearColour,
                         DrawArea::Stroke::Dotted);
 }
@@ -99,29 +107,30 @@ void Selection::StopMarquee()
 void Selection::Capture()
 {
     DrawingState& s = main_.State();
-    const ViewWindow& v = s.view;
-    ScratchSurface& holder = main_.Holder();
-    bool found = false;
-    for (int x = v.ViewLeft; x <= v.ViewRight; ++x) {
-        for (int y = v.ViewTop; y <= v.ViewBottom; ++y) {
-            if (holder.Pixel(x - v.ViewLeft, y - v.ViewTop) != ScratchSurface::kRed)
-                continue;
-            if (!found) {
-                s.StartX = x;
-                s.StartY = y;
-                found = true;
-            }
-            s.LastX = x;
-            s.LastY = y;
-        }
+    // The block is the marquee's, whatever the line width the outline was
+    // drawn with; a click that drew no marquee selects nothing.
+    if (!s.MarqueeShown) {
+        s.SelectionHeld = false;
+        return;
     }
-    // Only a rectangle outline is drawn, so the corners come out ordered;
-    // keep them so for any marks whatever.
-    if (s.LastX < s.StartX)
-        std::swap(s.LastX, s.StartX);
-    if (s.LastY < s.StartY)
-        std::swap(s.LastY, s.StartY);
+    s.MarqueeShown = false;
+    const QRect block = CellBlock(QPoint(s.StartX, s.StartY), QPoint(s.MarqueeEndX, s.MarqueeEndY));
+    s.StartX = block.left();
+    s.StartY = block.top();
+    s.LastX = block.right();
+    s.LastY = block.bottom();
     TakeBlock();
+}
+
+void Selection::SetMarqueeAround(const QRect& block)
+{
+    DrawingState& s = main_.State();
+    const ViewWindow& v = s.view;
+    const CellGeometry& cells = main_.Canvas()->Cells();
+    s.MarqueeX1 = cells.BorderUnits(block.left() - v.ViewLeft);
+    s.MarqueeY1 = cells.BorderUnits(block.top() - v.ViewTop);
+    s.MarqueeX2 = cells.BorderUnits(block.right() + 1 - v.ViewLeft);
+    s.MarqueeY2 = cells.BorderUnits(block.bottom() + 1 - v.ViewTop);
 }
 
 void Selection::Hold(const QRect& block)
@@ -132,12 +141,7 @@ void Selection::Hold(const QRect& block)
     s.LastX = block.right();
     s.LastY = block.bottom();
     // The outline left on the canvas goes round the block where it is now.
-    const ViewWindow& v = s.view;
-    const CellGeometry& cells = main_.Canvas()->Cells();
-    s.MarqueeX1 = cells.BorderUnits(s.StartX - v.ViewLeft);
-    s.MarqueeY1 = cells.BorderUnits(s.StartY - v.ViewTop);
-    s.MarqueeX2 = cells.BorderUnits(s.LastX - v.ViewLeft);
-    s.MarqueeY2 = cells.BorderUnits(s.LastY - v.ViewTop);
+    SetMarqueeAround(block);
     TakeBlock();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <QObject>
 
 class QTimer;
@@ -44,6 +45,8 @@ public:
 private:
     // Copies the held block's pixels into the scratch surface.
     void TakeBlock();
+    // The marquee's corners (canvas units) round a block of picture cells.
+    void SetMarqueeAround(const QRect& block);
 
     DrawingWindow& main_;
     QTimer* dashTimer_ = nullptr;

@@ -102,6 +102,9 @@ ToolSettings::ToolSettings(DrawingWindow& main) : QObject(&main), main_(main)
             QString::fromLatin1(kToolTips[i]));
         a->setToolTip(QStringLiteral("%1 (%2)").arg(QLatin1String(kToolTips[i]), QString(QLatin1Char(kToolKeys[i]))));
         a->setShortcut(QKeySequence(QString(QLatin1Char(kToolKeys[i]))));
+        // The keys work wherever the user is in the program (a preview
+        // included); a text field with the focus still takes them as text.
+        a->setShortcutContext(Qt::ApplicationShortcut);
         a->setObjectName(QStringLiteral("Tool%1").arg(QLatin1String(kToolTips[i])));
         a->setCheckable(true);
         toolGroup_->addAction(a);
@@ -209,6 +212,7 @@ void ToolSettings::AddLineWidthKeys(DrawingWindow& main)
         auto* a = new QAction(QLatin1String(name), &main);
         a->setObjectName(QLatin1String(name));
         a->setShortcut(QKeySequence(QLatin1String(text)));
+        a->setShortcutContext(Qt::ApplicationShortcut);
         connect(a, &QAction::triggered, this, [this, step] { lineScroll_->setValue(lineScroll_->value() + step); });
         main.addAction(a);
     };
@@ -260,6 +264,28 @@ void ToolSettings::ApplyDefaults()
     s.PaintStyle = kPaintBlack;
     ShowPaintStyle(kPaintBlack);
     s.PenWidth = lineScroll_->value();
+    main_.Holder().SetPenWidth(s.PenWidth);
+}
+
+void ToolSettings::ApplySettings(const DrawingState& kept)
+{
+    DrawingState& s = main_.State();
+    s.FillStyleIndex = kept.FillStyleIndex;
+    s.LineStyleIndex = kept.LineStyleIndex;
+    fillStyleButton_->setIcon(SettingsIcon(8 + s.FillStyleIndex));
+    lineStyleButton_->setIcon(SettingsIcon(3 + s.LineStyleIndex));
+    s.CurrentTool = kept.CurrentTool;
+    s.PreviousTool = kept.PreviousTool;
+    ShowToolPressed(s.CurrentTool);
+    s.WhiteTransparent = kept.WhiteTransparent;
+    ShowWhiteTransparent(s.WhiteTransparent);
+    s.PaintStyle = kept.PaintStyle;
+    ShowPaintStyle(s.PaintStyle);
+    // The spinners' handlers show the numbers and set the pen.
+    lineScroll_->setValue(kept.PenWidth);
+    patternScroll_->setValue(kept.PatternDensity);
+    s.PenWidth = lineScroll_->value();
+    s.PatternDensity = patternScroll_->value();
     main_.Holder().SetPenWidth(s.PenWidth);
 }
 

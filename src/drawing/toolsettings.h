@@ -18,6 +18,7 @@ namespace tobrin {
 
 class DrawingWindow;
 class SpinScroll;
+struct DrawingState;
 
 // The integer part (towards minus infinity) of the decimal number at the
 // start of text, leading blanks skipped; 0 when the text starts with no
@@ -54,6 +55,8 @@ public:
     // settings with their buttons.
     void FillMenus();
     void ApplyDefaults();
+    // The settings a closed window had (tool, styles, widths), shown again.
+    void ApplySettings(const DrawingState& kept);
 
     // Handlers.
     void DrawTool_ButtonClick(int button);

@@ -16,7 +16,7 @@ namespace tobrin {
 namespace {
 
 const QString kErrorTitle = QStringLiteral("Error!");
-const QString kOpenSelected = QStringLiteral("Hex values (*.txt *.c)");
+const QString kOpenSelected = QStringLiteral("Hex values (*.db *.txt *.c)");
 const QString kOpenFilters = QStringLiteral("All Files (*);;") + kOpenSelected
     + QStringLiteral(";;C array (*.c *.h);;X11 bitmap (*.xbm);;Portable bitmap (*.pbm);;PNG (*.png);;BMP (*.bmp)");
 const QString kSaveFilters = QStringLiteral("Hex values (*.txt)");
@@ -176,8 +176,9 @@ bool FileCommands::WriteHexFile(const QString& path)
 {
     // The text is pure ASCII; one more CR LF ends the file with an empty line.
     const QByteArray data = (session_.document.HexText() + QStringLiteral("\r\n")).toLatin1();
-    if (!WriteFileAtomically(path, data)) {
-        ShowWriteError();
+    QString why;
+    if (!WriteFileAtomically(path, data, &why)) {
+        ShowWriteError(path, why);
         return false;
     }
     formatPath_ = path;
@@ -197,18 +198,18 @@ bool FileCommands::WritePicture(const QString& path, const ExportOptions& option
 {
     QString why;
     if (!WritePictureFile(path, CurrentPicture(), options, &why)) {
-        if (!why.isEmpty())
-            qWarning("Error writing file! %s: %s", qPrintable(path), qPrintable(why));
-        ShowWriteError();
+        ShowWriteError(path, why);
         return false;
     }
     return true;
 }
 
-void FileCommands::ShowWriteError()
+void FileCommands::ShowWriteError(const QString& path, const QString& why)
 {
+    // Which file, and the system's reason, under the message.
+    const QString file = QDir::toNativeSeparators(path);
     session_.dialogs.Message(DialogParent(), kErrorTitle, QStringLiteral("Error writing file!"),
-                             Dialogs::Icon::Critical);
+                             Dialogs::Icon::Critical, why.isEmpty() ? file : QStringLiteral("%1: %2").arg(file, why));
 }
 
 }  // namespace tobrin

@@ -49,7 +49,7 @@ public:
 private:
     QWidget* DialogParent() const;
     MonoPicture CurrentPicture() const;
-    void ShowWriteError();
+    void ShowWriteError(const QString& path, const QString& why);
 
     Session& session_;
     QWidget* anchor_;

@@ -73,17 +73,13 @@ struct FrameWindow::Impl {
     bool ending = false;
     int timer1Waits = 0;
 
-    QList<QMenu*> frameMenus;
-    QList<QMenu*> drawingMenus;
+    QList<QMenu*> menus;
     QList<QPointer<QMenu>> shownMenus;
-    // The keys of the actions the toolbar shows, live only while a menu
-    // holding the action is on the bar (UpdateMenus).
-    QHash<QAction*, QKeySequence> toolbarKeys;
     QAction* drawVisible = nullptr;
     QAction* tavVisible = nullptr;
-    // The two menu sets name this entry differently.
     QAction* textVisible = nullptr;
-    QAction* textVisibleDrawing = nullptr;
+    QAction* zoomIn = nullptr;
+    QAction* zoomOut = nullptr;
 
     QToolBar* toolbar = nullptr;
     QAction* saveButton = nullptr;
@@ -151,6 +147,9 @@ FrameWindow::FrameWindow(Session& session, QWidget* parent) : QMainWindow(parent
     };
     connect(&session_.document, &PictureDocument::pixelsChanged, this, previewLoaded);
     connect(&session_.document, &PictureDocument::sizeChanged, this, previewLoaded);
+    connect(&session_.document, &PictureDocument::fileNameChanged, this, &FrameWindow::ShowTitle);
+    connect(&session_.document, &PictureDocument::savedChanged, this, &FrameWindow::ShowTitle);
+    ShowTitle();
 
     // Start-up.
     LoadTextView();
@@ -210,14 +209,16 @@ void FrameWindow::BuildMenus()
                             QKeySequence(Qt::CTRL | Qt::Key_I));
     // The picture written in another format; the file name and saved flag stay.
     QAction* exportEntry = entry(QStringLiteral("Ex&port\u2026"), "ExportMenu", onFiles(&FileCommands::Export));
-    // Ctrl+Q ends the program only while the drawing window is active.
-    QAction* exitFrame = entry(QStringLiteral("&Exit"), "ExitMenu", onFrame(&FrameWindow::ExitMenu_Click));
-    QAction* exitDrawing = entry(QStringLiteral("&Exit"), "ExitMenu", onFrame(&FrameWindow::ExitMenu_Click),
-                                 QKeySequence(Qt::CTRL | Qt::Key_Q));
-    QAction* undo = entry(QStringLiteral("&Undo"), "UndoMenu", onDrawing(&tobrin::DrawingWindow::UndoMenu_Click),
+    QAction* exit = entry(QStringLiteral("&Exit"), "ExitMenu", onFrame(&FrameWindow::ExitMenu_Click),
+                          QKeySequence(Qt::CTRL | Qt::Key_Q));
+    // History belongs to the document, which needs no drawing window.
+    auto onDocument = [this](void (PictureDocument::*member)()) {
+        return [this, member] { (session_.document.*member)(); };
+    };
+    QAction* undo = entry(QStringLiteral("&Undo"), "UndoMenu", onDocument(&PictureDocument::Undo),
                           QKeySequence(Qt::CTRL | Qt::Key_Z));
     // History: Redo, and both entries greyed while there is nothing to take back or redo.
-    QAction* redo = entry(QStringLiteral("&Redo"), "RedoMenu", onDrawing(&tobrin::DrawingWindow::RedoMenu_Click));
+    QAction* redo = entry(QStringLiteral("&Redo"), "RedoMenu", onDocument(&PictureDocument::Redo));
     redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     undo->setEnabled(session_.document.CanUndo());
     redo->setEnabled(session_.document.CanRedo());
@@ -235,9 +236,8 @@ void FrameWindow::BuildMenus()
     };
     d_->drawVisible = entry(QStringLiteral("&Drawing area"), "DrawVisible", toggle(&FrameWindow::ToggleDrawingArea));
     d_->tavVisible = entry(QStringLiteral("&Tav preview"), "TavVisible", toggle(&FrameWindow::ToggleTavPreview));
-    d_->textVisible = entry(QStringLiteral("&Text preview"), "TextVisible", toggle(&FrameWindow::ToggleTextView));
-    d_->textVisibleDrawing = entry(QStringLiteral("&Text view"), "TextVisible", toggle(&FrameWindow::ToggleTextView));
-    for (QAction* a : {d_->drawVisible, d_->tavVisible, d_->textVisible, d_->textVisibleDrawing})
+    d_->textVisible = entry(QStringLiteral("&Text view"), "TextVisible", toggle(&FrameWindow::ToggleTextView));
+    for (QAction* a : {d_->drawVisible, d_->tavVisible, d_->textVisible})
         a->setCheckable(true);
     auto* about = new QAction(QStringLiteral("&About..."), this);
     about->setObjectName(QStringLiteral("About"));
@@ -255,19 +255,16 @@ void FrameWindow::BuildMenus()
         return m;
     };
     QMenu* help = menu(QStringLiteral("&Help"), "HelpMenu", {about});
-    QMenu* frameWindow = menu(QStringLiteral("&Window"), "WindowMenu",
-                              {arrange, nullptr, d_->drawVisible, d_->tavVisible, d_->textVisible});
-    QMenu* drawingWindow = menu(QStringLiteral("&Window"), "WindowMenu",
-                                {arrange, nullptr, d_->drawVisible, d_->tavVisible, d_->textVisibleDrawing});
-    for (QMenu* m : {frameWindow, drawingWindow})
-        connect(m, &QMenu::aboutToShow, this, &FrameWindow::WindowMenu_Open);
-    d_->frameMenus = {menu(QStringLiteral("&File"), "FileMenu",
-                           {newEntry, open, nullptr, saveAs, save, nullptr, import, exportEntry, nullptr, exitFrame}),
-                      frameWindow, help};
-    d_->drawingMenus = {menu(QStringLiteral("&File"), "FileMenu",
-                             {newEntry, open, nullptr, saveAs, save, nullptr, import, exportEntry, nullptr, exitDrawing}),
-                        menu(QStringLiteral("&Edit"), "EditMenu", {undo, redo, nullptr, cut, copy, paste}),
-                        BuildViewMenu(), BuildPictureMenu(), drawingWindow, help};
+    QMenu* window = menu(QStringLiteral("&Window"), "WindowMenu",
+                         {arrange, nullptr, d_->drawVisible, d_->tavVisible, d_->textVisible});
+    connect(window, &QMenu::aboutToShow, this, &FrameWindow::WindowMenu_Open);
+    // One picture, one set of menus: the bar carries all of them whichever
+    // child window is active, so every command and its keys work from the
+    // previews too.
+    d_->menus = {menu(QStringLiteral("&File"), "FileMenu",
+                      {newEntry, open, nullptr, saveAs, save, nullptr, import, exportEntry, nullptr, exit}),
+                 menu(QStringLiteral("&Edit"), "EditMenu", {undo, redo, nullptr, cut, copy, paste}),
+                 BuildViewMenu(), BuildPictureMenu(), window, help};
 }
 
 // ---- Editing menus: zoom and picture transforms -----------------------------
@@ -285,21 +282,22 @@ QMenu* FrameWindow::BuildViewMenu()
         m->addAction(a);
         return a;
     };
-    QAction* in = add(QStringLiteral("Zoom &in"), "ZoomIn", &tobrin::DrawingWindow::ZoomIn,
-                      {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
-    QAction* out = add(QStringLiteral("Zoom &out"), "ZoomOut", &tobrin::DrawingWindow::ZoomOut,
-                       {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
+    d_->zoomIn = add(QStringLiteral("Zoom &in"), "ZoomIn", &tobrin::DrawingWindow::ZoomIn,
+                     {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    d_->zoomOut = add(QStringLiteral("Zoom &out"), "ZoomOut", &tobrin::DrawingWindow::ZoomOut,
+                      {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
     add(QStringLiteral("&Actual size"), "ActualSize", &tobrin::DrawingWindow::ActualSize,
         {QKeySequence(Qt::CTRL | Qt::Key_0)});
     add(QStringLiteral("&Fit to window"), "FitToWindow", &tobrin::DrawingWindow::FitToWindow, {});
-    // At either end of the zoom ladder the entry that cannot go on is greyed.
-    connect(m, &QMenu::aboutToShow, this, [this, in, out] {
-        const tobrin::DrawingWindow* w = DrawingWindowIfLoaded();
-        const int level = w ? w->ZoomLevel() : zoom::kActualCellPixels;
-        in->setEnabled(ZoomInStep(level) != level);
-        out->setEnabled(ZoomOutStep(level) != level);
-    });
     return m;
+}
+
+void FrameWindow::ShowZoomLevel(int level)
+{
+    // At either end of the zoom ladder the entry that cannot go on is
+    // greyed, and with it its keys; every change of zoom updates both.
+    d_->zoomIn->setEnabled(ZoomInStep(level) != level);
+    d_->zoomOut->setEnabled(ZoomOutStep(level) != level);
 }
 
 QMenu* FrameWindow::BuildPictureMenu()
@@ -363,17 +361,15 @@ void FrameWindow::BuildToolbar()
         QWidget* w = d_->toolbar->widgetForAction(a);
         w->setObjectName(QLatin1String(name));
         w->setAccessibleName(tip);
-        if (!a->shortcut().isEmpty())
-            d_->toolbarKeys.insert(a, a->shortcut());
         return a;
     };
     auto shared = [this, show](const char* icon, const QString& tip, const char* name, const char* menuEntry) {
-        show(FindAction(d_->drawingMenus, QLatin1String(menuEntry)), icon, tip, name);
+        show(FindAction(d_->menus, QLatin1String(menuEntry)), icon, tip, name);
     };
     auto own = [this, show](const char* icon, const QString& tip, const char* name, const char* menuEntry) {
         auto* a = new QAction(tip, this);
         a->setObjectName(QLatin1String(name));
-        connect(a, &QAction::triggered, FindAction(d_->drawingMenus, QLatin1String(menuEntry)), &QAction::trigger);
+        connect(a, &QAction::triggered, FindAction(d_->menus, QLatin1String(menuEntry)), &QAction::trigger);
         return show(a, icon, tip, name);
     };
     shared("new", QStringLiteral("New picture"), "NewButton", "NewMenu");
@@ -426,6 +422,8 @@ void FrameWindow::LoadDrawingWindow()
         UpdateMenus();
     });
     connect(main, &tobrin::DrawingWindow::pasteAvailable, this, &FrameWindow::SetPasteEnabled);
+    connect(main, &tobrin::DrawingWindow::zoomChanged, this, &FrameWindow::ShowZoomLevel);
+    ShowZoomLevel(main->ZoomLevel());
     // A redraw brings the view's preview dots up to date too, loading a
     // closed preview again (hidden), as every drawing to it does.
     connect(main, &tobrin::DrawingWindow::viewRedrawn, this,
@@ -583,11 +581,22 @@ void FrameWindow::ShowSize(int width, int height) { d_->sizes->ShowSize(width, h
 
 void FrameWindow::SetDrawVisibleChecked(bool on) { d_->drawVisible->setChecked(on); }
 void FrameWindow::SetTavVisibleChecked(bool on) { d_->tavVisible->setChecked(on); }
-void FrameWindow::SetTextVisibleChecked(bool on)
+void FrameWindow::ShowTitle()
 {
-    d_->textVisible->setChecked(on);
-    d_->textVisibleDrawing->setChecked(on);
+    // "name* \u2014 Tobrin", as a task list shows it; a changed picture
+    // without a file is "Untitled*".
+    const PictureDocument& doc = session_.document;
+    if (doc.FileName().isEmpty() && doc.Saved()) {
+        setWindowTitle(QStringLiteral("Tobrin"));
+    } else {
+        const QString name =
+            doc.FileName().isEmpty() ? QStringLiteral("Untitled") : QFileInfo(doc.FileName()).fileName();
+        setWindowTitle(QStringLiteral("%1[*] \u2014 Tobrin").arg(name));
+    }
+    setWindowModified(!doc.Saved());
 }
+
+void FrameWindow::SetTextVisibleChecked(bool on) { d_->textVisible->setChecked(on); }
 
 void FrameWindow::WindowMenu_Open()
 {
@@ -596,8 +605,7 @@ void FrameWindow::WindowMenu_Open()
     SetDrawVisibleChecked(Shown(d_->drawSub));
 }
 
-QList<QMenu*> FrameWindow::FrameMenus() const { return d_->frameMenus; }
-QList<QMenu*> FrameWindow::DrawingMenus() const { return d_->drawingMenus; }
+QList<QMenu*> FrameWindow::Menus() const { return d_->menus; }
 
 QAction* FrameWindow::FrameAction(const QString& objectName) const
 {
@@ -605,12 +613,7 @@ QAction* FrameWindow::FrameAction(const QString& objectName) const
     for (QAction* a : d_->toolbar->actions())
         if (QWidget* w = d_->toolbar->widgetForAction(a); w && w->objectName() == objectName)
             return a;
-    return FindAction(d_->frameMenus, objectName);
-}
-
-QAction* FrameWindow::DrawingAction(const QString& objectName) const
-{
-    return FindAction(d_->drawingMenus, objectName);
+    return FindAction(d_->menus, objectName);
 }
 
 QToolBar* FrameWindow::Toolbar() const { return d_->toolbar; }
@@ -719,36 +722,10 @@ void FrameWindow::SubWindowActivated(QMdiSubWindow* window)
 
 void FrameWindow::UpdateMenus()
 {
-    if (!d_ || d_->ending)
+    if (!d_ || d_->ending || !d_->shownMenus.isEmpty())
         return;
-    // currentSubWindow() keeps the last active child while another window
-    // of the program (a message box, the About box) has the focus.
-    QMdiSubWindow* current = mdi_->currentSubWindow();
-    QList<QMenu*> wanted = d_->frameMenus;
-    if (d_->main && current && current == d_->drawSub && Shown(d_->drawSub)) {
-        wanted = d_->drawingMenus;
-    }
-    QList<QMenu*> shown;
-    for (const auto& m : d_->shownMenus)
-        if (m)
-            shown.append(m);
-    if (shown == wanted && shown.size() == d_->shownMenus.size())
-        return;
-
-    // Only the menus on the bar have live shortcuts, so the two sets never
-    // compete for the same keys. A toolbar button would keep its action's
-    // keys live whatever the bar holds (Cut and Copy are in the drawing
-    // window's Edit menu alone), so those keys follow the bar too.
-    for (auto it = d_->toolbarKeys.cbegin(); it != d_->toolbarKeys.cend(); ++it) {
-        const bool onBar = std::any_of(wanted.cbegin(), wanted.cend(),
-                                       [&it](QMenu* m) { return m->actions().contains(it.key()); });
-        it.key()->setShortcut(onBar ? it.value() : QKeySequence());
-    }
     QMenuBar* bar = menuBar();
-    for (QAction* a : bar->actions())
-        bar->removeAction(a);
-    d_->shownMenus.clear();
-    for (QMenu* m : wanted) {
+    for (QMenu* m : d_->menus) {
         bar->addMenu(m);
         d_->shownMenus.append(m);
     }
@@ -823,19 +800,17 @@ void FrameWindow::NameForScreenReaders()
 
 void FrameWindow::BuildRecentFilesMenu()
 {
-    // One submenu, after "Save" in both File menus, filled when it opens.
+    // One submenu, after "Save" in the File menu, filled when it opens.
     d_->recentFiles = new QMenu(QStringLiteral("&Recent files"), this);
     d_->recentFiles->setObjectName(QStringLiteral("RecentFilesMenu"));
     d_->recentFiles->menuAction()->setObjectName(QStringLiteral("RecentFiles"));
     connect(d_->recentFiles, &QMenu::aboutToShow, this, &FrameWindow::FillRecentFilesMenu);
-    for (const QList<QMenu*>* menus : {&d_->frameMenus, &d_->drawingMenus}) {
-        QMenu* file = menus->value(0);
-        const QList<QAction*> entries = file ? file->actions() : QList<QAction*>();
-        for (int i = 0; i < entries.size(); ++i) {
-            if (entries[i]->objectName() == QLatin1String("Save")) {
-                file->insertMenu(entries.value(i + 1), d_->recentFiles);
-                break;
-            }
+    QMenu* file = d_->menus.value(0);
+    const QList<QAction*> entries = file ? file->actions() : QList<QAction*>();
+    for (int i = 0; i < entries.size(); ++i) {
+        if (entries[i]->objectName() == QLatin1String("Save")) {
+            file->insertMenu(entries.value(i + 1), d_->recentFiles);
+            break;
         }
     }
     FillRecentFilesMenu();

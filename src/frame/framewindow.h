@@ -86,15 +86,11 @@ public:
     // Moves the keyboard focus to the drawing window (Enter in a size field).
     void FocusDrawingWindow();
 
-    // The frame's own menus, and the drawing window's menus ("&File",
-    // "&Edit", "&Window", "&Help") shown in their place while it is active.
-    QList<QMenu*> FrameMenus() const;
-    QList<QMenu*> DrawingMenus() const;
-    // A menu entry or toolbar button by its object name; where the two menu
-    // sets differ in an entry, the frame's.
+    // The menus on the bar ("&File", "&Edit", "&View", "&Picture",
+    // "&Window", "&Help"), the same whichever child window is active.
+    QList<QMenu*> Menus() const;
+    // A menu entry or toolbar button by its object name.
     QAction* FrameAction(const QString& objectName) const;
-    // The drawing window's menu entry of that name.
-    QAction* DrawingAction(const QString& objectName) const;
     QToolBar* Toolbar() const;
     SizeFields* Sizes() const;
     QTimer* Timer1() const;
@@ -129,6 +125,8 @@ private:
     void BuildToolbar();
     QMenu* BuildPictureMenu();
     QMenu* BuildViewMenu();
+    void ShowZoomLevel(int level);
+    void ShowTitle();
     void LoadDrawingWindow();
     void LoadTextView();
     void LoadTavDisplay();

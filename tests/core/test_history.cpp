@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/drawingstate.h"
+#include "core/hexreader.h"
 #include "core/importpipeline.h"
 #include "core/picturedocument.h"
 #include "imagefiles.h"
@@ -31,6 +32,7 @@ TEST(PictureHistory, TwentyStrokesUndoOneByOneAndRedoInOrder)
     for (int i = 0; i < 20; ++i)
         Stroke(doc, i, i % 32);
     doc.MarkSaved(QStringLiteral("a.txt"));
+    EXPECT_TRUE(doc.Saved());
     for (int i = 19; i >= 0; --i) {
         ASSERT_TRUE(doc.CanUndo());
         doc.Undo();
@@ -38,6 +40,7 @@ TEST(PictureHistory, TwentyStrokesUndoOneByOneAndRedoInOrder)
         EXPECT_EQ(SetCount(doc), i);
     }
     EXPECT_FALSE(doc.CanUndo());
+    EXPECT_FALSE(doc.Saved());
     doc.Undo();  // nothing left: nothing happens
     EXPECT_EQ(SetCount(doc), 0);
     for (int i = 0; i < 20; ++i) {
@@ -47,21 +50,34 @@ TEST(PictureHistory, TwentyStrokesUndoOneByOneAndRedoInOrder)
         EXPECT_EQ(SetCount(doc), i + 1);
     }
     EXPECT_FALSE(doc.CanRedo());
-    // Stepping away from the saved picture marks it unsaved; nothing but a
-    // save marks it saved again.
-    EXPECT_FALSE(doc.Saved());
+    // Stepping away from the saved picture marks it unsaved; walking back
+    // to it marks it saved again.
+    EXPECT_TRUE(doc.Saved());
 }
 
-TEST(PictureHistory, UndoingNewBringsTheOldPictureBackUnsaved)
+// New and Open start a history of their own: no step of the picture before
+// can come back under the new picture's name.
+TEST(PictureHistory, NewAndOpenStartAHistoryOfTheirOwn)
 {
     PictureDocument doc;
     Stroke(doc, 3, 3);
-    doc.MarkModified();
     doc.NewPicture();
     EXPECT_TRUE(doc.Saved());
+    EXPECT_FALSE(doc.CanUndo());
     doc.Undo();
-    EXPECT_EQ(doc.Pic(3, 3), 1);
-    EXPECT_FALSE(doc.Saved());
+    EXPECT_EQ(doc.Pic(3, 3), 0);
+
+    Stroke(doc, 4, 4);
+    doc.SetFileName(QStringLiteral("b.txt"));
+    HexPicture other;
+    other.width = 8;
+    other.height = 4;
+    other.rowBytes.resize(4);
+    doc.LoadPicture(other, QStringLiteral("a.txt"));
+    EXPECT_TRUE(doc.Saved());  // whatever the picture before had unsaved
+    doc.Undo();
+    EXPECT_EQ(doc.Pic(4, 4), 0);
+    EXPECT_EQ(doc.FileName(), QStringLiteral("a.txt"));
 }
 
 TEST(PictureHistory, ANewChangeDropsRedoButANoOpStepDoesNot)

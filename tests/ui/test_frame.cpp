@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+
+#include "drawing/toolsettings.h"
 #include <QPushButton>
 #include <QToolBar>
 
@@ -36,7 +38,7 @@ QList<QMenu*> BarMenus(const FrameWindow& frame)
 
 QAction* MainAction(FrameWindow& frame, const char* name)
 {
-    return frame.DrawingAction(QLatin1String(name));
+    return frame.FrameAction(QLatin1String(name));
 }
 
 void Activate(FrameWindow& frame, QMdiSubWindow* sub)
@@ -52,47 +54,25 @@ void Flush() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelet
 class FrameTest : public QObject {
     Q_OBJECT
 private slots:
-    void menuBarFollowsTheActiveChild()
+    // One picture, one set of menus: the bar is the same whichever child
+    // window is active, or when the drawing window is hidden.
+    void menuBarIsTheSameWhicheverChildIsActive()
     {
         FakeDialogs dialogs;
         Session session(dialogs);
         FrameWindow frame(session);
         StartFrame(frame);
 
-        QCOMPARE(BarMenus(frame), frame.DrawingMenus());
+        QCOMPARE(BarMenus(frame), frame.Menus());
         Activate(frame, frame.TextViewSubWindow());
-        QCOMPARE(BarMenus(frame), frame.FrameMenus());
+        QCOMPARE(BarMenus(frame), frame.Menus());
         Activate(frame, frame.TavSubWindow());
-        QCOMPARE(BarMenus(frame), frame.FrameMenus());
+        QCOMPARE(BarMenus(frame), frame.Menus());
         Activate(frame, frame.DrawingSubWindow());
-        QCOMPARE(BarMenus(frame), frame.DrawingMenus());
+        QCOMPARE(BarMenus(frame), frame.Menus());
 
-        // Hiding the drawing window leaves the frame's menus on the bar.
         frame.ToggleDrawingArea();
-        QCOMPARE(BarMenus(frame), frame.FrameMenus());
-    }
-
-    void frameMenusHaveTheirEntriesInOrder()
-    {
-        FakeDialogs dialogs;
-        Session session(dialogs);
-        FrameWindow frame(session);
-        auto texts = [](QMenu* m) {
-            QStringList t;
-            for (QAction* a : m->actions())
-                t << (a->isSeparator() ? QStringLiteral("-") : a->text() + a->shortcut().toString());
-            return t;
-        };
-        const QList<QMenu*> menus = frame.FrameMenus();
-        QCOMPARE(menus.size(), 3);
-        QCOMPARE(menus[0]->title(), QStringLiteral("&File"));
-        QCOMPARE(texts(menus[0]), (QStringList{"&NewCtrl+N", "&OpenCtrl+O", "-", "&Save as...", "&SaveCtrl+S", "&Recent files", "-",
-                                               "&ImportCtrl+I", "Ex&port\u2026", "-", "&Exit"}));
-        QCOMPARE(menus[1]->title(), QStringLiteral("&Window"));
-        QCOMPARE(texts(menus[1]), (QStringList{"&Arrange windows", "-", "&Drawing area", "&Tav preview",
-                                               "&Text preview"}));
-        QCOMPARE(menus[2]->title(), QStringLiteral("&Help"));
-        QCOMPARE(texts(menus[2]), QStringList{"&About..."});
+        QCOMPARE(BarMenus(frame), frame.Menus());
     }
 
     void ctrlNRunsNewOnceWhicheverMenusAreShown()
@@ -161,8 +141,8 @@ private slots:
     }
 
     // The buttons are the menus' own actions, except Save and Paste, whose
-    // buttons grey out on their own. Cut and Copy keep their keys only while
-    // the Edit menu is on the bar, although their buttons are always shown.
+    // buttons grey out on their own. The keys of the menus, the tools and the
+    // zoom work from a preview as from the drawing window.
     void toolbarButtonsShareTheMenuActions()
     {
         FakeDialogs dialogs;
@@ -177,13 +157,25 @@ private slots:
         QVERIFY(frame.FrameAction("PasteButton") != MainAction(frame, "Paste"));
         QVERIFY(frame.Toolbar()->findChild<QWidget*>("CutButton"));
 
-        Activate(frame, frame.TextViewSubWindow());
-        QVERIFY(MainAction(frame, "CutMenu")->shortcut().isEmpty());
-        QVERIFY(MainAction(frame, "Copy")->shortcut().isEmpty());
-        QCOMPARE(MainAction(frame, "NewMenu")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
-        Activate(frame, frame.DrawingSubWindow());
-        QCOMPARE(MainAction(frame, "CutMenu")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_X));
-        QCOMPARE(MainAction(frame, "Copy")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+        frame.DrawingWindow().FitToWindow();
+        const int fitted = frame.DrawingWindow().ZoomLevel();
+        session.document.BackUp();
+        session.document.SetPixel(1, 1, 1);
+        for (QMdiSubWindow* sub : {frame.TextViewSubWindow(), frame.TavSubWindow()}) {
+            Activate(frame, sub);
+            sub->widget()->setFocus();
+            QWidget* focus = QApplication::focusWidget();
+            QTest::keyClick(focus, Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(session.document.Pic(1, 1), 0);
+            QTest::keyClick(focus, Qt::Key_Y, Qt::ControlModifier);
+            QCOMPARE(session.document.Pic(1, 1), 1);
+            QTest::keyClick(focus, Qt::Key_L);
+            QCOMPARE(frame.DrawingWindow().State().CurrentTool, int(kToolLine));
+            frame.DrawingWindow().Tools().DrawTool_ButtonClick(kToolPen);
+            QTest::keyClick(focus, Qt::Key_Minus, Qt::ControlModifier);  // not greyed after Fit
+            QVERIFY(frame.DrawingWindow().ZoomLevel() < fitted);
+            frame.DrawingWindow().ZoomTo(fitted);
+        }
     }
 
     void pasteButtonFollowsTheClipboardWhenTheFrameIsActivated()
@@ -375,7 +367,7 @@ private slots:
         frame.TavSubWindow()->hide();
         frame.SetDrawVisibleChecked(false);
         frame.SetTextVisibleChecked(false);
-        QMenu* window = frame.FrameMenus().at(1);
+        QMenu* window = frame.Menus().at(4);
         emit window->aboutToShow();
         QVERIFY(frame.FrameAction("DrawVisible")->isChecked());
         QVERIFY(!frame.FrameAction("TavVisible")->isChecked());
@@ -401,10 +393,10 @@ private slots:
         frame.FrameAction("DrawVisible")->trigger();
         QVERIFY(frame.DrawingWindowIfLoaded());
         QVERIFY(frame.DrawingSubWindow()->isVisible());
-        QCOMPARE(session.document.MaxX(), 39);
+        QCOMPARE(session.document.MaxX(), 99);  // only the window was reloaded
         QVERIFY(frame.FrameAction("DrawVisible")->isChecked());
-        QCOMPARE(frame.findChild<QLineEdit*>("HSize")->text(), QStringLiteral("40"));
-        QCOMPARE(frame.findChild<QLineEdit*>("VSize")->text(), QStringLiteral("32"));
+        QCOMPARE(frame.findChild<QLineEdit*>("HSize")->text(), QStringLiteral("100"));
+        QCOMPARE(frame.findChild<QLineEdit*>("VSize")->text(), QStringLiteral("50"));
 
         // A closed device preview comes back hidden when it is drawn to.
         frame.TavSubWindow()->close();
@@ -421,7 +413,7 @@ private slots:
         Flush();
         QVERIFY(!frame.TextViewIfLoaded());
         QVERIFY(!frame.TextViewIfLoaded());
-        QVERIFY(session.document.HexText().startsWith(QStringLiteral(".db  40, 32\r\n.db $0,$0,$0,$0,$0\r\n.db $40,")));
+        QVERIFY(session.document.HexText().startsWith(QStringLiteral(".db  100, 50\r\n.db $0,$0,$0,$0,$0,$0,$0,$0,$0,$0,$0,$0,$0\r\n.db $40,")));
     }
 
     void arrangeWindowsTiles_data()

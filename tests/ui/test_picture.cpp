@@ -113,7 +113,7 @@ private slots:
         Editor e;
         e.resizePicture(200, 100);
         e.setPic(3, 3, 1);
-        QMenu* menu = e.frame->DrawingMenus().at(3);
+        QMenu* menu = e.frame->Menus().at(3);
         QCOMPARE(menu->objectName(), QStringLiteral("PictureMenu"));
         emit menu->aboutToShow();
         QAction* rotate = e.menuAction(QStringLiteral("RotateCounterClockwise"));

@@ -73,24 +73,35 @@ private slots:
         }
     }
 
-    void clickWithoutMoveCapturesOneCell()
+    // A click draws no marquee, so it holds no (invisible) block: Invert
+    // then works on the whole picture.
+    void clickWithoutMoveSelectsNothing()
     {
         Editor e;
         e.chooseTool(QStringLiteral("Selection"));
         e.click(5, 6);
-        ExpectHeld(e, {5, 6, 5, 6});
+        QVERIFY(!e.state().SelectionHeld);
+        QVERIFY(e.session.document.Saved());  // and it changed nothing
+        e.main().TransformMenu_Click(Transform::Invert);
+        QCOMPARE(e.pic(5, 6) + e.pic(30, 20), 2);
     }
 
-    void widePenReachesBeyondTheDraggedCorners()
+    // The marquee is the selection at every line width: a flip of a block
+    // dragged over columns 0..7 leaves a bar in column 9 alone.
+    void wideLineWidthSelectsWhatTheMarqueeShows()
     {
         Editor e;
-        e.typeInto(QStringLiteral("LineWidth"), QStringLiteral("3"));
+        e.typeInto(QStringLiteral("LineWidth"), QStringLiteral("2"));
         e.chooseTool(QStringLiteral("Selection"));
         e.drag({5, 5}, {8, 8});
-        ExpectHeld(e, {4, 4, 9, 9});
-        // Towards the edge the capture stops at the view.
-        e.drag({35, 28}, {39, 31});
-        ExpectHeld(e, {34, 27, 39, 31});
+        ExpectHeld(e, {5, 5, 8, 8});
+        QCOMPARE(e.state().MarqueeX2, 900);
+        for (int y = 0; y < 6; ++y)
+            e.setPic(9, y, 1);
+        e.drag({0, 0}, {7, 5});
+        ExpectHeld(e, {0, 0, 7, 5});
+        e.main().TransformMenu_Click(Transform::FlipHorizontal);
+        QCOMPARE(e.pic(9, 0) + e.pic(9, 5) + e.pic(0, 0), 2);
     }
 
     void marqueeMarchesAndARedrawStopsIt()
@@ -104,8 +115,8 @@ private slots:
         const DrawingState& s = e.state();
         QCOMPARE(s.MarqueeX1, 200);
         QCOMPARE(s.MarqueeY1, 200);
-        QCOMPARE(s.MarqueeX2, 1000);
-        QCOMPARE(s.MarqueeY2, 600);
+        QCOMPARE(s.MarqueeX2, 1100);  // round the pointer's cell too
+        QCOMPARE(s.MarqueeY2, 700);
         e.release(10, 6);
         QVERIFY(dash->isActive());  // it keeps marching over the held selection
 

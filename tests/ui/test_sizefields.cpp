@@ -208,7 +208,9 @@ private slots:
         QCOMPARE(session.document.MaxY(), 119);
     }
 
-    void spinChangeRepaintsTheCanvasButKeepsTheSavedState()
+    // A size change is a change: Exit must ask before it is lost. Undo back
+    // to the saved size makes the picture saved again.
+    void spinChangeRepaintsTheCanvasAndMarksThePictureUnsaved()
     {
         FakeDialogs dialogs;
         Session session(dialogs);
@@ -216,16 +218,19 @@ private slots:
         StartFrame(frame);
         SizeFields* f = frame.Sizes();
 
-        for (int saved : {1, 0}) {
-            session.document.SetSaved(saved);
-            // A pixel beyond the old width shows on the canvas once widened.
-            session.document.SetPixel(60, 2, 1);
-            f->HScroll()->setValue(f->HScroll()->value() == 80 ? 90 : 80);
-            QCOMPARE(int(session.document.Saved()), saved);
-            QCOMPARE(frame.SaveEnabled(), saved == 0);
-        }
+        // A pixel beyond the old width shows on the canvas once widened.
+        session.document.SetPixel(60, 2, 1);
+        session.document.SetSaved(true);
+        f->HScroll()->setValue(90);
+        QCOMPARE(int(session.document.Saved()), 0);
+        QVERIFY(frame.SaveEnabled());
+        QVERIFY(frame.windowTitle().startsWith(QStringLiteral("Untitled[*]")));
         QCOMPARE(frame.TavDisplayWindow().Display().pixel(60, 2), DevicePreview::kSetColour);
         QVERIFY(session.document.HexText().startsWith(QStringLiteral(".db  90, 32\r\n")));
+        session.document.Undo();
+        QCOMPARE(int(session.document.Saved()), 1);
+        QVERIFY(!frame.SaveEnabled());
+        QCOMPARE(frame.windowTitle(), QStringLiteral("Tobrin"));
     }
 
     void showSizeSetsTextsThenSpinners()

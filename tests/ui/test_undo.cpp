@@ -49,8 +49,8 @@ private slots:
     void undoAndRedoEntriesWalkTheHistoryAcrossASizeChange()
     {
         Editor e;
-        QAction* undo = e.frame->DrawingAction(QStringLiteral("UndoMenu"));
-        QAction* redo = e.frame->DrawingAction(QStringLiteral("RedoMenu"));
+        QAction* undo = e.frame->FrameAction(QStringLiteral("UndoMenu"));
+        QAction* redo = e.frame->FrameAction(QStringLiteral("RedoMenu"));
         QVERIFY(redo->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+Y"))));
         QVERIFY(redo->shortcuts().contains(QKeySequence(QStringLiteral("Ctrl+Shift+Z"))));
         QVERIFY(!redo->isEnabled());
@@ -139,10 +139,10 @@ private slots:
         QVERIFY(!e.frame->SaveEnabled());
         QVERIFY(e.main().Document().FileName().isEmpty());  // Save asks for a name again
         QCOMPARE(e.square(3, 3), DrawArea::kClearColour);
-        // New is one step: Undo brings the discarded picture back.
+        // New starts a history of its own: the discarded picture stays gone.
         e.main().UndoMenu_Click();
-        QCOMPARE(e.pic(3, 3), 1);
-        QCOMPARE(e.session.document.MaxX(), 59);
+        QCOMPARE(e.pic(3, 3), 0);
+        QCOMPARE(e.session.document.MaxX(), 39);
     }
 
     void newWithoutChangesAsksNothing()
