@@ -1,7 +1,7 @@
 // Costs of the drawing window on the largest picture (240 x 120, all of it in
 // view): a full redraw of a random picture (as is, and with every pixel
 // changed in between), and one drag step of the Line
-// tool (reload, redraw, shape, tentative transfer), each set beside one
+// and Ellipse tools (reload, redraw, shape, tentative transfer), each set beside one
 // plain fill of the same canvas image; one Undo, one Redo and one Invert of
 // the whole picture as history steps. Prints the medians and the ratios.
 #include <benchmark/benchmark.h>
@@ -18,6 +18,7 @@
 #include "core/zoom.h"
 #include "drawing/drawarea.h"
 #include "drawing/drawingwindow.h"
+#include "drawing/tools/tool.h"
 #include "frame/framewindow.h"
 #include "app/session.h"
 #include "fakedialogs.h"
@@ -109,13 +110,15 @@ void BM_RedrawAllChanged(benchmark::State& state)
 }
 BENCHMARK(BM_RedrawAllChanged)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 
-void BM_LineDragStep(benchmark::State& state)
+// One drag step of a shape tool as the mouse machine makes it: the tool
+// wipes the last tentative shape, draws the new one and shows it.
+void ShapeDragStep(benchmark::State& state, const char* tool)
 {
     if (!FullView())
         state.SkipWithError("the view does not show the whole picture");
     DrawingWindow& main = *g_editor->main;
+    main.ChooseTool(QLatin1String(tool));
     DrawingState& s = main.State();
-    s.CurrentTool = kToolLine;
     s.StartX = 3;
     s.StartY = 5;
     int step = 0;
@@ -123,14 +126,15 @@ void BM_LineDragStep(benchmark::State& state)
         // The pointer wanders across the picture, one cell per step.
         const QPoint b(200 + step % 39, 110 - step % 97);
         ++step;
-        main.LoadHolder();
-        main.RedrawAll();
-        main.Holder().DrawLine(QPoint(s.StartX, s.StartY), b);
-        main.TransferHolder(false);
+        main.CurrentTool().Move(main.Environment(), b, Qt::NoModifier);
         benchmark::DoNotOptimize(main.Canvas()->Image().constBits());
     }
+    main.ChooseTool(QStringLiteral("pen"));
 }
+void BM_LineDragStep(benchmark::State& state) { ShapeDragStep(state, "line"); }
+void BM_EllipseDragStep(benchmark::State& state) { ShapeDragStep(state, "ellipse"); }
 BENCHMARK(BM_LineDragStep)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EllipseDragStep)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 
 // The history on the largest picture: one step inverts every pixel, and
 // Undo and Redo each bring back a whole 240 x 120 copy with every view
@@ -212,7 +216,8 @@ int main(int argc, char** argv)
     const double fill = reporter.Time("BM_PlainFill").real;
     if (fill > 0) {
         std::printf("\nMedians against one plain fill of the canvas image (%.1f us):\n", fill);
-        for (const char* name : {"BM_RedrawAll", "BM_RedrawAllChanged", "BM_LineDragStep", "BM_Undo", "BM_Redo",
+        for (const char* name : {"BM_RedrawAll", "BM_RedrawAllChanged", "BM_LineDragStep", "BM_EllipseDragStep",
+                                 "BM_Undo", "BM_Redo",
                                  "BM_InvertStep", "BM_RedrawAllZoomMax", "BM_RedrawAllZoomFit"}) {
             const double median = reporter.Time(name).real;
             if (median > 0)

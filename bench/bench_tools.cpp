@@ -70,8 +70,8 @@ void BM_TransferAllRed(benchmark::State& state)
         for (int i = 0; i < 240; ++i)
             h.SetPixel(i, j, ScratchSurface::kRed);
     TransferSettings s;
-    s.CurrentTool = tobrin::kToolLine;
-    s.LineStyleIndex = 5;  // Dot - Dash: the costliest pattern
+    s.SolidStroke = false;
+    s.LineStyleIndex = tobrin::LineStyle::DotDash;  // the costliest pattern
     s.PatternDensity = 3;
     long long plotted = 0;
     const std::function<void(int, int, int)> plot = [&](int, int, int ink) { plotted += ink; };

@@ -110,24 +110,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const ViewWindow v = s.view;
     int minDx = 0, maxDx = 0, minDy = 0, maxDy = 0;
-    if (s.CurrentTool == kToolPaste) {
+    if (m.CurrentToolId() == QStringLiteral("paste")) {
         FUZZ_CHECK(!image.isNull());
         // Press on a view cell, drag through a few cells (also beyond the
         // canvas on every side), release.
         const int px = tail[4] % v.ViewColumns, py = tail[5] % v.ViewRows;
-        m.Mouse().DrawArea_MouseDown(1, 0, px * kCell + 50, py * kCell + 50);
+        m.Mouse().DrawArea_MouseDown(MouseButton::Left, {}, px * kCell + 50, py * kCell + 50);
         const int moves = tail[6] % 5;
         for (int i = 0; i < moves; ++i) {
             const int cx = int(tail[7 + 2 * i]) - 40, cy = int(tail[8 + 2 * i]) - 40;
-            m.Mouse().DrawArea_MouseMove(1, 0, cx * kCell + 50, cy * kCell + 50);
+            m.Mouse().DrawArea_MouseMove(MouseButton::Left, {}, cx * kCell + 50, cy * kCell + 50);
             const int dx = cx - px, dy = cy - py;
             minDx = std::min(minDx, dx);
             maxDx = std::max(maxDx, dx);
             minDy = std::min(minDy, dy);
             maxDy = std::max(maxDy, dy);
         }
-        m.Mouse().DrawArea_MouseUp(1, 0, 0, 0);
-        FUZZ_CHECK(s.CurrentTool != kToolPaste);
+        m.Mouse().DrawArea_MouseUp(MouseButton::Left, {}, 0, 0);
+        FUZZ_CHECK(m.CurrentToolId() != QStringLiteral("paste"));
     } else {
         FUZZ_CHECK(image.isNull());
     }

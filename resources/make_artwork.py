@@ -535,9 +535,14 @@ def icon_fill(c):
     c.shape(stream, BLUE, hl=BLUE_L if c.k > 1 else None)
 
 
+def icon_ellipse(c):
+    c.shape(ellipse(8, 8, 7, 4.6), BLUE_L, t=c.k)
+
+
 TOOLS = {
     "selection": icon_selection, "pen": icon_pen, "line": icon_line,
     "box": icon_box, "circle": icon_circle, "fill": icon_fill,
+    "ellipse": icon_ellipse,
 }
 
 
@@ -600,6 +605,14 @@ def fill_swatch(c, pattern):
             return CHECK if ((lx // 2) + (ly // 2)) % 2 else PAPER
         return INK if pattern(lx, ly) else PAPER
     c.shape(rect(1, 1, 15, 15), col)
+
+
+def icon_mirror(c):
+    # Two halves of a shape about a dashed vertical axis.
+    c.shape(poly([(1.5, 3), (6.5, 8), (1.5, 13)]), BLUE_L, t=c.k)
+    c.shape(poly([(14.5, 3), (9.5, 8), (14.5, 13)]), BLUE_L, t=c.k)
+    for y0 in (1, 5, 9, 13):
+        c.fill(rect(7.5, y0, 8.5, y0 + 2), INK)
 
 
 def icon_white_transparent(c):
@@ -866,6 +879,7 @@ def main():
             files.append(save(render(fn, n), "icons/tools/%s%s.png" % (name, suffix)))
     sett = settings_icons()
     sett["transparent"] = icon_white_transparent
+    sett["mirror"] = icon_mirror
     for name, fn in sett.items():
         for n, suffix in ((16, ""), (32, "@2x")):
             files.append(save(render(fn, n), "icons/settings/%s%s.png" % (name, suffix)))

@@ -30,6 +30,7 @@ struct Session {
     // is closed, so that showing it again brings them back.
     struct DrawingSettings {
         DrawingState state;
+        QString tool;  // the tool's id
         int zoom = 0;
     };
     std::optional<DrawingSettings> keptDrawing;

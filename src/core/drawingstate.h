@@ -2,10 +2,15 @@
 
 namespace tobrin {
 
-// Tools of the tool toolbar; Paste is the pasted block being placed.
-enum ToolIndex { kToolSelection = 1, kToolPen = 2, kToolLine = 3, kToolBox = 4,
-                 kToolCircle = 5, kToolFill = 6, kToolPaste = 7 };
-enum PaintStyleIndex { kPaintBlack = 1, kPaintWhite = 2, kPaintReverse = 3 };
+// The settings are numbered as their menus list them, from 1.
+enum class PaintStyle { Black = 1, White, Reverse };
+enum class LineStyle { Solid = 1, Empty, Dotted, Dashed, DotDash };
+enum class FillStyle { Solid = 1, Transparent, Horizontal, Vertical, Cross, DiagonalLeft, DiagonalRight, CrossDiagonal };
+// Pointer buttons; a move carries the held ones ORed together.
+enum class MouseButton { None = 0, Left = 1, Right = 2, Middle = 4 };
+// Mirror drawing: every stroke repeated about the vertical centre line, the
+// horizontal one, or both.
+enum class Mirror { Off = 0, Vertical = 1, Horizontal = 2, Both = 3 };
 
 // Which part of the picture the canvas shows (picture indexes, inclusive).
 struct ViewWindow {
@@ -17,18 +22,18 @@ struct ViewWindow {
     int ViewRows = 32;
 };
 
-// The drawing window's settings and the state of the mouse machine.
+// The drawing window's settings and the state of the mouse machine. The
+// current tool is the tool manager's (drawing/tools), not a number here.
 struct DrawingState {
     ViewWindow view;
-    int PaintStyle = kPaintBlack;
+    tobrin::PaintStyle PaintStyle = PaintStyle::Black;
     bool WhiteTransparent = true;
     int PlotValue = 1;
-    int CurrentTool = kToolPen;
-    int PreviousTool = kToolPen;
-    int LineStyleIndex = 1;   // 1 Solid .. 5 Dot - Dash
-    int FillStyleIndex = 2;   // 1 Solid .. 8 Cross diagonal
+    LineStyle LineStyleIndex = LineStyle::Solid;
+    FillStyle FillStyleIndex = FillStyle::Transparent;
     int PatternDensity = 3;   // 2..10
     int PenWidth = 1;         // 1..10
+    tobrin::Mirror Mirror = Mirror::Off;
     bool MouseIsDown = false;
     int StartX = 0, StartY = 0;
     int LastX = 0, LastY = 0;

@@ -12,30 +12,29 @@ bool IsMultiple(int v, int d) { return v % d == 0; }
 
 }  // namespace
 
-int LineStylePattern(int lineStyleIndex, int density, int startX, int x, int y)
+int LineStylePattern(LineStyle style, int density, int startX, int x, int y)
 {
     const int d = SafeDensity(density);
     const int t = (x - startX) - y;
-    switch (lineStyleIndex) {
-    case 1:  // Solid
+    switch (style) {
+    case LineStyle::Solid:
         return 1;
-    case 2:  // Empty
+    case LineStyle::Empty:
         return 0;
-    case 3:  // Dotted
+    case LineStyle::Dotted:
         return IsMultiple(t, d) ? 1 : 0;
-    case 4:  // Dashed: runs of d ones and d zeros
+    case LineStyle::Dashed:  // runs of d ones and d zeros
         return FloorMod(FloorDiv(t, d), 2) == 0 ? 1 : 0;
-    case 5: {  // Dot - Dash: one dot, a gap, a dash of d, a gap; period 3d + 1
+    case LineStyle::DotDash: {  // one dot, a gap, a dash of d, a gap; period 3d + 1
         const int period = 3 * d + 1;
         const int m = FloorMod(t, period);
         return (m == 1 || (m >= d + 2 && m <= 2 * d + 1)) ? 1 : 0;
     }
-    default:
-        return 1;
     }
+    return 1;
 }
 
-int FillPattern(int fillStyleIndex, int density, int startX, int startY, int x, int y)
+int FillPattern(FillStyle style, int density, int startX, int startY, int x, int y)
 {
     const int d = SafeDensity(density);
     const bool horizontal = IsMultiple(y - startY, d);
@@ -44,26 +43,25 @@ int FillPattern(int fillStyleIndex, int density, int startX, int startY, int x, 
     // one coordinate of each is taken relative to the press cell.
     const bool diagonalLeft = IsMultiple(x + (y - startY), d);
     const bool diagonalRight = IsMultiple((x - startX) - y, d);
-    switch (fillStyleIndex) {
-    case 1:  // Solid
+    switch (style) {
+    case FillStyle::Solid:
         return 1;
-    case 2:  // Transparent
+    case FillStyle::Transparent:
         return 0;
-    case 3:  // Horizontal
+    case FillStyle::Horizontal:
         return horizontal ? 1 : 0;
-    case 4:  // Vertical
+    case FillStyle::Vertical:
         return vertical ? 1 : 0;
-    case 5:  // Cross
+    case FillStyle::Cross:
         return (horizontal || vertical) ? 1 : 0;
-    case 6:  // Diagonal left
+    case FillStyle::DiagonalLeft:
         return diagonalLeft ? 1 : 0;
-    case 7:  // Diagonal right
+    case FillStyle::DiagonalRight:
         return diagonalRight ? 1 : 0;
-    case 8:  // Cross diagonal
+    case FillStyle::CrossDiagonal:
         return (diagonalLeft || diagonalRight) ? 1 : 0;
-    default:
-        return 0;
     }
+    return 0;
 }
 
 }  // namespace tobrin

@@ -1,17 +1,17 @@
 #pragma once
 
+#include "core/drawingstate.h"
+
 namespace tobrin {
 
 // Line-style ink (1 or 0) at picture pixel (x, y). The phase is anchored at
 // the press column startX and at the absolute row: t = (x - startX) - y.
-// Styles: 1 Solid, 2 Empty, 3 Dotted, 4 Dashed, 5 Dot - Dash; density is the
-// period d (2..10).
-int LineStylePattern(int lineStyleIndex, int density, int startX, int x, int y);
+// Density is the period d (2..10).
+int LineStylePattern(LineStyle style, int density, int startX, int x, int y);
 
 // Fill-pattern ink (1 or 0) at picture pixel (x, y), anchored at the press
-// cell (startX, startY). Styles: 1 Solid, 2 Transparent, 3 Horizontal,
-// 4 Vertical, 5 Cross, 6 Diagonal left, 7 Diagonal right, 8 Cross diagonal.
-int FillPattern(int fillStyleIndex, int density, int startX, int startY, int x, int y);
+// cell (startX, startY).
+int FillPattern(FillStyle style, int density, int startX, int startY, int x, int y);
 
 // Integer division and remainder rounded towards minus infinity
 // (FloorMod(v, d) is always in 0..d-1 for d > 0).

@@ -106,7 +106,7 @@ void PictureDocument::Touched(const QRect& region)
         Announce();
 }
 
-PlotDecision PictureDocument::PlotPixel(int x, int y, int ink, int paintStyle, bool whiteTransparent)
+PlotDecision PictureDocument::PlotPixel(int x, int y, int ink, PaintStyle paintStyle, bool whiteTransparent)
 {
     const PlotDecision pd = DecidePlot(paintStyle, ink, data_.Pic(x, y), whiteTransparent);
     if (pd.draw)

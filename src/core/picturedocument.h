@@ -38,7 +38,7 @@ public:
 
     // A committed plot of one pixel under the paint style; the decision
     // tells what happened (nothing is stored when white is transparent).
-    PlotDecision PlotPixel(int x, int y, int ink, int paintStyle, bool whiteTransparent);
+    PlotDecision PlotPixel(int x, int y, int ink, PaintStyle paintStyle, bool whiteTransparent);
     // Stores one value as it is (no paint style).
     void SetPixel(int x, int y, std::uint8_t value);
     // Sets every pixel of the rectangle (picture coordinates) to value.

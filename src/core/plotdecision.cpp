@@ -4,19 +4,18 @@
 
 namespace tobrin {
 
-PlotDecision DecidePlot(int paintStyle, int ink, int stored, bool whiteTransparent)
+PlotDecision DecidePlot(PaintStyle paintStyle, int ink, int stored, bool whiteTransparent)
 {
     const int inkBit = ink != 0 ? 1 : 0;
     PlotDecision d;
     switch (paintStyle) {
-    case kPaintWhite:
+    case PaintStyle::White:
         d.PlotValue = 1 - inkBit;  // the ink is inverted
         break;
-    case kPaintReverse:
+    case PaintStyle::Reverse:
         d.PlotValue = (stored != 0 ? 1 : 0) ^ inkBit;  // toggles where ink is 1
         break;
-    case kPaintBlack:
-    default:
+    case PaintStyle::Black:
         d.PlotValue = inkBit;
         break;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/drawingstate.h"
+
 namespace tobrin {
 
 // What PlotPixel does with one pixel. PlotValue is always decided (it
@@ -11,9 +13,8 @@ struct PlotDecision {
     bool draw = true;
 };
 
-// paintStyle: 1 Black, 2 White, 3 Reverse. ink: 1 or 0, what the tool lays
-// down. stored: the pixel's current value in PicData (read by Reverse only).
+// ink: 1 or 0, what the tool lays down. stored: the pixel's current value in PicData (read by Reverse only).
 // whiteTransparent: while "White is transparent" is pressed.
-PlotDecision DecidePlot(int paintStyle, int ink, int stored, bool whiteTransparent);
+PlotDecision DecidePlot(PaintStyle paintStyle, int ink, int stored, bool whiteTransparent);
 
 }  // namespace tobrin

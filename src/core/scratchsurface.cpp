@@ -398,7 +398,7 @@ void TransferMarks(const ScratchSurface& holder, const ViewWindow& view,
     const int xLast = std::min({view.ViewRight, kPicColumns - 1, view.ViewLeft + image.width() - 1});
     const int yFirst = std::max(view.ViewTop, 0);
     const int yLast = std::min({view.ViewBottom, kPicRows - 1, view.ViewTop + image.height() - 1});
-    const bool solidStroke = s.CurrentTool <= kToolPen;
+    const bool solidStroke = s.SolidStroke;
     const bool whiteTransparent = s.WhiteTransparent;
 
     for (int x = xFirst; x <= xLast; ++x) {

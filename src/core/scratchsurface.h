@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QRgb>
 #include <functional>
 
@@ -67,6 +68,13 @@ public:
     void DrawBox(QPoint a, QPoint b);              // red outline, magenta interior
     void DrawCircle(QPoint centre, int radius);    // red outline, magenta interior
     void DrawSelectionRect(QPoint a, QPoint b);    // red outline, no interior
+    // - ellipse: the cells whose centres lie in the ellipse touching the
+    //   box's outer edges, exactly symmetric about both centre lines; the
+    //   outline is the cells w edge-steps or fewer from outside it.
+    void DrawEllipse(const QRect& box);            // red outline, magenta interior
+    // Repeats every mark at its mirror image about the centre line(s) of
+    // area (scratch cells, inclusive); marks already there stay.
+    void MirrorMarks(Mirror mirror, const QRect& area);
     // 4-connected fill with magenta from start up to (not into) the boundary
     // colour, inside the area only. Nothing happens when start lies outside
     // the area or has the boundary colour. Iterative: any area size is safe.
@@ -77,11 +85,12 @@ private:
     int penWidth_ = 1;
 };
 
-// The settings the transfer reads.
+// The settings the transfer reads. A solid stroke (the pen's, the
+// selection's) ignores the line style.
 struct TransferSettings {
-    int CurrentTool = kToolPen;
-    int LineStyleIndex = 1;
-    int FillStyleIndex = 2;
+    bool SolidStroke = true;
+    LineStyle LineStyleIndex = LineStyle::Solid;
+    FillStyle FillStyleIndex = FillStyle::Transparent;
     int PatternDensity = 3;
     bool WhiteTransparent = true;
     int StartX = 0;

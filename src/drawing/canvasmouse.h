@@ -1,19 +1,24 @@
 #pragma once
 
+#include <Qt>
+
+#include "core/drawingstate.h"
+
 namespace tobrin {
 
 class DrawingWindow;
 
 // The mouse state machine of the canvas: press, move and release in canvas
-// units (100 per cell, origin at the view's first cell). Buttons: 1 left,
-// 2 right, 4 middle; a move carries the held buttons ORed together.
+// units (cells of the canvas's zoom, origin at the view's first cell). It
+// keeps the drag's cells in the drawing state and hands each step to the
+// current tool; the right button swaps the paint colour.
 class CanvasMouse {
 public:
     explicit CanvasMouse(DrawingWindow& main) : main_(main) {}
 
-    void DrawArea_MouseDown(int button, int shift, double X, double Y);
-    void DrawArea_MouseMove(int button, int shift, double X, double Y);
-    void DrawArea_MouseUp(int button, int shift, double X, double Y);
+    void DrawArea_MouseDown(MouseButton button, Qt::KeyboardModifiers modifiers, double X, double Y);
+    void DrawArea_MouseMove(MouseButton buttons, Qt::KeyboardModifiers modifiers, double X, double Y);
+    void DrawArea_MouseUp(MouseButton button, Qt::KeyboardModifiers modifiers, double X, double Y);
 
 private:
     void SwapPaintColour();

@@ -15,28 +15,16 @@ namespace tobrin {
 
 namespace {
 
-int ButtonCode(Qt::MouseButtons b)
+MouseButton ButtonCode(Qt::MouseButtons b)
 {
     int code = 0;
     if (b & Qt::LeftButton)
-        code |= 1;
+        code |= int(MouseButton::Left);
     if (b & Qt::RightButton)
-        code |= 2;
+        code |= int(MouseButton::Right);
     if (b & Qt::MiddleButton)
-        code |= 4;
-    return code;
-}
-
-int ShiftCode(Qt::KeyboardModifiers m)
-{
-    int code = 0;
-    if (m & Qt::ShiftModifier)
-        code |= 1;
-    if (m & Qt::ControlModifier)
-        code |= 2;
-    if (m & Qt::AltModifier)
-        code |= 4;
-    return code;
+        code |= int(MouseButton::Middle);
+    return MouseButton(code);
 }
 
 }  // namespace
@@ -288,21 +276,21 @@ void DrawArea::paintEvent(QPaintEvent*)
 void DrawArea::mousePressEvent(QMouseEvent* event)
 {
     const QPointF pos = event->position();
-    emit MouseDown(ButtonCode(event->button()), ShiftCode(event->modifiers()),
+    emit MouseDown(ButtonCode(event->button()), event->modifiers(),
                    units::ToUnits(pos.x() / shown_), units::ToUnits(pos.y() / shown_));
 }
 
 void DrawArea::mouseMoveEvent(QMouseEvent* event)
 {
     const QPointF pos = event->position();
-    emit MouseMove(ButtonCode(event->buttons()), ShiftCode(event->modifiers()),
+    emit MouseMove(ButtonCode(event->buttons()), event->modifiers(),
                    units::ToUnits(pos.x() / shown_), units::ToUnits(pos.y() / shown_));
 }
 
 void DrawArea::mouseReleaseEvent(QMouseEvent* event)
 {
     const QPointF pos = event->position();
-    emit MouseUp(ButtonCode(event->button()), ShiftCode(event->modifiers()),
+    emit MouseUp(ButtonCode(event->button()), event->modifiers(),
                  units::ToUnits(pos.x() / shown_), units::ToUnits(pos.y() / shown_));
 }
 

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <vector>
 
+#include "core/drawingstate.h"
 #include "core/zoom.h"
 
 namespace tobrin {
@@ -69,11 +70,11 @@ public:
     void ScheduleUpdate();
 
 signals:
-    // Pointer events in canvas units; buttons are 1 left, 2 right, 4 middle
-    // (a move carries the held buttons ORed together).
-    void MouseDown(int button, int shift, double x, double y);
-    void MouseMove(int button, int shift, double x, double y);
-    void MouseUp(int button, int shift, double x, double y);
+    // Pointer events in canvas units (a move carries the held buttons ORed
+    // together).
+    void MouseDown(tobrin::MouseButton button, Qt::KeyboardModifiers modifiers, double x, double y);
+    void MouseMove(tobrin::MouseButton buttons, Qt::KeyboardModifiers modifiers, double x, double y);
+    void MouseUp(tobrin::MouseButton button, Qt::KeyboardModifiers modifiers, double x, double y);
     // Ctrl + wheel: steps up (positive, zoom in) or down, at a canvas position (units).
     void ZoomWheel(int steps, double x, double y);
 

@@ -20,17 +20,46 @@
 #include "drawing/drawarea.h"
 #include "drawing/selection.h"
 #include "drawing/toolsettings.h"
+#include "drawing/tools/toolregistry.h"
 #include "files/filecommands.h"
 
 namespace tobrin {
 
-struct DrawingWindow::Impl {
-    explicit Impl(DrawingWindow& m) : mouse(m) {}
+namespace {
 
+// What the tools reach, through the drawing window.
+class WindowEnvironment : public ToolEnvironment {
+public:
+    explicit WindowEnvironment(DrawingWindow& w) : w_(w) {}
+    PictureDocument& Document() override { return w_.Document(); }
+    ScratchSurface& Holder() override { return w_.Holder(); }
+    DrawingState& State() override { return w_.State(); }
+    Selection& SelectionTool() override { return w_.SelectionTool(); }
+    void LoadHolder() override { w_.LoadHolder(); }
+    void TransferHolder(bool commit) override { w_.TransferHolder(commit); }
+    void ClearTentative() override { w_.RedrawAll(); }
+    void RestorePreviousTool() override { w_.RestorePreviousTool(); }
+
+private:
+    DrawingWindow& w_;
+};
+
+constexpr QRgb kGuideColour = 0xFFFF0000u;  // the mirror axes
+
+}  // namespace
+
+struct DrawingWindow::Impl {
+    explicit Impl(DrawingWindow& m) : mouse(m), environment(m) {}
+
+    ToolBox toolBox;
     std::unique_ptr<FileCommands> files;
     ToolSettings* tools = nullptr;
     Selection* selection = nullptr;
     CanvasMouse mouse;
+    WindowEnvironment environment;
+    // Mirror drawing about a held selection's centre lines instead of the
+    // picture's, when it was on while the selection was taken.
+    std::optional<QRect> mirrorBlock;
     QScrollBar* hScroll = nullptr;
     QScrollBar* vScroll = nullptr;
     CanvasLayoutFacts layout;
@@ -49,12 +78,15 @@ DrawingWindow::DrawingWindow(Session& session, QWidget* parent)
     drawArea_ = new DrawArea(this);
     drawArea_->move(units::ToPixels(canvasgeometry::kCanvasLeft), units::ToPixels(canvasgeometry::kCanvasTop));
     CanvasMouse* mouse = &d_->mouse;
-    connect(drawArea_, &DrawArea::MouseDown, this,
-            [mouse](int b, int s, double x, double y) { mouse->DrawArea_MouseDown(b, s, x, y); });
-    connect(drawArea_, &DrawArea::MouseMove, this,
-            [mouse](int b, int s, double x, double y) { mouse->DrawArea_MouseMove(b, s, x, y); });
-    connect(drawArea_, &DrawArea::MouseUp, this,
-            [mouse](int b, int s, double x, double y) { mouse->DrawArea_MouseUp(b, s, x, y); });
+    connect(drawArea_, &DrawArea::MouseDown, this, [mouse](MouseButton b, Qt::KeyboardModifiers m, double x, double y) {
+        mouse->DrawArea_MouseDown(b, m, x, y);
+    });
+    connect(drawArea_, &DrawArea::MouseMove, this, [mouse](MouseButton b, Qt::KeyboardModifiers m, double x, double y) {
+        mouse->DrawArea_MouseMove(b, m, x, y);
+    });
+    connect(drawArea_, &DrawArea::MouseUp, this, [mouse](MouseButton b, Qt::KeyboardModifiers m, double x, double y) {
+        mouse->DrawArea_MouseUp(b, m, x, y);
+    });
     connect(drawArea_, &DrawArea::ZoomWheel, this, [this](int steps, double x, double y) {
         int level = d_->zoomLevel;
         for (; steps > 0; --steps)
@@ -120,6 +152,87 @@ FileCommands& DrawingWindow::Files() { return *d_->files; }
 ToolSettings& DrawingWindow::Tools() { return *d_->tools; }
 Selection& DrawingWindow::SelectionTool() { return *d_->selection; }
 CanvasMouse& DrawingWindow::Mouse() { return d_->mouse; }
+ToolBox& DrawingWindow::ToolList() { return d_->toolBox; }
+Tool& DrawingWindow::CurrentTool() { return d_->toolBox.Current(); }
+QString DrawingWindow::CurrentToolId() { return CurrentTool().info().id; }
+QString DrawingWindow::PreviousToolId() { return d_->toolBox.Previous().info().id; }
+ToolEnvironment& DrawingWindow::Environment() { return d_->environment; }
+
+// ------------------------------------------------------------------- tools
+
+void DrawingWindow::ChooseTool(const QString& id)
+{
+    Tool* tool = d_->toolBox.Find(id);
+    if (!tool)
+        return;
+    CurrentTool().Leave(d_->environment);
+    d_->toolBox.SetCurrent(*tool);
+    state_.SelectionHeld = false;
+    d_->tools->ShowToolPressed(*tool);
+    emit toolChanged(id);
+}
+
+void DrawingWindow::EnterPasteTool()
+{
+    Tool& current = CurrentTool();
+    if (current.info().onToolbar) {
+        d_->tools->ShowToolReleased(current);
+        d_->toolBox.SetPrevious(current);
+    }
+    d_->toolBox.SetCurrent(*d_->toolBox.Find(QStringLiteral("paste")));
+    emit toolChanged(CurrentToolId());
+}
+
+void DrawingWindow::RestorePreviousTool()
+{
+    d_->toolBox.SetCurrent(d_->toolBox.Previous());
+    d_->tools->ShowToolPressed(CurrentTool());
+    emit toolChanged(CurrentToolId());
+}
+
+void DrawingWindow::MirrorChanged()
+{
+    d_->mirrorBlock.reset();
+    if (state_.Mirror != Mirror::Off && state_.SelectionHeld)
+        d_->mirrorBlock = QRect(QPoint(state_.StartX, state_.StartY), QPoint(state_.LastX, state_.LastY));
+    // The guides move; a held selection's marquee goes on marching.
+    QTimer* dash = d_->selection->DashTimer();
+    const bool marching = dash->isActive();
+    RedrawAll();
+    if (marching)
+        dash->start();
+}
+
+QRect DrawingWindow::MirrorArea() const { return d_->mirrorBlock.value_or(session_.document.Bounds()); }
+
+void DrawingWindow::DrawMirrorGuides()
+{
+    const Mirror m = state_.Mirror;
+    if (m == Mirror::Off)
+        return;
+    // Each axis runs through the middle of the area: along a cell border
+    // for an even side, through the middle of the centre cell for an odd one.
+    const QRect area = MirrorArea();
+    const ViewWindow& v = state_.view;
+    const CellGeometry& cells = drawArea_->Cells();
+    auto axis = [&cells](int first, int last, int viewFirst) {
+        const int twice = first + last + 1 - 2 * viewFirst;  // the axis in half cells
+        return twice % 2 == 0 ? cells.BorderUnits(twice / 2)
+                              : (cells.BorderUnits(twice / 2) + cells.BorderUnits(twice / 2 + 1)) / 2;
+    };
+    const int top = cells.BorderUnits(std::max(area.top(), v.ViewTop) - v.ViewTop);
+    const int bottom = cells.BorderUnits(std::min(area.bottom(), v.ViewBottom) + 1 - v.ViewTop);
+    const int left = cells.BorderUnits(std::max(area.left(), v.ViewLeft) - v.ViewLeft);
+    const int right = cells.BorderUnits(std::min(area.right(), v.ViewRight) + 1 - v.ViewLeft);
+    if (m == Mirror::Vertical || m == Mirror::Both) {
+        const int x = axis(area.left(), area.right(), v.ViewLeft);
+        drawArea_->DrawOutline(x, top, x, bottom, kGuideColour, DrawArea::Stroke::Solid);
+    }
+    if (m == Mirror::Horizontal || m == Mirror::Both) {
+        const int y = axis(area.top(), area.bottom(), v.ViewTop);
+        drawArea_->DrawOutline(left, y, right, y, kGuideColour, DrawArea::Stroke::Solid);
+    }
+}
 const CanvasLayoutFacts& DrawingWindow::Layout() const { return d_->layout; }
 QScrollBar* DrawingWindow::HSizeScroll() const { return d_->hScroll; }
 QScrollBar* DrawingWindow::VSizeScroll() const { return d_->vScroll; }
@@ -148,6 +261,8 @@ void DrawingWindow::StartUp()
     d_->tools->FillMenus();
     d_->tools->ApplyDefaults();
     if (const std::optional<Session::DrawingSettings> kept = session_.keptDrawing) {
+        if (Tool* tool = d_->toolBox.Find(kept->tool))
+            d_->toolBox.SetCurrent(*tool);
         d_->tools->ApplySettings(kept->state);
         d_->zoomLevel = ClampCellPixels(kept->zoom);
         session_.keptDrawing.reset();
@@ -190,11 +305,12 @@ void DrawingWindow::closeEvent(QCloseEvent* event)
     d_->selection->DashTimer()->stop();
     // A block being placed is stored where it stands, as a change of tool
     // would store it, rather than lost with the window.
-    if (state_.CurrentTool == kToolPaste) {
+    if (CurrentToolId() == QLatin1String("paste")) {
         TransferHolder(true);
-        state_.CurrentTool = state_.PreviousTool;
+        d_->toolBox.SetCurrent(d_->toolBox.Previous());
     }
     Session::DrawingSettings kept;
+    kept.tool = CurrentToolId();
     kept.state = state_;
     kept.state.MouseIsDown = false;
     kept.state.SelectionHeld = false;
@@ -375,6 +491,7 @@ void DrawingWindow::RedrawAll()
 {
     // Every cell of the view, clear ones included, so tentative squares go.
     PaintViewCells();
+    DrawMirrorGuides();
     const ViewWindow& v = state_.view;
     emit viewRedrawn(QRect(QPoint(v.ViewLeft, v.ViewTop), QPoint(v.ViewRight, v.ViewBottom)));
     d_->selection->StopMarquee();
@@ -428,8 +545,14 @@ void DrawingWindow::LoadHolder() { holder_.LoadHolder(session_.document.Data(), 
 
 void DrawingWindow::TransferHolder(bool commit)
 {
+    // Mirror drawing repeats the marks before they go anywhere, so every
+    // tool's strokes are mirrored alike.
+    if (state_.Mirror != Mirror::Off) {
+        const ViewWindow& v = state_.view;
+        holder_.MirrorMarks(state_.Mirror, MirrorArea().translated(-v.ViewLeft, -v.ViewTop));
+    }
     TransferSettings s;
-    s.CurrentTool = state_.CurrentTool;
+    s.SolidStroke = CurrentTool().info().solidStroke;
     s.LineStyleIndex = state_.LineStyleIndex;
     s.FillStyleIndex = state_.FillStyleIndex;
     s.PatternDensity = state_.PatternDensity;

@@ -18,6 +18,9 @@ class CanvasMouse;
 class DrawArea;
 class ToolSettings;
 class Selection;
+class Tool;
+class ToolBox;
+class ToolEnvironment;
 struct CanvasLayoutFacts;
 
 // "Drawing area": the editor proper. Holds the zoomed canvas, the tool and
@@ -60,12 +63,29 @@ public:
     // window becomes the active child).
     void Form_Activate();
 
-    // Open, Save, Save as and the file reader; the tools and their settings;
+    // Open, Save, Save as and the file reader; the tool and settings bars;
     // the selection and clipboard commands; the canvas mouse machine.
     FileCommands& Files();
     ToolSettings& Tools();
     Selection& SelectionTool();
     CanvasMouse& Mouse();
+
+    // The tools (built from the registry), the one in use, and what a tool
+    // may reach.
+    ToolBox& ToolList();
+    Tool& CurrentTool();
+    QString CurrentToolId();
+    QString PreviousToolId();
+    ToolEnvironment& Environment();
+    // Chooses a tool as its button does: the tool left stores or drops what
+    // it holds, and a held selection is let go.
+    void ChooseTool(const QString& id);
+    // Paste: the pasted block is placed by the paste tool, which hands back
+    // to the tool in use before (RestorePreviousTool).
+    void EnterPasteTool();
+    void RestorePreviousTool();
+    // Mirror drawing was switched, or the selection it mirrors about changed.
+    void MirrorChanged();
     // The last canvas layout (view, canvas size, scroll bars), in units.
     const CanvasLayoutFacts& Layout() const;
     QScrollBar* HSizeScroll() const;
@@ -93,6 +113,8 @@ signals:
     void viewRedrawn(const QRect& region);
     // The canvas's cell size changed (ZoomTo).
     void zoomChanged(int cellPixels);
+    // Another tool is in use (its id).
+    void toolChanged(const QString& id);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -103,6 +125,9 @@ private:
     void ShowFileInTitle();
     // Paints the squares of every view cell from the picture (canvas only).
     void PaintViewCells();
+    // The mirror drawing's axes as thin guides over the canvas.
+    void DrawMirrorGuides();
+    QRect MirrorArea() const;
 
     Session& session_;
     DrawingState state_;

@@ -111,6 +111,8 @@ void Selection::Capture()
     // drawn with; a click that drew no marquee selects nothing.
     if (!s.MarqueeShown) {
         s.SelectionHeld = false;
+        if (s.Mirror != Mirror::Off)
+            main_.MirrorChanged();
         return;
     }
     s.MarqueeShown = false;
@@ -120,6 +122,9 @@ void Selection::Capture()
     s.LastX = block.right();
     s.LastY = block.bottom();
     TakeBlock();
+    // Mirror drawing that is on goes about the new selection's centre lines.
+    if (s.Mirror != Mirror::Off)
+        main_.MirrorChanged();
 }
 
 void Selection::SetMarqueeAround(const QRect& block)
@@ -177,8 +182,8 @@ void Selection::CutMenu_Click()
     PictureDocument& doc = main_.Document();
     const QRect block = s.SelectionHeld ? QRect(QPoint(s.StartX, s.StartY), QPoint(s.LastX, s.LastY)) : doc.Bounds();
     // Erased in the paint colour; "Reverse" leaves the picture alone.
-    if (s.PaintStyle == kPaintBlack || s.PaintStyle == kPaintWhite)
-        doc.FillBlock(block, s.PaintStyle == kPaintWhite ? 1 : 0);
+    if (s.PaintStyle == PaintStyle::Black || s.PaintStyle == PaintStyle::White)
+        doc.FillBlock(block, s.PaintStyle == PaintStyle::White ? 1 : 0);
     s.SelectionHeld = false;
 }
 
@@ -196,11 +201,7 @@ void Selection::Paste_Click()
     ScratchSurface& holder = main_.Holder();
     main_.LoadHolder();
     holder.ResizeArea(decl.MaxX + 1, decl.MaxY + 1);
-    if (s.CurrentTool >= kToolSelection && s.CurrentTool <= kToolFill) {
-        main_.Tools().ShowToolReleased(s.CurrentTool);
-        s.PreviousTool = s.CurrentTool;
-    }
-    s.CurrentTool = kToolPaste;
+    main_.EnterPasteTool();
 
     tempPic_ = QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_ARGB32);
     const int w = std::min(tempPic_.width(), decl.MaxX + 1);

@@ -25,6 +25,7 @@
 #include "drawing/drawarea.h"
 #include "drawing/drawingwindow.h"
 #include "drawing/spinscroll.h"
+#include "drawing/tools/toolregistry.h"
 
 namespace tobrin {
 
@@ -37,10 +38,6 @@ QIcon SettingsIcon(int index)
     return ResourceIcon(QStringLiteral(":/icons/settings/%1.png").arg(index, 2, 10, QLatin1Char('0')));
 }
 
-const char* const kToolNames[6] = {"selection", "pen", "line", "box", "circle", "fill"};
-const char* const kToolTips[6] = {"Selection", "Pen", "Line", "Box", "Circle", "Fill"};
-// One key chooses each tool; it is shown in the tool's tooltip.
-const char kToolKeys[6] = {'S', 'P', 'L', 'B', 'C', 'F'};
 
 }  // namespace
 
@@ -88,7 +85,8 @@ int LeadingInteger(const QString& text)
 
 ToolSettings::ToolSettings(DrawingWindow& main) : QObject(&main), main_(main)
 {
-    // Tool toolbar: six exclusive buttons down the left edge.
+    // Tool toolbar: one exclusive button per tool of the registry, down the
+    // left edge; the key that chooses it is in its tooltip.
     drawTool_ = new QToolBar(&main);
     drawTool_->setObjectName(QStringLiteral("DrawTool"));
     drawTool_->setOrientation(Qt::Vertical);
@@ -96,20 +94,21 @@ ToolSettings::ToolSettings(DrawingWindow& main) : QObject(&main), main_(main)
     drawTool_->setMovable(false);
     toolGroup_ = new QActionGroup(drawTool_);
     toolGroup_->setExclusive(true);
-    for (int i = 0; i < 6; ++i) {
-        QAction* a = drawTool_->addAction(
-            ResourceIcon(QStringLiteral(":/icons/tools/%1.png").arg(QLatin1String(kToolNames[i]))),
-            QString::fromLatin1(kToolTips[i]));
-        a->setToolTip(QStringLiteral("%1 (%2)").arg(QLatin1String(kToolTips[i]), QString(QLatin1Char(kToolKeys[i]))));
-        a->setShortcut(QKeySequence(QString(QLatin1Char(kToolKeys[i]))));
-        // The keys work wherever the user is in the program (a preview
-        // included); a text field with the focus still takes them as text.
-        a->setShortcutContext(Qt::ApplicationShortcut);
-        a->setObjectName(QStringLiteral("Tool%1").arg(QLatin1String(kToolTips[i])));
+    for (const auto& tool : main.ToolList().All()) {
+        const Tool::Info& info = tool->info();
+        if (!info.onToolbar)
+            continue;
+        QAction* a =
+            drawTool_->addAction(ResourceIcon(QStringLiteral(":/icons/tools/%1.png").arg(info.icon)), info.name);
+        // The key is the "&Tools" menu entry's, which the frame builds from
+        // the same registry; the button shows it.
+        a->setToolTip(QStringLiteral("%1 (%2)").arg(info.name, QString(info.key)));
+        a->setObjectName(QStringLiteral("Tool") + info.name);
         a->setCheckable(true);
         toolGroup_->addAction(a);
-        toolActions_[i] = a;
-        connect(a, &QAction::triggered, this, [this, i] { DrawTool_ButtonClick(i + 1); });
+        toolActions_.insert(info.id, a);
+        const QString id = info.id;
+        connect(a, &QAction::triggered, this, [this, id] { main_.ChooseTool(id); });
     }
 
     // Settings toolbar along the top.
@@ -141,7 +140,8 @@ ToolSettings::ToolSettings(DrawingWindow& main) : QObject(&main), main_(main)
     whiteTransparent_->setObjectName(QStringLiteral("WhiteTransparentButton"));
     whiteTransparent_->setToolTip(QStringLiteral("White is transparent"));
     whiteTransparent_->setCheckable(true);
-    connect(whiteTransparent_, &QAction::triggered, this, [this] { SettingBar_ButtonClick(3); });
+    connect(whiteTransparent_, &QAction::triggered, this,
+            [this] { main_.State().WhiteTransparent = whiteTransparent_->isChecked(); });
 
     settingBar_->addSeparator();
 
@@ -182,6 +182,8 @@ ToolSettings::ToolSettings(DrawingWindow& main) : QObject(&main), main_(main)
     connect(patternScroll_, &QScrollBar::valueChanged, this, [this] { PatternScroll_Change(); });
 
     settingBar_->addSeparator();
+    AddMirrorButton();
+    settingBar_->addSeparator();
 
     // Pointer read-out.
     picture1_ = new QFrame(settingBar_);
@@ -220,114 +222,116 @@ void ToolSettings::AddLineWidthKeys(DrawingWindow& main)
     key("LineWidthUp", "]", 1);
 }
 
-QAction* ToolSettings::ToolAction(int tool) const
-{
-    return tool >= 1 && tool <= 6 ? toolActions_[tool - 1] : nullptr;
-}
+QAction* ToolSettings::ToolAction(const QString& id) const { return toolActions_.value(id); }
 
 void ToolSettings::FillMenus()
 {
-    auto fill = [this](QMenu* menu, int button, const QStringList& entries, int iconBase) {
+    // Entry i (from 1) of each menu sets the style numbered i.
+    auto fill = [this](QMenu* menu, const QStringList& entries, int iconBase, auto choose) {
         menu->clear();
         for (int i = 0; i < entries.size(); ++i) {
             QAction* a = menu->addAction(SettingsIcon(iconBase + i + 1), entries[i]);
-            const int entry = i + 1;
-            connect(a, &QAction::triggered, this,
-                    [this, button, entry] { SettingBar_ButtonMenuClick(button, entry); });
+            connect(a, &QAction::triggered, this, [choose, i] { choose(i + 1); });
         }
     };
-    fill(paintMenu_, 2, {QStringLiteral("Black"), QStringLiteral("White"), QStringLiteral("Reverse")}, 0);
-    fill(lineMenu_, 5,
+    fill(paintMenu_, {QStringLiteral("Black"), QStringLiteral("White"), QStringLiteral("Reverse")}, 0,
+         [this](int i) { SetPaintStyle(PaintStyle(i)); });
+    fill(lineMenu_,
          {QStringLiteral("Solid"), QStringLiteral("Empty"), QStringLiteral("Dotted"), QStringLiteral("Dashed"),
           QStringLiteral("Dot - Dash")},
-         3);
-    fill(fillMenu_, 9,
+         3, [this](int i) { SetLineStyle(LineStyle(i)); });
+    fill(fillMenu_,
          {QStringLiteral("Solid"), QStringLiteral("Transparent"), QStringLiteral("Horizontal"),
           QStringLiteral("Vertical"), QStringLiteral("Cross"), QStringLiteral("Diagonal left"),
           QStringLiteral("Diagonal right"), QStringLiteral("Cross diagonal")},
-         8);
+         8, [this](int i) { SetFillStyle(FillStyle(i)); });
 }
 
-void ToolSettings::ApplyDefaults()
+void ToolSettings::AddMirrorButton()
 {
-    DrawingState& s = main_.State();
-    s.FillStyleIndex = 2;
-    s.LineStyleIndex = 1;
-    fillStyleButton_->setIcon(SettingsIcon(8 + s.FillStyleIndex));
-    lineStyleButton_->setIcon(SettingsIcon(3 + s.LineStyleIndex));
-    s.CurrentTool = kToolPen;
-    s.PreviousTool = kToolPen;
-    ShowToolPressed(kToolPen);
-    s.PatternDensity = 3;
-    s.WhiteTransparent = true;
-    ShowWhiteTransparent(true);
-    s.PaintStyle = kPaintBlack;
-    ShowPaintStyle(kPaintBlack);
-    s.PenWidth = lineScroll_->value();
-    main_.Holder().SetPenWidth(s.PenWidth);
+    // Mirror drawing: the button turns it on and off (about the vertical
+    // centre line when it was off), its arrow chooses the axis.
+    mirrorButton_ = new QToolButton(settingBar_);
+    mirrorButton_->setObjectName(QStringLiteral("MirrorButton"));
+    mirrorButton_->setToolTip(QStringLiteral("Mirror drawing (M)"));
+    mirrorButton_->setIcon(ResourceIcon(QStringLiteral(":/icons/settings/mirror.png")));
+    mirrorButton_->setCheckable(true);
+    mirrorButton_->setPopupMode(QToolButton::MenuButtonPopup);
+    SetAccessible(mirrorButton_, QStringLiteral("Mirror drawing"),
+                  QStringLiteral("Repeats every stroke about the picture's centre lines: the button turns it on and "
+                                 "off, its arrow chooses the axis"));
+    auto* menu = new QMenu(mirrorButton_);
+    const std::pair<const char*, Mirror> entries[] = {{"Off", Mirror::Off},
+                                                      {"Vertical axis", Mirror::Vertical},
+                                                      {"Horizontal axis", Mirror::Horizontal},
+                                                      {"Both axes", Mirror::Both}};
+    for (const auto& [text, mirror] : entries) {
+        const Mirror m = mirror;
+        connect(menu->addAction(QLatin1String(text)), &QAction::triggered, this, [this, m] { SetMirror(m); });
+    }
+    mirrorButton_->setMenu(menu);
+    connect(mirrorButton_, &QToolButton::clicked, this, [this] {
+        SetMirror(main_.State().Mirror == Mirror::Off ? Mirror::Vertical : Mirror::Off);
+    });
+    settingBar_->addWidget(mirrorButton_);
+    auto* key = new QAction(QStringLiteral("Mirror drawing"), &main_);
+    key->setObjectName(QStringLiteral("MirrorKey"));
+    key->setShortcut(QKeySequence(QStringLiteral("M")));
+    key->setShortcutContext(Qt::ApplicationShortcut);
+    connect(key, &QAction::triggered, mirrorButton_, &QToolButton::click);
+    main_.addAction(key);
 }
+
+void ToolSettings::SetMirror(Mirror mirror)
+{
+    mirrorButton_->setChecked(mirror != Mirror::Off);
+    if (main_.State().Mirror == mirror)
+        return;
+    main_.State().Mirror = mirror;
+    main_.MirrorChanged();
+}
+
+void ToolSettings::ApplyDefaults() { ApplySettings(DrawingState()); }
 
 void ToolSettings::ApplySettings(const DrawingState& kept)
 {
-    DrawingState& s = main_.State();
-    s.FillStyleIndex = kept.FillStyleIndex;
-    s.LineStyleIndex = kept.LineStyleIndex;
-    fillStyleButton_->setIcon(SettingsIcon(8 + s.FillStyleIndex));
-    lineStyleButton_->setIcon(SettingsIcon(3 + s.LineStyleIndex));
-    s.CurrentTool = kept.CurrentTool;
-    s.PreviousTool = kept.PreviousTool;
-    ShowToolPressed(s.CurrentTool);
-    s.WhiteTransparent = kept.WhiteTransparent;
-    ShowWhiteTransparent(s.WhiteTransparent);
-    s.PaintStyle = kept.PaintStyle;
-    ShowPaintStyle(s.PaintStyle);
+    SetFillStyle(kept.FillStyleIndex);
+    SetLineStyle(kept.LineStyleIndex);
+    ShowToolPressed(main_.CurrentTool());
+    SetWhiteTransparent(kept.WhiteTransparent);
+    SetPaintStyle(kept.PaintStyle);
     // The spinners' handlers show the numbers and set the pen.
+    DrawingState& s = main_.State();
     lineScroll_->setValue(kept.PenWidth);
     patternScroll_->setValue(kept.PatternDensity);
     s.PenWidth = lineScroll_->value();
     s.PatternDensity = patternScroll_->value();
     main_.Holder().SetPenWidth(s.PenWidth);
+    SetMirror(kept.Mirror);
 }
 
-void ToolSettings::DrawTool_ButtonClick(int button)
+void ToolSettings::SetPaintStyle(PaintStyle style)
 {
-    DrawingState& s = main_.State();
-    if (s.CurrentTool == kToolSelection)
-        main_.RedrawAll();  // stops and wipes the marquee
-    if (s.CurrentTool == kToolPaste) {
-        // The pasted block is stored where it stands.
-        main_.TransferHolder(true);
-    }
-    s.CurrentTool = button;
-    s.SelectionHeld = false;
-    ShowToolPressed(button);
+    main_.State().PaintStyle = style;
+    paintButton_->setIcon(SettingsIcon(int(style)));
 }
 
-void ToolSettings::SettingBar_ButtonClick(int button)
+void ToolSettings::SetWhiteTransparent(bool on)
 {
-    if (button == 3)
-        main_.State().WhiteTransparent = whiteTransparent_->isChecked();
+    main_.State().WhiteTransparent = on;
+    whiteTransparent_->setChecked(on);
 }
 
-void ToolSettings::SettingBar_ButtonMenuClick(int button, int entry)
+void ToolSettings::SetLineStyle(LineStyle style)
 {
-    DrawingState& s = main_.State();
-    switch (button) {
-    case 2:
-        s.PaintStyle = entry;
-        ShowPaintStyle(entry);
-        break;
-    case 5:
-        s.LineStyleIndex = entry;
-        lineStyleButton_->setIcon(SettingsIcon(entry + 3));
-        break;
-    case 9:
-        s.FillStyleIndex = entry;
-        fillStyleButton_->setIcon(SettingsIcon(entry + 8));
-        break;
-    default:
-        break;
-    }
+    main_.State().LineStyleIndex = style;
+    lineStyleButton_->setIcon(SettingsIcon(int(style) + 3));
+}
+
+void ToolSettings::SetFillStyle(FillStyle style)
+{
+    main_.State().FillStyleIndex = style;
+    fillStyleButton_->setIcon(SettingsIcon(int(style) + 8));
 }
 
 void ToolSettings::LineScroll_Change()
@@ -360,18 +364,6 @@ void ToolSettings::EnterPressed(QLineEdit* edit)
     }
 }
 
-void ToolSettings::LineWidth_KeyDown(int keyCode)
-{
-    if (keyCode == 13)
-        EnterPressed(lineWidth_);
-}
-
-void ToolSettings::PatternSize_KeyDown(int keyCode)
-{
-    if (keyCode == 13)
-        EnterPressed(patternSize_);
-}
-
 void ToolSettings::ValidateField(QLineEdit* edit, SpinScroll* scroll, int lowest)
 {
     ++lostFocusRuns_;
@@ -386,21 +378,17 @@ void ToolSettings::LineWidth_LostFocus() { ValidateField(lineWidth_, lineScroll_
 
 void ToolSettings::PatternSize_LostFocus() { ValidateField(patternSize_, patternScroll_, 2); }
 
-void ToolSettings::ShowToolPressed(int tool)
+void ToolSettings::ShowToolPressed(const Tool& tool)
 {
-    if (QAction* a = ToolAction(tool))
+    if (QAction* a = ToolAction(tool.info().id))
         a->setChecked(true);
 }
 
-void ToolSettings::ShowToolReleased(int tool)
+void ToolSettings::ShowToolReleased(const Tool& tool)
 {
-    if (QAction* a = ToolAction(tool))
+    if (QAction* a = ToolAction(tool.info().id))
         a->setChecked(false);
 }
-
-void ToolSettings::ShowPaintStyle(int style) { paintButton_->setIcon(SettingsIcon(style)); }
-
-void ToolSettings::ShowWhiteTransparent(bool pressed) { whiteTransparent_->setChecked(pressed); }
 
 void ToolSettings::ShowCoordinates(int x, int y)
 {
@@ -426,10 +414,7 @@ bool ToolSettings::eventFilter(QObject* watched, QEvent* event)
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-                if (watched == lineWidth_)
-                    LineWidth_KeyDown(13);
-                else
-                    PatternSize_KeyDown(13);
+                EnterPressed(watched == lineWidth_ ? lineWidth_ : patternSize_);
                 return true;
             }
         } else if (event->type() == QEvent::FocusOut

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QString>
-#include <array>
+
+#include "core/drawingstate.h"
 
 class QAction;
 class QActionGroup;
@@ -18,7 +20,7 @@ namespace tobrin {
 
 class DrawingWindow;
 class SpinScroll;
-struct DrawingState;
+class Tool;
 
 // The integer part (towards minus infinity) of the decimal number at the
 // start of text, leading blanks skipped; 0 when the text starts with no
@@ -44,36 +46,38 @@ public:
     QLabel* CoorTextX() const { return coorTextX_; }
     QLabel* CoorTextY() const { return coorTextY_; }
 
-    // The settings toolbar's buttons (1-based positions 2, 3, 5 and 9).
+    // The settings toolbar's buttons.
     QToolButton* PaintStyleButton() const { return paintButton_; }
     QAction* WhiteTransparentAction() const { return whiteTransparent_; }
     QToolButton* LineStyleButton() const { return lineStyleButton_; }
     QToolButton* FillStyleButton() const { return fillStyleButton_; }
-    QAction* ToolAction(int tool) const;  // 1..6
+    QToolButton* MirrorButton() const { return mirrorButton_; }
+    // The tool bar's button of a tool (by its id), if it has one.
+    QAction* ToolAction(const QString& id) const;
 
     // Start-up: the entries of the drop-down menus, then the default
     // settings with their buttons.
     void FillMenus();
     void ApplyDefaults();
-    // The settings a closed window had (tool, styles, widths), shown again.
+    // The settings a closed window had (styles, widths, mirror), shown again.
     void ApplySettings(const DrawingState& kept);
 
-    // Handlers.
-    void DrawTool_ButtonClick(int button);
-    void SettingBar_ButtonClick(int button);
-    void SettingBar_ButtonMenuClick(int button, int entry);
+    // The settings as their menus and buttons choose them, shown on the bar.
+    void SetPaintStyle(PaintStyle style);
+    void SetWhiteTransparent(bool on);
+    void SetLineStyle(LineStyle style);
+    void SetFillStyle(FillStyle style);
+    void SetMirror(Mirror mirror);
+
+    // Handlers of the number fields.
     void LineScroll_Change();
     void PatternScroll_Change();
-    void LineWidth_KeyDown(int keyCode);
-    void PatternSize_KeyDown(int keyCode);
     void LineWidth_LostFocus();
     void PatternSize_LostFocus();
 
-    // What the buttons show.
-    void ShowToolPressed(int tool);   // 1..6
-    void ShowToolReleased(int tool);  // 1..6
-    void ShowPaintStyle(int style);   // icon 1..3 on "Paint style"
-    void ShowWhiteTransparent(bool pressed);
+    // What the tool bar and the pointer read-out show.
+    void ShowToolPressed(const Tool& tool);
+    void ShowToolReleased(const Tool& tool);
     void ShowCoordinates(int x, int y);
 
     // Places the toolbars for a window of the given client width (pixels).
@@ -84,18 +88,20 @@ protected:
 
 private:
     void AddLineWidthKeys(DrawingWindow& main);
+    void AddMirrorButton();
     void ValidateField(QLineEdit* edit, SpinScroll* scroll, int lowest);
     void EnterPressed(QLineEdit* edit);
 
     DrawingWindow& main_;
     QToolBar* drawTool_ = nullptr;
     QActionGroup* toolGroup_ = nullptr;
-    std::array<QAction*, 6> toolActions_{};
+    QHash<QString, QAction*> toolActions_;
     QToolBar* settingBar_ = nullptr;
     QToolButton* paintButton_ = nullptr;
     QAction* whiteTransparent_ = nullptr;
     QToolButton* lineStyleButton_ = nullptr;
     QToolButton* fillStyleButton_ = nullptr;
+    QToolButton* mirrorButton_ = nullptr;
     QMenu* paintMenu_ = nullptr;
     QMenu* lineMenu_ = nullptr;
     QMenu* fillMenu_ = nullptr;

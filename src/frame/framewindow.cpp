@@ -34,6 +34,7 @@
 #include "files/filecommands.h"
 #include "frame/about.h"
 #include "frame/sizefields.h"
+#include "frame/toolsmenu.h"
 #include "import/importdialog.h"
 #include "preview/devicepreview.h"
 #include "preview/textpreview.h"
@@ -79,6 +80,7 @@ struct FrameWindow::Impl {
     QAction* tavVisible = nullptr;
     QAction* textVisible = nullptr;
     QAction* zoomIn = nullptr;
+    QMenu* toolsMenu = nullptr;
     QAction* zoomOut = nullptr;
 
     QToolBar* toolbar = nullptr;
@@ -264,7 +266,9 @@ void FrameWindow::BuildMenus()
     d_->menus = {menu(QStringLiteral("&File"), "FileMenu",
                       {newEntry, open, nullptr, saveAs, save, nullptr, import, exportEntry, nullptr, exit}),
                  menu(QStringLiteral("&Edit"), "EditMenu", {undo, redo, nullptr, cut, copy, paste}),
-                 BuildViewMenu(), BuildPictureMenu(), window, help};
+                 BuildViewMenu(), BuildPictureMenu(),
+                 d_->toolsMenu = MakeToolsMenu(this, [this]() -> tobrin::DrawingWindow& { return DrawingWindow(); }),
+                 window, help};
 }
 
 // ---- Editing menus: zoom and picture transforms -----------------------------
@@ -423,6 +427,9 @@ void FrameWindow::LoadDrawingWindow()
     });
     connect(main, &tobrin::DrawingWindow::pasteAvailable, this, &FrameWindow::SetPasteEnabled);
     connect(main, &tobrin::DrawingWindow::zoomChanged, this, &FrameWindow::ShowZoomLevel);
+    connect(main, &tobrin::DrawingWindow::toolChanged, d_->toolsMenu,
+            [menu = d_->toolsMenu](const QString& id) { ShowToolInMenu(menu, id); });
+    ShowToolInMenu(d_->toolsMenu, main->CurrentToolId());
     ShowZoomLevel(main->ZoomLevel());
     // A redraw brings the view's preview dots up to date too, loading a
     // closed preview again (hidden), as every drawing to it does.

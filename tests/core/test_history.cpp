@@ -91,7 +91,7 @@ TEST(PictureHistory, ANewChangeDropsRedoButANoOpStepDoesNot)
     // Steps that change nothing are never kept and leave Redo alone.
     doc.BackUp();  // a click that plotted nothing
     doc.BackUp();
-    EXPECT_FALSE(doc.PlotPixel(5, 5, 0, kPaintBlack, true).draw);  // white is transparent
+    EXPECT_FALSE(doc.PlotPixel(5, 5, 0, PaintStyle::Black, true).draw);  // white is transparent
     Stroke(doc, 1, 1, 1);  // the value it already had
     EXPECT_EQ(doc.HistorySteps(), 2);
     EXPECT_TRUE(doc.CanRedo());

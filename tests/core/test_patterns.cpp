@@ -8,15 +8,18 @@
 namespace tobrin {
 namespace {
 
-enum { kSolid = 1, kEmpty = 2, kDotted = 3, kDashed = 4, kDotDash = 5 };
-enum { kFillSolid = 1, kTransparent = 2, kHorizontal = 3, kVertical = 4, kCross = 5,
-       kDiagonalLeft = 6, kDiagonalRight = 7, kCrossDiagonal = 8 };
+constexpr LineStyle kSolid = LineStyle::Solid, kEmpty = LineStyle::Empty, kDotted = LineStyle::Dotted,
+                    kDashed = LineStyle::Dashed, kDotDash = LineStyle::DotDash;
+constexpr FillStyle kFillSolid = FillStyle::Solid, kTransparent = FillStyle::Transparent,
+                    kHorizontal = FillStyle::Horizontal, kVertical = FillStyle::Vertical, kCross = FillStyle::Cross,
+                    kDiagonalLeft = FillStyle::DiagonalLeft, kDiagonalRight = FillStyle::DiagonalRight,
+                    kCrossDiagonal = FillStyle::CrossDiagonal;
 
 // Line ink as a function of t alone: with startX = 0 and y = 0, t = x.
-int LineInkAt(int style, int d, int t) { return LineStylePattern(style, d, 0, t, 0); }
+int LineInkAt(LineStyle style, int d, int t) { return LineStylePattern(style, d, 0, t, 0); }
 
 // The inks for t = first .. first + length - 1, as a string of 0/1.
-std::string LineRun(int style, int d, int first, int length)
+std::string LineRun(LineStyle style, int d, int first, int length)
 {
     std::string s;
     for (int t = first; t < first + length; ++t)
@@ -27,7 +30,7 @@ std::string LineRun(int style, int d, int first, int length)
 TEST(LineStylePattern, RunsOfEachStyleAcrossDensitiesAndNegativeOffsets)
 {
     struct Case {
-        int style, d, first;
+        LineStyle style; int d, first;
         const char* inks;
     };
     const std::vector<Case> cases = {
@@ -53,7 +56,7 @@ TEST(LineStylePattern, RunsOfEachStyleAcrossDensitiesAndNegativeOffsets)
     };
     for (const Case& c : cases)
         EXPECT_EQ(LineRun(c.style, c.d, c.first, int(std::string(c.inks).size())), c.inks)
-            << "style " << c.style << " d " << c.d << " from t = " << c.first;
+            << "style " << int(c.style) << " d " << c.d << " from t = " << c.first;
 }
 
 TEST(LineStylePattern, PhaseIsTheColumnFromThePressMinusTheAbsoluteRow)
@@ -75,12 +78,12 @@ TEST(LineStylePattern, PhaseIsTheColumnFromThePressMinusTheAbsoluteRow)
 
 TEST(LineStylePattern, DownRightDiagonalStrokeHasOneInkAndVerticalStrokeRepeatsInY)
 {
-    for (int style : {kDotted, kDashed, kDotDash}) {
+    for (LineStyle style : {kDotted, kDashed, kDotDash}) {
         for (int d : {2, 3, 10}) {
             for (int k = 0; k < 40; ++k)
                 ASSERT_EQ(LineStylePattern(style, d, 5, 12 + k, 3 + k),
                           LineStylePattern(style, d, 5, 12, 3))
-                    << style << " " << d << " " << k;
+                    << int(style) << " " << d << " " << k;
             const int period = style == kDotDash ? 3 * d + 1 : (style == kDashed ? 2 * d : d);
             for (int y = -20; y < 40; ++y)
                 ASSERT_EQ(LineStylePattern(style, d, 5, 9, y), LineStylePattern(style, d, 5, 9, y + period));
@@ -96,7 +99,7 @@ TEST(LineStylePattern, DensityBelowOneDoesNotDivideByZero)
 }
 
 // Fill ink over a block of rows as strings, x from x1 to x2, y from y1 to y2.
-std::vector<std::string> FillBlock(int style, int d, int x0, int y0, int x1, int y1, int x2, int y2)
+std::vector<std::string> FillBlock(FillStyle style, int d, int x0, int y0, int x1, int y1, int x2, int y2)
 {
     std::vector<std::string> rows;
     for (int y = y1; y <= y2; ++y) {
@@ -114,7 +117,7 @@ TEST(FillPattern, BlocksAroundThePressCellWithDensityThree)
     // of each picture below).
     using Rows = std::vector<std::string>;
     struct Case {
-        int style;
+        FillStyle style;
         Rows rows;
     };
     const std::vector<Case> cases = {
@@ -136,7 +139,7 @@ TEST(FillPattern, BlocksAroundThePressCellWithDensityThree)
                           ".##.##.##", ".##.##.##", "#..#..#.."}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(FillBlock(c.style, 3, 4, 2, 0, -1, 8, 5), c.rows) << "style " << c.style;
+        EXPECT_EQ(FillBlock(c.style, 3, 4, 2, 0, -1, 8, 5), c.rows) << "style " << int(c.style);
 }
 
 TEST(FillPattern, LinesPassThroughThePressRowAndColumnAtEveryDensity)

@@ -116,16 +116,16 @@ TEST(PictureDocument, BatchedPlotsAndBlocksAreAnnouncedOnce)
     Heard heard(doc);
     {
         const PictureDocument::Batch batch(doc);
-        EXPECT_TRUE(doc.PlotPixel(2, 3, 1, kPaintBlack, true).draw);
-        EXPECT_FALSE(doc.PlotPixel(9, 9, 0, kPaintBlack, true).draw);  // white is transparent
-        doc.PlotPixel(7, 1, 1, kPaintReverse, true);
+        EXPECT_TRUE(doc.PlotPixel(2, 3, 1, PaintStyle::Black, true).draw);
+        EXPECT_FALSE(doc.PlotPixel(9, 9, 0, PaintStyle::Black, true).draw);  // white is transparent
+        doc.PlotPixel(7, 1, 1, PaintStyle::Reverse, true);
         EXPECT_TRUE(heard.pixels.isEmpty());
     }
     EXPECT_EQ(heard.pixels, QList<QRect>{QRect(QPoint(2, 1), QPoint(7, 3))});
     EXPECT_EQ(doc.Pic(7, 1), 1);
-    doc.PlotPixel(7, 1, 1, kPaintReverse, true);  // clearing is not stored while white is transparent
+    doc.PlotPixel(7, 1, 1, PaintStyle::Reverse, true);  // clearing is not stored while white is transparent
     EXPECT_EQ(doc.Pic(7, 1), 1);
-    doc.PlotPixel(7, 1, 1, kPaintReverse, false);
+    doc.PlotPixel(7, 1, 1, PaintStyle::Reverse, false);
     EXPECT_EQ(doc.Pic(7, 1), 0);
 
     // A cut in the paint colour.

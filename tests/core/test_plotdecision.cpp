@@ -7,7 +7,8 @@ namespace tobrin {
 namespace {
 
 struct PlotCase {
-    int style, ink, stored, transparent;
+    PaintStyle style;
+    int ink, stored, transparent;
     int value;
     bool draw;
 };
@@ -15,38 +16,38 @@ struct PlotCase {
 // Every combination of paint style, ink, stored pixel and transparency.
 const PlotCase kPlotCases[] = {
     // Black: the ink is the value.
-    {kPaintBlack, 1, 0, 1, 1, true},
-    {kPaintBlack, 1, 1, 1, 1, true},
-    {kPaintBlack, 0, 0, 1, 0, false},  // white is transparent: nothing happens
-    {kPaintBlack, 0, 1, 1, 0, false},
-    {kPaintBlack, 1, 0, 0, 1, true},
-    {kPaintBlack, 1, 1, 0, 1, true},
-    {kPaintBlack, 0, 0, 0, 0, true},
-    {kPaintBlack, 0, 1, 0, 0, true},   // opaque white clears a set pixel
+    {PaintStyle::Black, 1, 0, 1, 1, true},
+    {PaintStyle::Black, 1, 1, 1, 1, true},
+    {PaintStyle::Black, 0, 0, 1, 0, false},  // white is transparent: nothing happens
+    {PaintStyle::Black, 0, 1, 1, 0, false},
+    {PaintStyle::Black, 1, 0, 0, 1, true},
+    {PaintStyle::Black, 1, 1, 0, 1, true},
+    {PaintStyle::Black, 0, 0, 0, 0, true},
+    {PaintStyle::Black, 0, 1, 0, 0, true},   // opaque white clears a set pixel
     // White: the ink is inverted.
-    {kPaintWhite, 1, 0, 1, 0, false},
-    {kPaintWhite, 1, 1, 1, 0, false},
-    {kPaintWhite, 0, 0, 1, 1, true},
-    {kPaintWhite, 0, 1, 1, 1, true},
-    {kPaintWhite, 1, 0, 0, 0, true},
-    {kPaintWhite, 1, 1, 0, 0, true},
-    {kPaintWhite, 0, 0, 0, 1, true},
-    {kPaintWhite, 0, 1, 0, 1, true},
+    {PaintStyle::White, 1, 0, 1, 0, false},
+    {PaintStyle::White, 1, 1, 1, 0, false},
+    {PaintStyle::White, 0, 0, 1, 1, true},
+    {PaintStyle::White, 0, 1, 1, 1, true},
+    {PaintStyle::White, 1, 0, 0, 0, true},
+    {PaintStyle::White, 1, 1, 0, 0, true},
+    {PaintStyle::White, 0, 0, 0, 1, true},
+    {PaintStyle::White, 0, 1, 0, 1, true},
     // Reverse: stored pixel exclusive-or ink.
-    {kPaintReverse, 1, 0, 1, 1, true},
-    {kPaintReverse, 1, 1, 1, 0, false},  // a set pixel is not cleared while transparent
-    {kPaintReverse, 0, 0, 1, 0, false},
-    {kPaintReverse, 0, 1, 1, 1, true},
-    {kPaintReverse, 1, 0, 0, 1, true},
-    {kPaintReverse, 1, 1, 0, 0, true},
-    {kPaintReverse, 0, 0, 0, 0, true},
-    {kPaintReverse, 0, 1, 0, 1, true},
+    {PaintStyle::Reverse, 1, 0, 1, 1, true},
+    {PaintStyle::Reverse, 1, 1, 1, 0, false},  // a set pixel is not cleared while transparent
+    {PaintStyle::Reverse, 0, 0, 1, 0, false},
+    {PaintStyle::Reverse, 0, 1, 1, 1, true},
+    {PaintStyle::Reverse, 1, 0, 0, 1, true},
+    {PaintStyle::Reverse, 1, 1, 0, 0, true},
+    {PaintStyle::Reverse, 0, 0, 0, 0, true},
+    {PaintStyle::Reverse, 0, 1, 0, 1, true},
 };
 
 TEST(PlotDecision, EveryStyleInkStoredAndTransparency)
 {
     for (const PlotCase& c : kPlotCases) {
-        SCOPED_TRACE(::testing::Message() << "style " << c.style << " ink " << c.ink
+        SCOPED_TRACE(::testing::Message() << "style " << int(c.style) << " ink " << c.ink
                                           << " stored " << c.stored << " transparent "
                                           << c.transparent);
         const PlotDecision d = DecidePlot(c.style, c.ink, c.stored, c.transparent);
@@ -59,12 +60,12 @@ TEST(PlotDecision, OnlyReverseLooksAtTheStoredPixel)
 {
     for (int ink = 0; ink <= 1; ++ink)
         for (int t = 0; t <= 1; ++t) {
-            EXPECT_EQ(DecidePlot(kPaintBlack, ink, 0, t).PlotValue,
-                      DecidePlot(kPaintBlack, ink, 1, t).PlotValue);
-            EXPECT_EQ(DecidePlot(kPaintWhite, ink, 0, t).PlotValue,
-                      DecidePlot(kPaintWhite, ink, 1, t).PlotValue);
-            EXPECT_NE(DecidePlot(kPaintReverse, ink, 0, t).PlotValue,
-                      DecidePlot(kPaintReverse, ink, 1, t).PlotValue);
+            EXPECT_EQ(DecidePlot(PaintStyle::Black, ink, 0, t).PlotValue,
+                      DecidePlot(PaintStyle::Black, ink, 1, t).PlotValue);
+            EXPECT_EQ(DecidePlot(PaintStyle::White, ink, 0, t).PlotValue,
+                      DecidePlot(PaintStyle::White, ink, 1, t).PlotValue);
+            EXPECT_NE(DecidePlot(PaintStyle::Reverse, ink, 0, t).PlotValue,
+                      DecidePlot(PaintStyle::Reverse, ink, 1, t).PlotValue);
         }
 }
 

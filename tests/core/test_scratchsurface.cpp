@@ -379,6 +379,55 @@ TEST(PictureHolderShapes, CirclesAreSymmetricClosedAndAsThickAsThePen)
     }
 }
 
+// Faults it catches: an ellipse of even width that leans to one side, one
+// that misses an edge of its box, an outline with a gap, or a band of the
+// wrong thickness.
+TEST(PictureHolderShapes, EllipsesFillTheirBoxSymmetricallyWithAClosedOutline)
+{
+    for (int w = 1; w <= 3; ++w) {
+        for (const QRect box : {QRect(2, 3, 10, 6), QRect(1, 1, 11, 7), QRect(4, 2, 1, 5), QRect(0, 0, 30, 30)}) {
+            ScratchSurface h = WhiteHolder(36, 36, w);
+            h.DrawEllipse(box);
+            const QString at = QStringLiteral("w %1 box %2,%3 %4x%5").arg(w).arg(box.x()).arg(box.y())
+                                   .arg(box.width()).arg(box.height());
+            EXPECT_EQ(Bounds(CellsOf(h, ScratchSurface::kRed)), box) << at.toStdString();
+            for (int y = 0; y < 36; ++y) {
+                for (int x = 0; x < 36; ++x) {
+                    const QRgb p = h.Pixel(x, y);
+                    if (!box.contains(x, y)) {
+                        ASSERT_EQ(p, ScratchSurface::kWhite) << at.toStdString();
+                        continue;
+                    }
+                    ASSERT_EQ(p, h.Pixel(box.left() + box.right() - x, y)) << at.toStdString();
+                    ASSERT_EQ(p, h.Pixel(x, box.top() + box.bottom() - y)) << at.toStdString();
+                    if (p == ScratchSurface::kMagenta)  // w steps from outside at the least
+                        for (int d = 1; d <= w; ++d)
+                            for (auto [dx, dy] : {std::pair{d, 0}, {-d, 0}, {0, d}, {0, -d}})
+                                ASSERT_NE(h.Pixel(x + dx, y + dy), ScratchSurface::kWhite) << at.toStdString();
+                }
+            }
+        }
+    }
+}
+
+// Mirror drawing: the marks and their images, and nothing more when it is
+// done again (the pen's stamps are mirrored at every step of a stroke).
+TEST(PictureHolderShapes, MirroredMarksAreTheMarksAndTheirImages)
+{
+    ScratchSurface h = WhiteHolder(10, 4);
+    h.SetPixel(1, 0, ScratchSurface::kRed);
+    h.SetPixel(2, 3, ScratchSurface::kMagenta);
+    h.MirrorMarks(Mirror::Both, QRect(0, 0, 10, 4));
+    const Rows both = {".RM....MR.", "..........", "..........", ".RM....MR."};
+    EXPECT_EQ(Render(h), both);
+    h.MirrorMarks(Mirror::Both, QRect(0, 0, 10, 4));
+    EXPECT_EQ(Render(h), both);
+    ScratchSurface v = WhiteHolder(6, 1);
+    v.SetPixel(0, 0, ScratchSurface::kCyan);
+    v.MirrorMarks(Mirror::Vertical, QRect(0, 0, 3, 1));  // about a selection's centre
+    EXPECT_EQ(Render(v), Rows{"C.C..."});
+}
+
 TEST(PictureHolderShapes, MarksOutsideTheAreaAreClipped)
 {
     ScratchSurface h = WhiteHolder(6, 5);

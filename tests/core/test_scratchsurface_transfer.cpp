@@ -42,7 +42,7 @@ TEST(TransferMarks, WalksColumnsOuterRowsInnerInPictureCoordinates)
     const ViewWindow v = View(5, 7, 2, 3);
     const ScratchSurface h = Filled(v, ScratchSurface::kRed);
     TransferSettings s;
-    s.CurrentTool = kToolPen;
+    s.SolidStroke = true;
     EXPECT_EQ(Transfer(h, v, s), (std::vector<Plot>{{5, 7, 1}, {5, 8, 1}, {5, 9, 1},
                                                     {6, 7, 1}, {6, 8, 1}, {6, 9, 1}}));
 }
@@ -53,28 +53,26 @@ TEST(TransferMarks, RedIsSolidForSelectionAndPenAndLineStyledOtherwise)
     const ViewWindow v = View(10, 4, 8, 1);
     const ScratchSurface h = Filled(v, ScratchSurface::kRed);
     TransferSettings s;
-    s.LineStyleIndex = 2;  // Empty
+    s.LineStyleIndex = LineStyle(2);  // Empty
     s.StartX = 12;
-    for (int tool : {kToolSelection, kToolPen}) {
-        s.CurrentTool = tool;
-        for (const Plot& p : Transfer(h, v, s))
-            EXPECT_EQ(p.ink, 1) << "tool " << tool;
-    }
+    s.SolidStroke = true;
+    for (const Plot& p : Transfer(h, v, s))
+        EXPECT_EQ(p.ink, 1);
     // Every other tool: the line style decides, and 0 inks are passed on too.
-    for (int tool : {kToolLine, kToolBox, kToolCircle, kToolFill, kToolPaste}) {
-        s.CurrentTool = tool;
-        s.LineStyleIndex = 2;
+    {
+        s.SolidStroke = false;
+        s.LineStyleIndex = LineStyle::Empty;
         const auto empty = Transfer(h, v, s);
         ASSERT_EQ(empty.size(), 8u);
         for (const Plot& p : empty)
             EXPECT_EQ(p.ink, 0);
         // Dotted, d = 3, anchor column 12, row 4: t = x - 16, dots at x = 10, 13, 16.
-        s.LineStyleIndex = 3;
+        s.LineStyleIndex = LineStyle::Dotted;
         s.PatternDensity = 3;
         std::vector<int> inks;
         for (const Plot& p : Transfer(h, v, s))
             inks.push_back(p.ink);
-        EXPECT_EQ(inks, (std::vector<int>{1, 0, 0, 1, 0, 0, 1, 0})) << "tool " << tool;
+        EXPECT_EQ(inks, (std::vector<int>{1, 0, 0, 1, 0, 0, 1, 0}));
     }
 }
 
@@ -83,9 +81,9 @@ TEST(TransferMarks, MagentaTakesTheFillInkAndDropsZerosWhileWhiteIsTransparent)
     const ViewWindow v = View(0, 0, 1, 6);
     const ScratchSurface h = Filled(v, ScratchSurface::kMagenta);
     TransferSettings s;
-    s.CurrentTool = kToolBox;
-    s.LineStyleIndex = 2;  // the line style has no say over the interior
-    s.FillStyleIndex = 3;  // Horizontal
+    s.SolidStroke = false;
+    s.LineStyleIndex = LineStyle(2);  // the line style has no say over the interior
+    s.FillStyleIndex = FillStyle(3);  // Horizontal
     s.PatternDensity = 2;
     s.StartY = 1;
     s.WhiteTransparent = true;
@@ -93,10 +91,10 @@ TEST(TransferMarks, MagentaTakesTheFillInkAndDropsZerosWhileWhiteIsTransparent)
     s.WhiteTransparent = 0;
     EXPECT_EQ(Transfer(h, v, s), (std::vector<Plot>{{0, 0, 0}, {0, 1, 1}, {0, 2, 0},
                                                     {0, 3, 1}, {0, 4, 0}, {0, 5, 1}}));
-    s.FillStyleIndex = 2;  // Transparent
+    s.FillStyleIndex = FillStyle(2);  // Transparent
     s.WhiteTransparent = true;
     EXPECT_TRUE(Transfer(h, v, s).empty());
-    s.FillStyleIndex = 1;  // Solid
+    s.FillStyleIndex = FillStyle(1);  // Solid
     EXPECT_EQ(Transfer(h, v, s).size(), 6u);
 }
 
@@ -105,8 +103,8 @@ TEST(TransferMarks, CyanIsInkZeroOnlyWhileWhiteIsNotTransparent)
     const ViewWindow v = View(3, 2, 2, 1);
     const ScratchSurface h = Filled(v, ScratchSurface::kCyan);
     TransferSettings s;
-    s.CurrentTool = kToolPaste;
-    s.LineStyleIndex = 1;
+    s.SolidStroke = false;
+    s.LineStyleIndex = LineStyle(1);
     s.WhiteTransparent = true;
     EXPECT_TRUE(Transfer(h, v, s).empty());
     s.WhiteTransparent = 0;
@@ -124,10 +122,10 @@ TEST(TransferMarks, EverythingElseCarriesNoMark)
         h.SetPixel(i, 0, others[i]);
     TransferSettings s;
     s.WhiteTransparent = 0;
-    s.FillStyleIndex = 1;
-    for (int tool = 1; tool <= 7; ++tool) {
-        s.CurrentTool = tool;
-        EXPECT_TRUE(Transfer(h, v, s).empty()) << "tool " << tool;
+    s.FillStyleIndex = FillStyle(1);
+    for (bool solid : {true, false}) {
+        s.SolidStroke = solid;
+        EXPECT_TRUE(Transfer(h, v, s).empty());
     }
 }
 
@@ -152,7 +150,7 @@ struct Canvas {
     ViewWindow v = View(0, 0, 20, 12);
     ScratchSurface h;
     TransferSettings s;
-    int paintStyle = kPaintBlack;
+    PaintStyle paintStyle = PaintStyle::Black;
 
     Canvas() { h.LoadHolder(d, v); }
     void Commit()
@@ -180,8 +178,8 @@ TEST(TransferMarks, EmptyLineChangesNothingWhileWhiteIsTransparentAndClearsOther
     for (int x = 0; x < 20; ++x)
         c.d.Pic(x, 5) = 1;
     c.h.LoadHolder(c.d, c.v);
-    c.s.CurrentTool = kToolLine;
-    c.s.LineStyleIndex = 2;
+    c.s.SolidStroke = false;
+    c.s.LineStyleIndex = LineStyle(2);
     c.s.WhiteTransparent = true;
     c.h.DrawLine(QPoint(2, 5), QPoint(9, 5));
     c.Commit();
@@ -197,41 +195,41 @@ TEST(TransferMarks, EmptyLineChangesNothingWhileWhiteIsTransparentAndClearsOther
 
 TEST(TransferMarks, TransparentBoxInteriorFollowsThePaintStyleWhenWhiteIsOpaque)
 {
-    for (int style : {kPaintBlack, kPaintWhite}) {
+    for (PaintStyle style : {PaintStyle::Black, PaintStyle::White}) {
         Canvas c;
         c.paintStyle = style;
         for (int y = 0; y < 12; ++y)
             for (int x = 0; x < 20; ++x)
                 c.d.Pic(x, y) = (x + y) % 2;
         c.h.LoadHolder(c.d, c.v);
-        c.s.CurrentTool = kToolBox;
-        c.s.FillStyleIndex = 2;
+        c.s.SolidStroke = false;
+        c.s.FillStyleIndex = FillStyle(2);
         c.s.WhiteTransparent = 0;
         c.h.DrawBox(QPoint(3, 2), QPoint(10, 8));
         c.Commit();
         for (int y = 3; y <= 7; ++y)
             for (int x = 4; x <= 9; ++x)
-                ASSERT_EQ(c.d.Pic(x, y), style == kPaintBlack ? 0 : 1);
-        EXPECT_EQ(c.d.Pic(3, 2), style == kPaintBlack ? 1 : 0);  // outline, ink 1
+                ASSERT_EQ(c.d.Pic(x, y), style == PaintStyle::Black ? 0 : 1);
+        EXPECT_EQ(c.d.Pic(3, 2), style == PaintStyle::Black ? 1 : 0);  // outline, ink 1
         EXPECT_EQ(c.d.Pic(11, 2), (11 + 2) % 2);                 // outside untouched
     }
 }
 
 TEST(TransferMarks, SecondCommitWithoutANewShapeChangesNothing)
 {
-    for (int style : {kPaintBlack, kPaintWhite, kPaintReverse}) {
+    for (PaintStyle style : {PaintStyle::Black, PaintStyle::White, PaintStyle::Reverse}) {
         for (int wt : {0, 1}) {
             Canvas c;
             c.paintStyle = style;
             c.s.WhiteTransparent = wt;
-            c.s.CurrentTool = kToolCircle;
-            c.s.FillStyleIndex = 5;
-            c.s.LineStyleIndex = 4;
+            c.s.SolidStroke = false;
+            c.s.FillStyleIndex = FillStyle(5);
+            c.s.LineStyleIndex = LineStyle(4);
             c.h.DrawCircle(QPoint(9, 6), 4);
             c.Commit();
             const auto after = c.d.PicData;
             c.Commit();
-            EXPECT_EQ(c.d.PicData, after) << "style " << style << " wt " << wt;
+            EXPECT_EQ(c.d.PicData, after) << "style " << int(style) << " wt " << wt;
         }
     }
 }

@@ -102,8 +102,7 @@ private slots:
         if (ratio < 2)
             QSKIP("icons are checked at a scale of 2 or more");
         QList<QAction*> actions = e.frame->Toolbar()->actions();
-        for (int tool = 1; tool <= 6; ++tool)
-            actions << e.main().Tools().ToolAction(tool);
+        actions << e.main().Tools().DrawTool()->actions();
         for (QAction* a : actions) {
             if (a->icon().isNull())
                 continue;

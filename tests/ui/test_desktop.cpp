@@ -163,11 +163,11 @@ private slots:
         e.frame->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(e.frame.get()));
         e.canvas()->setFocus();
-        const struct { Qt::Key key; int tool; } keys[] = {{Qt::Key_S, kToolSelection}, {Qt::Key_L, kToolLine},
-            {Qt::Key_B, kToolBox}, {Qt::Key_C, kToolCircle}, {Qt::Key_F, kToolFill}, {Qt::Key_P, kToolPen}};
+        const struct { Qt::Key key; QString tool; } keys[] = {{Qt::Key_S, QStringLiteral("selection")}, {Qt::Key_L, QStringLiteral("line")},
+            {Qt::Key_B, QStringLiteral("box")}, {Qt::Key_C, QStringLiteral("circle")}, {Qt::Key_F, QStringLiteral("fill")}, {Qt::Key_P, QStringLiteral("pen")}};
         for (const auto& k : keys) {
             QTest::keyClick(e.canvas(), k.key);
-            QCOMPARE(e.state().CurrentTool, k.tool);
+            QCOMPARE(e.main().CurrentToolId(), k.tool);
             QVERIFY(e.main().Tools().ToolAction(k.tool)->isChecked());
         }
 
@@ -186,7 +186,7 @@ private slots:
         width->selectAll();
         QTest::keyClicks(width, "L]");
         QCOMPARE(width->text(), QStringLiteral("L]"));
-        QCOMPARE(e.state().CurrentTool, kToolPen);
+        QCOMPARE(e.main().CurrentToolId(), QStringLiteral("pen"));
         QCOMPARE(e.state().PenWidth, 1);
     }
 

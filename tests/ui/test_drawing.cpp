@@ -44,11 +44,11 @@ private slots:
         for (int i = 1; i < lines.size(); ++i)
             QCOMPARE(lines[i], kEmptyRow);
         const DrawingState& s = e.state();
-        QCOMPARE(s.PaintStyle, int(kPaintBlack));
+        QCOMPARE(s.PaintStyle, PaintStyle::Black);
         QCOMPARE(s.WhiteTransparent, true);
-        QCOMPARE(s.CurrentTool, int(kToolPen));
-        QCOMPARE(s.LineStyleIndex, 1);
-        QCOMPARE(s.FillStyleIndex, 2);
+        QCOMPARE(e.main().CurrentToolId(), QStringLiteral("pen"));
+        QCOMPARE(s.LineStyleIndex, LineStyle::Solid);
+        QCOMPARE(s.FillStyleIndex, FillStyle::Transparent);
         QCOMPARE(s.PatternDensity, 3);
         QCOMPARE(s.PlotValue, 1);
         QVERIFY(e.main().Tools().WhiteTransparentAction()->isChecked());
@@ -76,7 +76,8 @@ private slots:
             QVERIFY(a->isCheckable());
             tips << a->toolTip();
         }
-        QCOMPARE(tips, QStringList({"Selection (S)", "Pen (P)", "Line (L)", "Box (B)", "Circle (C)", "Fill (F)"}));
+        QCOMPARE(tips, QStringList({"Selection (S)", "Pen (P)", "Line (L)", "Box (B)", "Circle (C)", "Fill (F)",
+                                    "Ellipse (E)"}));
 
         auto* lineWidth = m.findChild<QLineEdit*>(QStringLiteral("LineWidth"));
         QCOMPARE(lineWidth->text(), QStringLiteral("1"));
@@ -119,9 +120,9 @@ private slots:
         QVERIFY(shows(t.PaintStyleButton(), 1));
         QVERIFY(shows(t.LineStyleButton(), 4));
         QVERIFY(shows(t.FillStyleButton(), 10));
-        m.Tools().SettingBar_ButtonMenuClick(2, 3);
-        m.Tools().SettingBar_ButtonMenuClick(5, 5);
-        m.Tools().SettingBar_ButtonMenuClick(9, 8);
+        m.Tools().SetPaintStyle(PaintStyle(3));
+        m.Tools().SetLineStyle(LineStyle(5));
+        m.Tools().SetFillStyle(FillStyle(8));
         QVERIFY(shows(t.PaintStyleButton(), 3));
         QVERIFY(shows(t.LineStyleButton(), 8));
         QVERIFY(shows(t.FillStyleButton(), 16));
@@ -159,14 +160,17 @@ private slots:
              {"", "", ""}, {"Shift &left", "ShiftLeft", "Ctrl+Shift+Left"},
              {"Shift &right", "ShiftRight", "Ctrl+Shift+Right"}, {"Shift &up", "ShiftUp", "Ctrl+Shift+Up"},
              {"Shift &down", "ShiftDown", "Ctrl+Shift+Down"}},
+            {{"&Selection", "ToolSelectionMenu", "S"}, {"&Pen", "ToolPenMenu", "P"}, {"&Line", "ToolLineMenu", "L"},
+             {"&Box", "ToolBoxMenu", "B"}, {"&Circle", "ToolCircleMenu", "C"}, {"&Fill", "ToolFillMenu", "F"},
+             {"&Ellipse", "ToolEllipseMenu", "E"}},
             {{"&Arrange windows", "Arrange", ""}, {"", "", ""}, {"&Drawing area", "DrawVisible", ""},
              {"&Tav preview", "TavVisible", ""}, {"&Text view", "TextVisible", ""}},
             {{"&About...", "About", ""}},
         };
         const QList<QMenu*> menus = e.frame->Menus();
-        QCOMPARE(menus.size(), 6);
-        const QStringList titles = {"&File", "&Edit", "&View", "&Picture", "&Window", "&Help"};
-        for (int m = 0; m < 6; ++m) {
+        QCOMPARE(menus.size(), 7);
+        const QStringList titles = {"&File", "&Edit", "&View", "&Picture", "&Tools", "&Window", "&Help"};
+        for (int m = 0; m < 7; ++m) {
             QCOMPARE(menus[m]->title(), titles[m]);
             const QList<QAction*> actions = menus[m]->actions();
             QCOMPARE(actions.size(), expected[m].size());
@@ -189,7 +193,7 @@ private slots:
     void windowMenuFollowsTheWindowsWhenOpened()
     {
         Editor e;
-        QMenu* window = e.frame->Menus().at(4);
+        QMenu* window = e.frame->Menus().at(5);
         emit window->aboutToShow();
         QCOMPARE(e.menuAction(QStringLiteral("DrawVisible"))->isChecked(), true);
         if (QMdiSubWindow* text = e.frame->TextViewSubWindow()) {
@@ -501,7 +505,7 @@ private slots:
         e.session.document.SetFileName(QStringLiteral("/tmp/kept.txt"));
         e.resizePicture(60, 40);
         e.click(2, 2);  // a change: PictureSaved 0, "Save hex file" enabled
-        e.main().Tools().SettingBar_ButtonMenuClick(2, kPaintReverse);
+        e.main().Tools().SetPaintStyle(PaintStyle::Reverse);
         e.chooseTool(QStringLiteral("Box"));
         QCOMPARE(int(e.session.document.Saved()), 0);
         QVERIFY(e.frame->SaveEnabled());
@@ -516,8 +520,8 @@ private slots:
         QCOMPARE(e.session.document.MaxX(), 59);
         QCOMPARE(e.session.document.MaxY(), 39);
         QCOMPARE(e.pic(2, 2), 1);
-        QCOMPARE(again.State().PaintStyle, int(kPaintReverse));
-        QCOMPARE(again.State().CurrentTool, int(kToolBox));
+        QCOMPARE(again.State().PaintStyle, PaintStyle::Reverse);
+        QCOMPARE(again.CurrentToolId(), QStringLiteral("box"));
         QVERIFY(e.toolButton(QStringLiteral("Box"))->isChecked());
         QCOMPARE(int(e.session.document.Saved()), 0);
         QVERIFY(again.windowTitle().contains(QStringLiteral("kept.txt")));

@@ -170,8 +170,8 @@ private slots:
             QTest::keyClick(focus, Qt::Key_Y, Qt::ControlModifier);
             QCOMPARE(session.document.Pic(1, 1), 1);
             QTest::keyClick(focus, Qt::Key_L);
-            QCOMPARE(frame.DrawingWindow().State().CurrentTool, int(kToolLine));
-            frame.DrawingWindow().Tools().DrawTool_ButtonClick(kToolPen);
+            QCOMPARE(frame.DrawingWindow().CurrentToolId(), QStringLiteral("line"));
+            frame.DrawingWindow().ChooseTool(QStringLiteral("pen"));
             QTest::keyClick(focus, Qt::Key_Minus, Qt::ControlModifier);  // not greyed after Fit
             QVERIFY(frame.DrawingWindow().ZoomLevel() < fitted);
             frame.DrawingWindow().ZoomTo(fitted);
@@ -367,7 +367,7 @@ private slots:
         frame.TavSubWindow()->hide();
         frame.SetDrawVisibleChecked(false);
         frame.SetTextVisibleChecked(false);
-        QMenu* window = frame.Menus().at(4);
+        QMenu* window = frame.Menus().at(5);
         emit window->aboutToShow();
         QVERIFY(frame.FrameAction("DrawVisible")->isChecked());
         QVERIFY(!frame.FrameAction("TavVisible")->isChecked());

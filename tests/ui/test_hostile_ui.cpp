@@ -141,10 +141,10 @@ class HostileUiTest : public QObject {
             d.Pic(x, x % 20) = 1;
         WriteFile(start, QByteArray::fromStdString(HexText(d) + "\r\n"));
         QVERIFY(m.Files().ReadHexFile(start));
-        m.Tools().DrawTool_ButtonClick(kToolPen);
-        m.Mouse().DrawArea_MouseDown(1, 0, 250, 250);
-        m.Mouse().DrawArea_MouseMove(1, 0, 550, 250);
-        m.Mouse().DrawArea_MouseUp(1, 0, 550, 250);
+        m.ChooseTool(QStringLiteral("pen"));
+        m.Mouse().DrawArea_MouseDown(MouseButton::Left, {}, 250, 250);
+        m.Mouse().DrawArea_MouseMove(MouseButton::Left, {}, 550, 250);
+        m.Mouse().DrawArea_MouseUp(MouseButton::Left, {}, 550, 250);
         QCOMPARE(int(session_->document.Saved()), 0);
         QVERIFY(frame_->SaveEnabled());
         dialogs_->shown.clear();
@@ -518,20 +518,20 @@ private slots:
         m.SelectionTool().Paste_Click();
         QCOMPARE(decl.PicData, before.decl.PicData);  // nothing is stored before the release
         if (mode == QLatin1String("image"))
-            QCOMPARE(m.State().CurrentTool, int(kToolPaste));
+            QCOMPARE(m.CurrentToolId(), QStringLiteral("paste"));
         QCOMPARE(decl.MaxX, before.decl.MaxX);
         QCOMPARE(decl.MaxY, before.decl.MaxY);
         // Drag the block two cells right and one down, back and forth over
         // the canvas edge, and release.
-        if (m.State().CurrentTool == kToolPaste) {
-            m.Mouse().DrawArea_MouseDown(1, 0, 150, 150);
-            m.Mouse().DrawArea_MouseMove(1, 0, -950, -950);
-            m.Mouse().DrawArea_MouseMove(1, 0, 100000, 100000);
-            m.Mouse().DrawArea_MouseMove(1, 0, 350, 250);
-            m.Mouse().DrawArea_MouseUp(1, 0, 350, 250);
+        if (m.CurrentToolId() == QStringLiteral("paste")) {
+            m.Mouse().DrawArea_MouseDown(MouseButton::Left, {}, 150, 150);
+            m.Mouse().DrawArea_MouseMove(MouseButton::Left, {}, -950, -950);
+            m.Mouse().DrawArea_MouseMove(MouseButton::Left, {}, 100000, 100000);
+            m.Mouse().DrawArea_MouseMove(MouseButton::Left, {}, 350, 250);
+            m.Mouse().DrawArea_MouseUp(MouseButton::Left, {}, 350, 250);
         }
         const qint64 work = timer.WorkMs(), ms = timer.WallMs();
-        QVERIFY(m.State().CurrentTool != kToolPaste);
+        QVERIFY(m.CurrentToolId() != QStringLiteral("paste"));
         QCOMPARE(dialogs_->shown.size(), 0);
         QCOMPARE(decl.MaxX, before.decl.MaxX);
         QCOMPARE(decl.MaxY, before.decl.MaxY);

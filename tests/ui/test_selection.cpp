@@ -209,7 +209,7 @@ private slots:
         }
         {
             Editor e;  // White: every pixel of the region is set
-            e.main().Tools().SettingBar_ButtonMenuClick(2, kPaintWhite);
+            e.main().Tools().SetPaintStyle(PaintStyle::White);
             e.chooseTool(QStringLiteral("Selection"));
             e.drag({2, 2}, {4, 4});
             e.main().SelectionTool().CutMenu_Click();
@@ -221,7 +221,7 @@ private slots:
         {
             Editor e;  // Reverse: copied, nothing erased
             e.setPic(3, 3, 1);
-            e.main().Tools().SettingBar_ButtonMenuClick(2, kPaintReverse);
+            e.main().Tools().SetPaintStyle(PaintStyle::Reverse);
             e.main().SelectionTool().CutMenu_Click();  // no selection: the whole picture
             QCOMPARE(e.pic(3, 3), 1);
             QVERIFY(IsBlack(QGuiApplication::clipboard()->image(), 3, 3));
@@ -251,7 +251,7 @@ private slots:
             QGuiApplication::clipboard()->setImage(
                 Pattern({kBlack, kGrey, kWhite, kGrey, kGrey, kBlack}, 3));
             e.main().SelectionTool().Paste_Click();
-            QCOMPARE(e.state().CurrentTool, int(kToolPaste));
+            QCOMPARE(e.main().CurrentToolId(), QStringLiteral("paste"));
             QVERIFY(!e.toolButton(QStringLiteral("Pen"))->isChecked());
             QCOMPARE(e.square(0, 0), DrawArea::kTentativeSet);
             QCOMPARE(e.pic(0, 0), 0);
@@ -262,7 +262,7 @@ private slots:
             QCOMPARE(e.pic(2, 0), whiteTransparent ? 1 : 0);
             QCOMPARE(e.pic(2, 1), 1);
             QCOMPARE(e.pic(7, 7), 0);
-            QCOMPARE(e.state().CurrentTool, int(kToolPen));
+            QCOMPARE(e.main().CurrentToolId(), QStringLiteral("pen"));
             QVERIFY(e.toolButton(QStringLiteral("Pen"))->isChecked());
         }
     }
@@ -281,7 +281,7 @@ private slots:
         QCOMPARE(e.pic(5, 3), 1);
         QCOMPARE(e.pic(6, 4), 1);
         QCOMPARE(e.pic(0, 0), 0);
-        QCOMPARE(e.state().CurrentTool, int(kToolBox));
+        QCOMPARE(e.main().CurrentToolId(), QStringLiteral("box"));
         QVERIFY(e.toolButton(QStringLiteral("Box"))->isChecked());
         QCOMPARE(int(e.session.document.Saved()), 0);
     }
@@ -343,10 +343,10 @@ private slots:
             // The swap comes first: the block is stored under "White" with
             // white no longer transparent, so its black pixel clears.
             e.click(9, 9, Qt::RightButton);
-            QCOMPARE(e.state().PaintStyle, int(kPaintWhite));
+            QCOMPARE(e.state().PaintStyle, PaintStyle::White);
             QCOMPARE(e.pic(0, 0), 0);
             QCOMPARE(e.square(0, 0), DrawArea::kClearColour);
-            QCOMPARE(e.state().CurrentTool, int(kToolPen));
+            QCOMPARE(e.main().CurrentToolId(), QStringLiteral("pen"));
         }
         {
             Editor e;
@@ -354,7 +354,7 @@ private slots:
             e.main().SelectionTool().Paste_Click();
             e.chooseTool(QStringLiteral("Line"));
             QCOMPARE(e.pic(0, 0), 1);
-            QCOMPARE(e.state().CurrentTool, int(kToolLine));
+            QCOMPARE(e.main().CurrentToolId(), QStringLiteral("line"));
             QVERIFY(e.session.document.HexText().contains(QStringLiteral(".db $80,$0,$0,$0,$0")));
         }
         {
@@ -363,13 +363,13 @@ private slots:
             e.main().SelectionTool().Paste_Click();
             e.main().SelectionTool().Paste_Click();  // the first block is stored where it stands
             QCOMPARE(e.pic(0, 0), 1);
-            QCOMPARE(e.state().CurrentTool, int(kToolPaste));
-            QCOMPARE(e.state().PreviousTool, int(kToolPen));
+            QCOMPARE(e.main().CurrentToolId(), QStringLiteral("paste"));
+            QCOMPARE(e.main().PreviousToolId(), QStringLiteral("pen"));
             e.press(0, 0);
             e.dragTo(3, 3);
             e.release(3, 3);
             QCOMPARE(e.pic(3, 3), 1);
-            QCOMPARE(e.state().CurrentTool, int(kToolPen));
+            QCOMPARE(e.main().CurrentToolId(), QStringLiteral("pen"));
         }
     }
 
@@ -378,7 +378,7 @@ private slots:
         Editor e;
         QGuiApplication::clipboard()->setText(QStringLiteral("not a picture"));
         e.main().SelectionTool().Paste_Click();
-        QCOMPARE(e.state().CurrentTool, int(kToolPen));
+        QCOMPARE(e.main().CurrentToolId(), QStringLiteral("pen"));
         QCOMPARE(int(e.session.document.Saved()), 1);
     }
 
@@ -386,7 +386,7 @@ private slots:
     {
         Editor e;
         e.chooseTool(QStringLiteral("Line"));
-        e.main().Tools().SettingBar_ButtonMenuClick(5, 3);  // dotted
+        e.main().Tools().SetLineStyle(LineStyle(3));  // dotted
         QGuiApplication::clipboard()->setImage(Solid(9, 1, kBlack));
         e.main().SelectionTool().Paste_Click();
         e.press(0, 0);

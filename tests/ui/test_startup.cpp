@@ -128,8 +128,8 @@ private slots:
         frame.show();
         QTRY_VERIFY(frame.DrawingSubWindow()->isVisible());
 
-        // The drawing window is active, so its own menus are on the bar.
-        QCOMPARE(MenuTitles(frame), (QStringList{"&File", "&Edit", "&View", "&Picture", "&Window", "&Help"}));
+        QCOMPARE(MenuTitles(frame),
+                 (QStringList{"&File", "&Edit", "&View", "&Picture", "&Tools", "&Window", "&Help"}));
 
         const QStringList lines = frame.TextViewWindow().Text().split(QLatin1Char('\n'));
         QCOMPARE(lines.value(0), QStringLiteral(".db  40, 32"));

@@ -153,15 +153,15 @@ private slots:
         Editor e;
         ToolSettings& t = e.main().Tools();
         ChooseEntry(e, t.PaintStyleButton(), QStringLiteral("White"));
-        QCOMPARE(e.state().PaintStyle, int(kPaintWhite));
+        QCOMPARE(e.state().PaintStyle, PaintStyle::White);
         QCOMPARE(e.state().WhiteTransparent, true);  // the menu leaves it alone
         ChooseEntry(e, t.LineStyleButton(), QStringLiteral("Dot - Dash"));
-        QCOMPARE(e.state().LineStyleIndex, 5);
+        QCOMPARE(e.state().LineStyleIndex, LineStyle::DotDash);
         ChooseEntry(e, t.FillStyleButton(), QStringLiteral("Cross diagonal"));
-        QCOMPARE(e.state().FillStyleIndex, 8);
+        QCOMPARE(e.state().FillStyleIndex, FillStyle::CrossDiagonal);
         // The main part of a drop-down button does nothing by itself.
         t.FillStyleButton()->click();
-        QCOMPARE(e.state().FillStyleIndex, 8);
+        QCOMPARE(e.state().FillStyleIndex, FillStyle::CrossDiagonal);
         // Settings do not touch the picture.
         QCOMPARE(int(e.session.document.Saved()), 1);
     }
@@ -171,18 +171,18 @@ private slots:
         Editor e;
         QAction* wt = e.main().Tools().WhiteTransparentAction();
         e.click(3, 3, Qt::RightButton);
-        QCOMPARE(e.state().PaintStyle, int(kPaintWhite));
+        QCOMPARE(e.state().PaintStyle, PaintStyle::White);
         QCOMPARE(e.state().WhiteTransparent, false);
         QVERIFY(!wt->isChecked());
         QCOMPARE(e.pic(3, 3), 0);
         e.click(3, 3, Qt::RightButton);
-        QCOMPARE(e.state().PaintStyle, int(kPaintBlack));
+        QCOMPARE(e.state().PaintStyle, PaintStyle::Black);
         QCOMPARE(e.state().WhiteTransparent, false);  // stays released
         QVERIFY(!wt->isChecked());
 
         ChooseEntry(e, e.main().Tools().PaintStyleButton(), QStringLiteral("Reverse"));
         e.click(3, 3, Qt::RightButton);
-        QCOMPARE(e.state().PaintStyle, int(kPaintReverse));
+        QCOMPARE(e.state().PaintStyle, PaintStyle::Reverse);
         QCOMPARE(int(e.session.document.Saved()), 1);  // a right click is no change
     }
 
@@ -330,7 +330,7 @@ private slots:
         QCOMPARE(Row(e, 4, 1, 7), QStringLiteral("1100011"));
         QCOMPARE(Row(e, 5, 1, 7), QStringLiteral("1111111"));
 
-        e.main().Tools().SettingBar_ButtonMenuClick(2, kPaintWhite);
+        e.main().Tools().SetPaintStyle(PaintStyle::White);
         for (int x = 0; x < 40; ++x)
             for (int y = 0; y < 32; ++y)
                 e.setPic(x, y, 0);
@@ -388,11 +388,11 @@ private slots:
 
     void repeatedCommitChangesNothing()
     {
-        for (int style : {int(kPaintBlack), int(kPaintWhite), int(kPaintReverse)}) {
+        for (PaintStyle style : {PaintStyle::Black, PaintStyle::White, PaintStyle::Reverse}) {
             Editor e;
             SetWhiteTransparent(e, false);
-            e.main().Tools().SettingBar_ButtonMenuClick(9, 1);  // solid fill
-            e.main().Tools().SettingBar_ButtonMenuClick(2, style);
+            e.main().Tools().SetFillStyle(FillStyle(1));  // solid fill
+            e.main().Tools().SetPaintStyle(PaintStyle(style));
             e.setPic(6, 6, 1);
             e.chooseTool(QStringLiteral("Box"));
             e.drag({4, 4}, {9, 8});
@@ -418,7 +418,7 @@ private slots:
                 e.setPic(x, y, 0);
         e.main().RedrawAll();
         e.chooseTool(QStringLiteral("Fill"));
-        e.main().Tools().SettingBar_ButtonMenuClick(9, 1);  // solid
+        e.main().Tools().SetFillStyle(FillStyle(1));  // solid
         e.click(3, 3);
         QCOMPARE(e.pic(2, 2), 1);
         QCOMPARE(e.pic(4, 4), 1);
@@ -435,12 +435,12 @@ private slots:
         e.click(5, 5);  // default transparent fill: nothing
         QCOMPARE(Row(e, 5, 0, 39).count(QLatin1Char('1')), 0);
 
-        e.main().Tools().SettingBar_ButtonMenuClick(9, 1);  // solid
+        e.main().Tools().SetFillStyle(FillStyle(1));  // solid
         e.click(5, 5);
         QCOMPARE(Row(e, 31, 0, 39).count(QLatin1Char('1')), 40);
         e.click(5, 5);  // black region, black paint: no change
         QCOMPARE(e.pic(0, 0), 1);
-        e.main().Tools().SettingBar_ButtonMenuClick(2, kPaintWhite);
+        e.main().Tools().SetPaintStyle(PaintStyle::White);
         e.click(5, 5);  // white paint, white transparent: nothing
         QCOMPARE(e.pic(0, 0), 1);
         SetWhiteTransparent(e, false);
@@ -448,7 +448,7 @@ private slots:
         QCOMPARE(e.pic(0, 0), 0);
         QCOMPARE(e.pic(39, 31), 0);
 
-        e.main().Tools().SettingBar_ButtonMenuClick(2, kPaintReverse);
+        e.main().Tools().SetPaintStyle(PaintStyle::Reverse);
         const auto before = Snapshot(e);
         e.click(5, 5);
         QVERIFY(Snapshot(e) == before);
@@ -458,7 +458,7 @@ private slots:
     {
         Editor e;
         e.chooseTool(QStringLiteral("Fill"));
-        e.main().Tools().SettingBar_ButtonMenuClick(9, 3);  // horizontal
+        e.main().Tools().SetFillStyle(FillStyle(3));  // horizontal
         e.click(5, 7);
         for (int y = 0; y < 32; ++y)
             QCOMPARE(Row(e, y, 0, 39).count(QLatin1Char('1')), (y - 7) % 3 == 0 ? 40 : 0);
@@ -467,7 +467,7 @@ private slots:
     void reverseToggleSparesSetPixelsWhileWhiteIsTransparent()
     {
         Editor e;
-        e.main().Tools().SettingBar_ButtonMenuClick(2, kPaintReverse);
+        e.main().Tools().SetPaintStyle(PaintStyle::Reverse);
         e.setPic(3, 3, 1);
         e.click(3, 3);  // toggling a set pixel would clear it: transparent
         QCOMPARE(e.pic(3, 3), 1);
@@ -476,6 +476,36 @@ private slots:
         SetWhiteTransparent(e, false);
         e.click(3, 3);
         QCOMPARE(e.pic(3, 3), 0);
+    }
+
+    // The tools added through the registry, as a person uses them: E and a
+    // drag draw an ellipse in the dragged box (with Shift a circle in the
+    // smaller side); mirror drawing repeats a stroke about the picture's
+    // centre line, or about the centre of the selection taken while it is on.
+    void ellipseAndMirrorDrawing()
+    {
+        Editor e;
+        e.frame->activateWindow();
+        QTest::keyClick(e.canvas(), Qt::Key_E);
+        QCOMPARE(e.main().CurrentToolId(), QStringLiteral("ellipse"));
+        e.drag({2, 2}, {9, 6});
+        QCOMPARE(e.pic(2, 4) + e.pic(9, 4) + e.pic(5, 2) + e.pic(6, 6) + e.pic(2, 2), 4);
+        e.press(20, 10);
+        QMouseEvent move(QEvent::MouseMove, Editor::centre(30, 14), e.canvas()->mapToGlobal(Editor::centre(30, 14)),
+                         Qt::NoButton, Qt::LeftButton, Qt::ShiftModifier);
+        QCoreApplication::sendEvent(e.canvas(), &move);
+        e.release(30, 14);
+        QCOMPARE(e.pic(24, 12) + e.pic(22, 10) + e.pic(25, 12), 2);
+
+        e.main().Tools().SetMirror(Mirror::Vertical);
+        e.chooseTool(QStringLiteral("Pen"));
+        e.click(1, 20);
+        QCOMPARE(e.pic(38, 20), 1);
+        e.chooseTool(QStringLiteral("Selection"));
+        e.drag({0, 25}, {9, 28});
+        e.chooseTool(QStringLiteral("Pen"));
+        e.click(1, 26);
+        QCOMPARE(e.pic(8, 26) + e.pic(38, 26), 1);
     }
 };
 

@@ -178,7 +178,7 @@ private slots:
         block.fill(Qt::black);
         QGuiApplication::clipboard()->setImage(block);
         e.main().SelectionTool().Paste_Click();
-        QCOMPARE(e.state().CurrentTool, int(kToolPaste));
+        QCOMPARE(e.main().CurrentToolId(), QStringLiteral("paste"));
         e.main().NewMenu_Click();
         e.click(10, 10);  // places whatever is left: nothing
         QCOMPARE(SetCount(e), 0);

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <Qt>
+
+namespace tobrin {
+
+class PictureDocument;
+class ScratchSurface;
+class Selection;
+struct DrawingState;
+
+// What a tool may reach while it works: the document, the scratch surface
+// it draws its marks on, the styles and the view (the drawing state), and
+// the few operations that carry marks to the picture. A tool never sees the
+// drawing window itself.
+class ToolEnvironment {
+public:
+    virtual ~ToolEnvironment() = default;
+
+    virtual PictureDocument& Document() = 0;
+    virtual ScratchSurface& Holder() = 0;
+    // Styles, the view window and the cells of the drag under way.
+    virtual DrawingState& State() = 0;
+    // The selection marquee and the pasted block waiting to be placed.
+    virtual Selection& SelectionTool() = 0;
+
+    // The scratch surface holds the view's pixels again, without marks.
+    virtual void LoadHolder() = 0;
+    // Carries the scratch surface's marks to the picture (commit) or shows
+    // them on the canvas only, tentatively.
+    virtual void TransferHolder(bool commit) = 0;
+    // Wipes the tentative marks from the canvas (and a marquee with them).
+    virtual void ClearTentative() = 0;
+    // A tool that stood in for another (the pasted block) hands back.
+    virtual void RestorePreviousTool() = 0;
+
+    // The scratch position of a picture cell (the view's top-left is 0, 0).
+    QPoint ToHolder(QPoint cell);
+};
+
+// One tool of the tool bar: what it is called and how it is chosen, and
+// what it does with a press, the moves of a drag and the release, in
+// picture cells. Tools are made once, listed in the registry
+// (toolregistry.cpp), and live as long as their drawing window.
+class Tool {
+public:
+    struct Info {
+        QString id;              // "pen": stable, for settings and tests
+        QString name;            // "Pen": the tooltip and the accessible name
+        QChar key;               // the key that chooses it; none when null
+        QString icon;            // the icon's name under :/icons/tools/
+        bool solidStroke = false;  // its strokes ignore the line style
+        bool onToolbar = true;     // false for a tool that is entered otherwise (Paste)
+        // Every cell a drag reaches is a press of its own (the pen's stamps).
+        bool pressOnEveryCell = false;
+    };
+
+    explicit Tool(Info info) : info_(std::move(info)) {}
+    virtual ~Tool() = default;
+    Tool(const Tool&) = delete;
+    Tool& operator=(const Tool&) = delete;
+
+    const Info& info() const { return info_; }
+
+    // A left press on cell; the drawing state already holds it as StartX,
+    // StartY and the press has begun a history step.
+    virtual void Press(ToolEnvironment& env, QPoint cell, Qt::KeyboardModifiers modifiers);
+    // The pointer moved onto another cell while the button is held.
+    virtual void Move(ToolEnvironment& env, QPoint cell, Qt::KeyboardModifiers modifiers);
+    // The button came up (or the right button ended the drag); down tells
+    // whether a press of this tool was under way.
+    virtual void Release(ToolEnvironment& env, bool down);
+    // A key while the canvas has the focus; true when the tool took it.
+    virtual bool Key(ToolEnvironment& env, int key);
+    // The tool is left for another: whatever it holds is stored or dropped.
+    virtual void Leave(ToolEnvironment& env);
+    virtual Qt::CursorShape Cursor() const { return Qt::CrossCursor; }
+
+private:
+    Info info_;
+};
+
+// A tool that drags a shape from the press cell to the pointer: every step
+// wipes the last tentative shape, draws the new one on the scratch surface
+// and shows it; the release stores it through the styles.
+class ShapeTool : public Tool {
+public:
+    using Tool::Tool;
+    void Move(ToolEnvironment& env, QPoint cell, Qt::KeyboardModifiers modifiers) override;
+    void Release(ToolEnvironment& env, bool down) override;
+
+protected:
+    // Draws the shape from a to b (scratch positions) on the surface.
+    virtual void DrawShape(ScratchSurface& holder, QPoint a, QPoint b, Qt::KeyboardModifiers modifiers) = 0;
+};
+
+}  // namespace tobrin
