@@ -17,6 +17,7 @@
 #include "core/canvaslayout.h"
 #include "core/units.h"
 #include "drawing/canvasmouse.h"
+#include "drawing/canvasview.h"
 #include "drawing/drawarea.h"
 #include "drawing/selection.h"
 #include "drawing/toolsettings.h"
@@ -37,14 +38,12 @@ public:
     Selection& SelectionTool() override { return w_.SelectionTool(); }
     void LoadHolder() override { w_.LoadHolder(); }
     void TransferHolder(bool commit) override { w_.TransferHolder(commit); }
-    void ClearTentative() override { w_.RedrawAll(); }
+    void ClearTentative() override { w_.View().ClearTentative(); }
     void RestorePreviousTool() override { w_.RestorePreviousTool(); }
 
 private:
     DrawingWindow& w_;
 };
-
-constexpr QRgb kGuideColour = 0xFFFF0000u;  // the mirror axes
 
 }  // namespace
 
@@ -60,13 +59,7 @@ struct DrawingWindow::Impl {
     // Mirror drawing about a held selection's centre lines instead of the
     // picture's, when it was on while the selection was taken.
     std::optional<QRect> mirrorBlock;
-    QScrollBar* hScroll = nullptr;
-    QScrollBar* vScroll = nullptr;
-    CanvasLayoutFacts layout;
-    std::vector<QRgb> cellColours;  // reused by the redraw
-    // While a transfer commits, PlotPixel paints each square itself.
-    bool committing = false;
-    int zoomLevel = zoom::kActualCellPixels;
+    CanvasView* view = nullptr;
 };
 
 DrawingWindow::DrawingWindow(Session& session, QWidget* parent)
@@ -75,60 +68,18 @@ DrawingWindow::DrawingWindow(Session& session, QWidget* parent)
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("Drawing area"));
 
-    drawArea_ = new DrawArea(this);
-    drawArea_->move(units::ToPixels(canvasgeometry::kCanvasLeft), units::ToPixels(canvasgeometry::kCanvasTop));
-    CanvasMouse* mouse = &d_->mouse;
-    connect(drawArea_, &DrawArea::MouseDown, this, [mouse](MouseButton b, Qt::KeyboardModifiers m, double x, double y) {
-        mouse->DrawArea_MouseDown(b, m, x, y);
-    });
-    connect(drawArea_, &DrawArea::MouseMove, this, [mouse](MouseButton b, Qt::KeyboardModifiers m, double x, double y) {
-        mouse->DrawArea_MouseMove(b, m, x, y);
-    });
-    connect(drawArea_, &DrawArea::MouseUp, this, [mouse](MouseButton b, Qt::KeyboardModifiers m, double x, double y) {
-        mouse->DrawArea_MouseUp(b, m, x, y);
-    });
-    connect(drawArea_, &DrawArea::ZoomWheel, this, [this](int steps, double x, double y) {
-        int level = d_->zoomLevel;
-        for (; steps > 0; --steps)
-            level = ZoomInStep(level);
-        for (; steps < 0; ++steps)
-            level = ZoomOutStep(level);
-        const QPointF point(x, y);
-        ZoomTo(level, &point);
-    });
-
-    d_->hScroll = new QScrollBar(Qt::Horizontal, this);
-    d_->hScroll->setObjectName(QStringLiteral("HSizeScroll"));
-    d_->hScroll->hide();
-    connect(d_->hScroll, &QScrollBar::valueChanged, this, [this] { HSizeScroll_Change(); });
-    d_->vScroll = new QScrollBar(Qt::Vertical, this);
-    d_->vScroll->setObjectName(QStringLiteral("VSizeScroll"));
-    d_->vScroll->hide();
-    SetAccessible(drawArea_, QStringLiteral("Drawing canvas"),
-                  QStringLiteral("The picture, one square per pixel: draw with the chosen tool"));
-    SetAccessible(d_->hScroll, QStringLiteral("Drawing canvas, horizontal scroll bar"),
-                  QStringLiteral("Scrolls the picture sideways"));
-    SetAccessible(d_->vScroll, QStringLiteral("Drawing canvas, vertical scroll bar"),
-                  QStringLiteral("Scrolls the picture up and down"));
-    connect(d_->vScroll, &QScrollBar::valueChanged, this, [this] { VSizeScroll_Change(); });
-
+    d_->view = new CanvasView(*this);
+    drawArea_ = d_->view->Canvas();
+    connect(d_->view, &CanvasView::zoomChanged, this, &DrawingWindow::zoomChanged);
+    connect(d_->view, &CanvasView::viewRedrawn, this, &DrawingWindow::viewRedrawn);
     d_->tools = new ToolSettings(*this);
     d_->selection = new Selection(*this);
     d_->files = std::make_unique<FileCommands>(session_, this);
 
     StartUp();
+    d_->view->Follow();
 
-    // Every size applied comes with a redraw, which also ends a marquee.
     PictureDocument& doc = session_.document;
-    connect(&doc, &PictureDocument::sizeChanged, this, [this] {
-        LayoutCanvas();
-        RedrawAll();
-    });
-    connect(&doc, &PictureDocument::pixelsChanged, this, [this] {
-        if (!d_->committing)
-            RedrawAll();
-    });
-
     connect(&doc, &PictureDocument::fileNameChanged, this, &DrawingWindow::ShowFileInTitle);
     connect(&doc, &PictureDocument::savedChanged, this, &DrawingWindow::ShowFileInTitle);
     ShowFileInTitle();
@@ -198,44 +149,28 @@ void DrawingWindow::MirrorChanged()
     // The guides move; a held selection's marquee goes on marching.
     QTimer* dash = d_->selection->DashTimer();
     const bool marching = dash->isActive();
-    RedrawAll();
+    d_->view->RedrawAll();
     if (marching)
         dash->start();
 }
 
 QRect DrawingWindow::MirrorArea() const { return d_->mirrorBlock.value_or(session_.document.Bounds()); }
 
-void DrawingWindow::DrawMirrorGuides()
-{
-    const Mirror m = state_.Mirror;
-    if (m == Mirror::Off)
-        return;
-    // Each axis runs through the middle of the area: along a cell border
-    // for an even side, through the middle of the centre cell for an odd one.
-    const QRect area = MirrorArea();
-    const ViewWindow& v = state_.view;
-    const CellGeometry& cells = drawArea_->Cells();
-    auto axis = [&cells](int first, int last, int viewFirst) {
-        const int twice = first + last + 1 - 2 * viewFirst;  // the axis in half cells
-        return twice % 2 == 0 ? cells.BorderUnits(twice / 2)
-                              : (cells.BorderUnits(twice / 2) + cells.BorderUnits(twice / 2 + 1)) / 2;
-    };
-    const int top = cells.BorderUnits(std::max(area.top(), v.ViewTop) - v.ViewTop);
-    const int bottom = cells.BorderUnits(std::min(area.bottom(), v.ViewBottom) + 1 - v.ViewTop);
-    const int left = cells.BorderUnits(std::max(area.left(), v.ViewLeft) - v.ViewLeft);
-    const int right = cells.BorderUnits(std::min(area.right(), v.ViewRight) + 1 - v.ViewLeft);
-    if (m == Mirror::Vertical || m == Mirror::Both) {
-        const int x = axis(area.left(), area.right(), v.ViewLeft);
-        drawArea_->DrawOutline(x, top, x, bottom, kGuideColour, DrawArea::Stroke::Solid);
-    }
-    if (m == Mirror::Horizontal || m == Mirror::Both) {
-        const int y = axis(area.top(), area.bottom(), v.ViewTop);
-        drawArea_->DrawOutline(left, y, right, y, kGuideColour, DrawArea::Stroke::Solid);
-    }
-}
-const CanvasLayoutFacts& DrawingWindow::Layout() const { return d_->layout; }
-QScrollBar* DrawingWindow::HSizeScroll() const { return d_->hScroll; }
-QScrollBar* DrawingWindow::VSizeScroll() const { return d_->vScroll; }
+CanvasView& DrawingWindow::View() { return *d_->view; }
+const CanvasLayoutFacts& DrawingWindow::Layout() const { return d_->view->Layout(); }
+QScrollBar* DrawingWindow::HSizeScroll() const { return d_->view->HSizeScroll(); }
+QScrollBar* DrawingWindow::VSizeScroll() const { return d_->view->VSizeScroll(); }
+void DrawingWindow::LayoutCanvas() { d_->view->LayoutCanvas(); }
+void DrawingWindow::RedrawAll() { d_->view->RedrawAll(); }
+void DrawingWindow::Relocate(double& x, double& y) { d_->view->Relocate(x, y); }
+void DrawingWindow::HSizeScroll_Change() { d_->view->HSizeScroll_Change(); }
+void DrawingWindow::VSizeScroll_Change() { d_->view->VSizeScroll_Change(); }
+int DrawingWindow::ZoomLevel() const { return d_->view->ZoomLevel(); }
+void DrawingWindow::ZoomTo(int cellPixels, const QPointF* pointUnits) { d_->view->ZoomTo(cellPixels, pointUnits); }
+void DrawingWindow::ZoomIn() { ZoomTo(ZoomInStep(ZoomLevel())); }
+void DrawingWindow::ZoomOut() { ZoomTo(ZoomOutStep(ZoomLevel())); }
+void DrawingWindow::ActualSize() { ZoomTo(zoom::kActualCellPixels); }
+void DrawingWindow::FitToWindow() { d_->view->FitToWindow(); }
 
 // ---------------------------------------------------------------- start-up
 
@@ -256,7 +191,6 @@ void DrawingWindow::StartUp()
     }
     state_.PlotValue = 1;
     state_.view = ViewWindow{};
-    d_->layout = ComputeCanvasLayout(1e9, 1e9, doc.MaxX(), doc.MaxY(), 0, 0);
 
     d_->tools->FillMenus();
     d_->tools->ApplyDefaults();
@@ -264,7 +198,7 @@ void DrawingWindow::StartUp()
         if (Tool* tool = d_->toolBox.Find(kept->tool))
             d_->toolBox.SetCurrent(*tool);
         d_->tools->ApplySettings(kept->state);
-        d_->zoomLevel = ClampCellPixels(kept->zoom);
+        d_->view->SetZoomLevel(kept->zoom);
         session_.keptDrawing.reset();
     }
 }
@@ -314,139 +248,12 @@ void DrawingWindow::closeEvent(QCloseEvent* event)
     kept.state = state_;
     kept.state.MouseIsDown = false;
     kept.state.SelectionHeld = false;
-    kept.zoom = d_->zoomLevel;
+    kept.zoom = ZoomLevel();
     session_.keptDrawing = kept;
     QWidget::closeEvent(event);
 }
 
-// ------------------------------------------------------------------ layout
-
-void DrawingWindow::LayoutCanvas()
-{
-    const PictureData& decl = session_.document.Data();
-    const double W = units::ToUnits(width());
-    const double H = units::ToUnits(height());
-    const double hBar = units::ToUnits(style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, d_->hScroll));
-    const double vBar = units::ToUnits(style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, d_->vScroll));
-    const CanvasLayoutFacts f =
-        ComputeCanvasLayout(W, H, decl.MaxX, decl.MaxY, hBar, vBar, CellGeometryFor(d_->zoomLevel));
-    d_->layout = f;
-
-    ViewWindow& v = state_.view;
-    v.ViewColumns = f.ViewColumns;
-    v.ViewRows = f.ViewRows;
-    v.ViewLeft = f.ViewLeft;
-    v.ViewRight = f.ViewRight;
-    v.ViewTop = f.ViewTop;
-    v.ViewBottom = f.ViewBottom;
-
-    drawArea_->move(units::ToPixels(canvasgeometry::kCanvasLeft), units::ToPixels(canvasgeometry::kCanvasTop));
-    drawArea_->SetCanvasZoomed(f.canvasWidth, f.canvasHeight, f.canvasPixelWidth, f.canvasPixelHeight, f.cells);
-
-    // The bars' change handlers would only repeat what is set here.
-    auto placeBar = [](QScrollBar* bar, const ScrollBarFacts& b) {
-        const QSignalBlocker block(bar);
-        if (!b.visible) {
-            bar->hide();  // its range stays as it was
-            return;
-        }
-        const int left = units::ToPixels(b.left), top = units::ToPixels(b.top);
-        bar->setGeometry(left, top, units::ToPixels(b.left + b.width) - left,
-                         units::ToPixels(b.top + b.height) - top);
-        bar->setRange(0, b.maximum);
-        bar->setValue(0);
-        bar->setPageStep(b.pageStep);
-        bar->setSingleStep(1);
-        bar->show();
-    };
-    placeBar(d_->hScroll, f.hBar);
-    placeBar(d_->vScroll, f.vBar);
-
-    // The rebuilt canvas shows the cells of the new view at once.
-    PaintViewCells();
-}
-
 // -------------------------------------------------------------------- zoom
-
-int DrawingWindow::ZoomLevel() const { return d_->zoomLevel; }
-
-void DrawingWindow::ZoomTo(int cellPixels, const QPointF* pointUnits)
-{
-    cellPixels = ClampCellPixels(cellPixels);
-    if (cellPixels == d_->zoomLevel)
-        return;
-    const CanvasLayoutFacts before = d_->layout;
-    const int viewLeft = state_.view.ViewLeft, viewTop = state_.view.ViewTop;
-    const QPointF point = pointUnits ? *pointUnits : QPointF(before.canvasWidth / 2.0, before.canvasHeight / 2.0);
-    d_->zoomLevel = cellPixels;
-    // The held selection's outline is drawn in canvas units: it is redrawn
-    // round the same cells at the new size.
-    d_->selection->StopMarquee();
-    LayoutCanvas();
-    const PictureData& decl = session_.document.Data();
-    const ZoomAnchor a = ComputeZoomAnchor(point.x(), point.y(), before.cells, viewLeft, viewTop, d_->layout.cells,
-                                           d_->layout, decl.MaxX, decl.MaxY);
-    {
-        const QSignalBlocker blockH(d_->hScroll), blockV(d_->vScroll);
-        if (!d_->hScroll->isHidden())
-            d_->hScroll->setValue(a.viewLeft);
-        if (!d_->vScroll->isHidden())
-            d_->vScroll->setValue(a.viewTop);
-    }
-    ViewWindow& v = state_.view;
-    v.ViewLeft = d_->hScroll->isHidden() ? 0 : d_->hScroll->value();
-    v.ViewRight = v.ViewLeft + v.ViewColumns - 1;
-    v.ViewTop = d_->vScroll->isHidden() ? 0 : d_->vScroll->value();
-    v.ViewBottom = v.ViewTop + v.ViewRows - 1;
-    if (state_.SelectionHeld)
-        d_->selection->Hold(QRect(QPoint(state_.StartX, state_.StartY), QPoint(state_.LastX, state_.LastY)));
-    RedrawAll();
-    emit zoomChanged(cellPixels);
-}
-
-void DrawingWindow::ZoomIn() { ZoomTo(ZoomInStep(d_->zoomLevel)); }
-void DrawingWindow::ZoomOut() { ZoomTo(ZoomOutStep(d_->zoomLevel)); }
-void DrawingWindow::ActualSize() { ZoomTo(zoom::kActualCellPixels); }
-
-void DrawingWindow::FitToWindow()
-{
-    const PictureData& decl = session_.document.Data();
-    ZoomTo(FitCellPixels(units::ToUnits(width()), units::ToUnits(height()), decl.MaxX, decl.MaxY));
-}
-
-void DrawingWindow::HSizeScroll_Change()
-{
-    // A hidden bar keeps its old range, so a value set on it may lie past a
-    // picture that has since shrunk: the view stays inside the picture.
-    ViewWindow& v = state_.view;
-    v.ViewLeft = std::clamp(d_->hScroll->value(), 0, std::max(0, session_.document.MaxX() + 1 - v.ViewColumns));
-    v.ViewRight = v.ViewLeft + v.ViewColumns - 1;
-    RedrawAll();
-}
-
-void DrawingWindow::VSizeScroll_Change()
-{
-    ViewWindow& v = state_.view;
-    v.ViewTop = std::clamp(d_->vScroll->value(), 0, std::max(0, session_.document.MaxY() + 1 - v.ViewRows));
-    v.ViewBottom = v.ViewTop + v.ViewRows - 1;
-    RedrawAll();
-}
-
-void DrawingWindow::Relocate(double& x, double& y)
-{
-    const PictureData& decl = session_.document.Data();
-    const ViewWindow& v = state_.view;
-    ScrollBarFacts h = d_->layout.hBar, vb = d_->layout.vBar;
-    h.visible = !d_->hScroll->isHidden();
-    h.maximum = d_->hScroll->maximum();
-    vb.visible = !d_->vScroll->isHidden();
-    vb.maximum = d_->vScroll->maximum();
-    const RelocateTarget t = ComputeRelocate(x, y, decl.MaxX, decl.MaxY, v.ViewColumns, v.ViewRows, h, vb);
-    if (t.moveH)
-        d_->hScroll->setValue(t.hValue);
-    if (t.moveV)
-        d_->vScroll->setValue(t.vValue);
-}
 
 // ------------------------------------------------------------ pixel output
 
@@ -456,45 +263,9 @@ void DrawingWindow::PlotPixel(int x, int y, int ink, bool commit)
     const PlotDecision pd = commit ? doc.PlotPixel(x, y, ink, state_.PaintStyle, state_.WhiteTransparent)
                                    : DecidePlot(state_.PaintStyle, ink, doc.Pic(x, y), state_.WhiteTransparent);
     state_.PlotValue = pd.PlotValue;
-    if (!pd.draw)
-        return;  // white is transparent
-    QRgb colour;
-    if (pd.PlotValue == 1)
-        colour = commit ? DrawArea::kSetColour : DrawArea::kTentativeSet;
-    else
-        colour = commit ? DrawArea::kClearColour : DrawArea::kTentativeClear;
-    const ViewWindow& v = state_.view;
-    if (x >= v.ViewLeft && x <= v.ViewRight && y >= v.ViewTop && y <= v.ViewBottom)
-        drawArea_->PaintSquare(x - v.ViewLeft, y - v.ViewTop, colour);
-}
-
-void DrawingWindow::PaintViewCells()
-{
-    const PictureData& decl = session_.document.Data();
-    const ViewWindow& v = state_.view;
-    const int columns = v.ViewRight - v.ViewLeft + 1;
-    const int rows = v.ViewBottom - v.ViewTop + 1;
-    if (columns <= 0 || rows <= 0)
-        return;
-    std::vector<QRgb>& colours = d_->cellColours;
-    colours.resize(static_cast<size_t>(columns) * rows);
-    for (int r = 0; r < rows; ++r) {
-        const std::uint8_t* pic = &decl.PicData[PictureData::Offset(v.ViewLeft, v.ViewTop + r)];
-        QRgb* out = &colours[static_cast<size_t>(r) * columns];
-        for (int c = 0; c < columns; ++c)
-            out[c] = pic[c] ? DrawArea::kSetColour : DrawArea::kClearColour;
-    }
-    drawArea_->PaintSquares(columns, rows, colours.data());
-}
-
-void DrawingWindow::RedrawAll()
-{
-    // Every cell of the view, clear ones included, so tentative squares go.
-    PaintViewCells();
-    DrawMirrorGuides();
-    const ViewWindow& v = state_.view;
-    emit viewRedrawn(QRect(QPoint(v.ViewLeft, v.ViewTop), QPoint(v.ViewRight, v.ViewBottom)));
-    d_->selection->StopMarquee();
+    // A committed pixel reaches the canvas through the document's signal.
+    if (pd.draw && !commit)
+        d_->view->ShowTentative(x, y, pd.PlotValue == 1 ? DrawArea::kTentativeSet : DrawArea::kTentativeClear);
 }
 
 // --------------------------------------------------------------- undo, new
@@ -560,13 +331,14 @@ void DrawingWindow::TransferHolder(bool commit)
     s.StartX = state_.StartX;
     s.StartY = state_.StartY;
     {
-        const QScopedValueRollback<bool> painting(d_->committing, commit);
         const PictureDocument::Batch batch(session_.document);
         TransferMarks(holder_, state_.view, s,
                       [this, commit](int x, int y, int ink) { PlotPixel(x, y, ink, commit); });
     }
-    if (commit)
+    if (commit) {
+        d_->view->ClearTentative();
         LoadHolder();  // no mark is ever stored twice
+    }
 }
 
 }  // namespace tobrin

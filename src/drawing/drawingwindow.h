@@ -15,6 +15,7 @@ class QScrollBar;
 namespace tobrin {
 
 class CanvasMouse;
+class CanvasView;
 class DrawArea;
 class ToolSettings;
 class Selection;
@@ -86,6 +87,11 @@ public:
     void RestorePreviousTool();
     // Mirror drawing was switched, or the selection it mirrors about changed.
     void MirrorChanged();
+    // What mirror drawing mirrors about: the picture, or the selection
+    // taken while it was on.
+    QRect MirrorArea() const;
+    // The zoomed canvas with its scroll bars, layout, zoom and painting.
+    CanvasView& View();
     // The last canvas layout (view, canvas size, scroll bars), in units.
     const CanvasLayoutFacts& Layout() const;
     QScrollBar* HSizeScroll() const;
@@ -123,11 +129,7 @@ protected:
 private:
     void StartUp();
     void ShowFileInTitle();
-    // Paints the squares of every view cell from the picture (canvas only).
-    void PaintViewCells();
-    // The mirror drawing's axes as thin guides over the canvas.
-    void DrawMirrorGuides();
-    QRect MirrorArea() const;
+
 
     Session& session_;
     DrawingState state_;

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "core/canvaslayout.h"
+#include "drawing/canvasview.h"
 #include "drawing/drawarea.h"
 #include "drawing/drawingwindow.h"
 #include "drawing/toolsettings.h"
@@ -58,7 +59,7 @@ void Selection::MarqueeStep(int x, int y)
     DrawingState& s = main_.State();
     const ViewWindow& v = s.view;
     main_.LoadHolder();
-    main_.RedrawAll();
+    main_.View().ClearTentative();
     main_.Holder().DrawSelectionRect(QPoint(s.StartX - v.ViewLeft, s.StartY - v.ViewTop),
                                      QPoint(x - v.ViewLeft, y - v.ViewTop));
     DrawArea* canvas = main_.Canvas();
@@ -166,7 +167,7 @@ void Selection::TakeBlock()
 
 void Selection::Copy_Click()
 {
-    main_.RedrawAll();  // stops and wipes the marquee
+    main_.View().ClearTentative();  // stops and wipes the marquee
     if (!main_.State().SelectionHeld)
         main_.LoadHolder();  // the visible part of the picture
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -193,7 +194,7 @@ void Selection::Paste_Click()
     main_.Document().BackUp();
     // Pending marks are stored; a block still waiting is placed where it is.
     main_.TransferHolder(true);
-    main_.RedrawAll();
+    main_.View().ClearTentative();
     if (!ClipboardHasImage())
         return;
 
