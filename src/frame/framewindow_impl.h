@@ -1,0 +1,58 @@
+#pragma once
+
+// The frame's own state, shared by its source files (framewindow*.cpp) and
+// by nothing else.
+
+#include <QList>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <memory>
+
+#include "frame/about.h"
+#include "frame/childslot.h"
+#include "frame/framewindow.h"
+
+class QAction;
+class QMenu;
+class QTimer;
+class QToolBar;
+
+namespace tobrin {
+
+class DevicePreview;
+class DrawingWindow;
+class SizeFields;
+class TextPreview;
+
+struct FrameWindow::Impl {
+    // The child windows, each loaded again by the next reference after it
+    // was closed.
+    std::unique_ptr<ChildSlotOf<tobrin::DrawingWindow>> draw;
+    std::unique_ptr<ChildSlotOf<TextPreview>> text;
+    std::unique_ptr<ChildSlotOf<DevicePreview>> tav;
+    // All of them, in the order their places are remembered.
+    QList<ChildSlot*> children;
+    bool ending = false;
+    int timer1Waits = 0;
+
+    QList<QMenu*> menus;
+    QList<QPointer<QMenu>> shownMenus;
+    QAction* zoomIn = nullptr;
+    QAction* zoomOut = nullptr;
+
+    QToolBar* toolbar = nullptr;
+    QAction* saveButton = nullptr;
+    QAction* pasteButton = nullptr;
+    SizeFields* sizes = nullptr;
+    QTimer* timer1 = nullptr;
+    QPointer<About> about;
+    QPointer<QMdiSubWindow> lastActive;
+
+    QMenu* recentFiles = nullptr;
+    bool rememberArrangement = false;
+};
+
+// A menu entry of the frame's menus by its object name.
+QAction* FindMenuAction(const QList<QMenu*>& menus, const QString& name);
+
+}  // namespace tobrin
