@@ -84,8 +84,9 @@ FrameWindow::FrameWindow(Session& session, QWidget* parent) : QMainWindow(parent
     d_->timer1->setInterval(kTimer1Interval);
     connect(d_->timer1, &QTimer::timeout, this, &FrameWindow::Timer1_Timer);
 
-    // A change of the picture draws to the device preview: a closed one is
-    // loaded again, hidden, and shows the picture from its start.
+    // The device preview follows the document alone, never the canvas's
+    // redraws: a change of the picture loads a closed preview again,
+    // hidden, and a preview shows the whole picture from its load on.
     const auto previewLoaded = [this] {
         if (!d_->ending)
             TavDisplayWindow();

@@ -28,12 +28,6 @@ void FrameWindow::MakeChildSlots()
         connect(&main, &tobrin::DrawingWindow::pasteAvailable, this, &FrameWindow::SetPasteEnabled);
         connect(&main, &tobrin::DrawingWindow::zoomChanged, this, &FrameWindow::ShowZoomLevel);
         ShowZoomLevel(main.ZoomLevel());
-        // A redraw brings the view's preview dots up to date too, loading a
-        // closed preview again (hidden), as every drawing to it does.
-        connect(&main, &tobrin::DrawingWindow::viewRedrawn, this, [this](const QRect& region) {
-            if (!d_->ending)
-                TavDisplayWindow().ShowPicture(region);
-        });
     };
     draw.place = [](QMdiSubWindow& sub) {
         sub.setGeometry(0, 0, units::ToPixels(kDrawingWidthUnits), units::ToPixels(kSizeFactor * kDrawingHeightUnits));

@@ -222,7 +222,7 @@ private slots:
         }
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(&frame, &activate);
-        QCOMPARE(frame.TavDisplayWindow().Display().pixel(0, 0), DevicePreview::kSetColour);
+        QCOMPARE(frame.DrawingWindow().Canvas()->SquareColour(0, 0), DrawArea::kSetColour);
     }
 
     void closingWithUnsavedChanges_data()
