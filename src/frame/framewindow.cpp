@@ -115,7 +115,7 @@ FrameWindow::~FrameWindow()
     d_->ending = true;
     disconnect(mdi_, nullptr, this, nullptr);
     delete d_->about;
-    for (ChildSlot* child : d_->children)
+    for (const auto& child : d_->children)
         child->Unload();
     delete d_;
     d_ = nullptr;

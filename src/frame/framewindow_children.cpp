@@ -15,6 +15,20 @@
 
 namespace tobrin {
 
+namespace {
+
+// A new child window of the frame, kept with the others.
+template <class W, class Make>
+ChildSlotOf<W>* AddChild(std::vector<std::unique_ptr<ChildSlot>>& children, QMdiArea& workspace,
+                         ChildSlot::Kind kind, Make make)
+{
+    auto* child = new ChildSlotOf<W>(workspace, std::move(kind), std::function<W*()>(std::move(make)));
+    children.emplace_back(child);
+    return child;
+}
+
+}  // namespace
+
 void FrameWindow::MakeChildSlots()
 {
     using Kind = ChildSlot::Kind;
@@ -32,7 +46,7 @@ void FrameWindow::MakeChildSlots()
     draw.place = [](QMdiSubWindow& sub) {
         sub.setGeometry(0, 0, units::ToPixels(kDrawingWidthUnits), units::ToPixels(kSizeFactor * kDrawingHeightUnits));
     };
-    d_->draw = std::make_unique<ChildSlotOf<tobrin::DrawingWindow>>(*mdi_, draw, [this] {
+    d_->draw = AddChild<tobrin::DrawingWindow>(d_->children, *mdi_, draw, [this] {
         auto* main = new tobrin::DrawingWindow(session_);
         if (main->windowTitle().isEmpty())
             main->setWindowTitle(QStringLiteral("Drawing area"));
@@ -48,8 +62,7 @@ void FrameWindow::MakeChildSlots()
         sub.setGeometry(units::ToPixels(left), 0, units::ToPixels(kTextViewWidthUnits),
                         units::ToPixels(ClientHeightUnits()));
     };
-    d_->text = std::make_unique<ChildSlotOf<TextPreview>>(
-        *mdi_, text, [this] { return new TextPreview(session_.document); });
+    d_->text = AddChild<TextPreview>(d_->children, *mdi_, text, [this] { return new TextPreview(session_.document); });
 
     // The device preview, bottom left: a fixed border without a maximise
     // button; a press on its display scrolls the drawing there.
@@ -72,12 +85,10 @@ void FrameWindow::MakeChildSlots()
         const double top = ClientHeightUnits() - units::ToUnits(sub.height());
         sub.move(0, units::ToPixels(top));
     };
-    d_->tav = std::make_unique<ChildSlotOf<DevicePreview>>(
-        *mdi_, tav, [this] { return new DevicePreview(session_.document); });
+    d_->tav = AddChild<DevicePreview>(d_->children, *mdi_, tav, [this] { return new DevicePreview(session_.document); });
 
-    d_->children = {d_->draw.get(), d_->text.get(), d_->tav.get()};
-    for (ChildSlot* child : d_->children)
-        connect(child, &ChildSlot::closed, this, &FrameWindow::UpdateMenus);
+    for (const auto& child : d_->children)
+        connect(child.get(), &ChildSlot::closed, this, &FrameWindow::UpdateMenus);
 }
 
 double FrameWindow::ClientWidthUnits() const { return units::ToUnits(mdi_->contentsRect().width()); }
@@ -104,7 +115,7 @@ void FrameWindow::SetTextVisibleChecked(bool on) { d_->text->SetChecked(on); }
 
 void FrameWindow::WindowMenu_Open()
 {
-    for (ChildSlot* child : d_->children)
+    for (const auto& child : d_->children)
         child->CheckIfShown();
 }
 

@@ -159,7 +159,7 @@ void FrameWindow::RememberArrangement()
     if (geometry.isEmpty())
         return;  // the first start keeps the built-in layout
     restoreGeometry(geometry);
-    for (ChildSlot* child : d_->children) {
+    for (const auto& child : d_->children) {
         const QRect r = settings.value(child->Description().settingsKey).toRect();
         QMdiSubWindow* sub = child->SubWindow();
         if (!sub || !r.isValid())
@@ -181,7 +181,7 @@ void FrameWindow::SaveArrangement()
         return;
     QSettings settings;
     settings.setValue(kFrameGeometryKey, saveGeometry());
-    for (const ChildSlot* child : d_->children)
+    for (const auto& child : d_->children)
         if (const QMdiSubWindow* sub = child->SubWindow(); sub && !sub->isMinimized() && !sub->isMaximized())
             settings.setValue(child->Description().settingsKey, sub->geometry());
     if (const tobrin::DrawingWindow* main = d_->draw->IfLoaded())

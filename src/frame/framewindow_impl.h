@@ -7,6 +7,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <memory>
+#include <vector>
 
 #include "frame/about.h"
 #include "frame/childslot.h"
@@ -26,12 +27,12 @@ class TextPreview;
 
 struct FrameWindow::Impl {
     // The child windows, each loaded again by the next reference after it
-    // was closed.
-    std::unique_ptr<ChildSlotOf<tobrin::DrawingWindow>> draw;
-    std::unique_ptr<ChildSlotOf<TextPreview>> text;
-    std::unique_ptr<ChildSlotOf<DevicePreview>> tav;
-    // All of them, in the order their places are remembered.
-    QList<ChildSlot*> children;
+    // was closed: all of them, in the order they were added (the order their
+    // places are remembered and they are unloaded in), and each by name.
+    std::vector<std::unique_ptr<ChildSlot>> children;
+    ChildSlotOf<tobrin::DrawingWindow>* draw = nullptr;
+    ChildSlotOf<TextPreview>* text = nullptr;
+    ChildSlotOf<DevicePreview>* tav = nullptr;
     bool ending = false;
     int timer1Waits = 0;
 
