@@ -21,10 +21,11 @@ class TextPreview;
 class DevicePreview;
 
 // The frame: a QMainWindow captioned "Tobrin" around a QMdiArea holding the
-// drawing window, the text view and the device preview. It owns the
-// commands: one set of actions, shown in its own menus, in the drawing
-// window's menus (on the bar while that window is active) and, as buttons
-// with their own enabled state, on the toolbar.
+// drawing window, the text view and the device preview, each kept by a
+// ChildSlot that loads it on demand and forgets it when it is closed. It
+// owns the commands: one set of actions, shown in the menus on the bar
+// whichever child window is active and, as buttons with their own enabled
+// state, on the toolbar. Its source is split by concern as marked below.
 class FrameWindow : public QMainWindow {
     Q_OBJECT
 public:
