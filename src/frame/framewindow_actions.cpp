@@ -26,8 +26,7 @@ QIcon ToolbarIcon(const QString& name)
                         QStringLiteral(":/icons/toolbar/disabled/%1.png").arg(name));
 }
 
-}  // namespace
-
+// A menu entry of the frame's menus by its object name.
 QAction* FindMenuAction(const QList<QMenu*>& menus, const QString& name)
 {
     for (QMenu* m : menus)
@@ -36,6 +35,8 @@ QAction* FindMenuAction(const QList<QMenu*>& menus, const QString& name)
                 return a;
     return nullptr;
 }
+
+}  // namespace
 
 void FrameWindow::BuildMenus()
 {

@@ -53,7 +53,4 @@ struct FrameWindow::Impl {
     bool rememberArrangement = false;
 };
 
-// A menu entry of the frame's menus by its object name.
-QAction* FindMenuAction(const QList<QMenu*>& menus, const QString& name);
-
 }  // namespace tobrin
