@@ -250,7 +250,6 @@ void CanvasView::RedrawAll()
     tentative_.clear();
     DrawMirrorGuides();
     const ViewWindow& v = main_.State().view;
-    emit viewRedrawn(QRect(QPoint(v.ViewLeft, v.ViewTop), QPoint(v.ViewRight, v.ViewBottom)));
     main_.SelectionTool().StopMarquee();
 }
 

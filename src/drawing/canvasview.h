@@ -57,7 +57,6 @@ public:
 
 signals:
     void zoomChanged(int cellPixels);
-    void viewRedrawn(const QRect& region);
 
 private:
     void PaintViewCells();

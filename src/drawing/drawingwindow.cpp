@@ -71,7 +71,6 @@ DrawingWindow::DrawingWindow(Session& session, QWidget* parent)
     d_->view = new CanvasView(*this);
     drawArea_ = d_->view->Canvas();
     connect(d_->view, &CanvasView::zoomChanged, this, &DrawingWindow::zoomChanged);
-    connect(d_->view, &CanvasView::viewRedrawn, this, &DrawingWindow::viewRedrawn);
     d_->tools = new ToolSettings(*this);
     d_->selection = new Selection(*this);
     d_->files = std::make_unique<FileCommands>(session_, this);

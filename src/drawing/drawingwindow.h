@@ -114,9 +114,6 @@ public:
 signals:
     // Whether Paste has an image to take: after Copy, and on activation.
     void pasteAvailable(bool available);
-    // The canvas was redrawn from the picture; the region is in picture
-    // coordinates (the view).
-    void viewRedrawn(const QRect& region);
     // The canvas's cell size changed (ZoomTo).
     void zoomChanged(int cellPixels);
     // Another tool is in use (its id).

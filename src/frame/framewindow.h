@@ -14,16 +14,18 @@ class QToolBar;
 namespace tobrin {
 
 class About;
+class ChildSlot;
 class DrawingWindow;
 class SizeFields;
 class TextPreview;
 class DevicePreview;
 
 // The frame: a QMainWindow captioned "Tobrin" around a QMdiArea holding the
-// drawing window, the text view and the device preview. It owns the
-// commands: one set of actions, shown in its own menus, in the drawing
-// window's menus (on the bar while that window is active) and, as buttons
-// with their own enabled state, on the toolbar.
+// drawing window, the text view and the device preview, each kept by a
+// ChildSlot that loads it on demand and forgets it when it is closed. It
+// owns the commands: one set of actions, shown in the menus on the bar
+// whichever child window is active and, as buttons with their own enabled
+// state, on the toolbar. Its source is split by concern as marked below.
 class FrameWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -57,7 +59,6 @@ public:
     // Toolbar button 3 "Save hex file" follows the document's saved flag;
     // button 8 "Paste" follows the clipboard when a window is activated.
     bool SaveEnabled() const;
-    void SetPasteEnabled(bool enabled);
     bool PasteEnabled() const;
 
     // Shows a size in the size fields: the two texts first, then the two
@@ -67,16 +68,13 @@ public:
 
     // Check marks of the "&Window" entries.
     void SetDrawVisibleChecked(bool on);
-    void SetTavVisibleChecked(bool on);
     void SetTextVisibleChecked(bool on);
 
-    // Commands of the menus that belong to the frame.
+    // File › "&Import": the import dialog, modal.
     void ImportMenu_Click();
-    void ExitMenu_Click();
-    void ArrangeWindows();
+    // Window › "&Drawing area": hides a shown drawing window, shows (loading
+    // it again if it was closed) a hidden one.
     void ToggleDrawingArea();
-    void ToggleTavPreview();
-    void ToggleTextView();
     void ShowAbout();
 
     // Ends the program at once, without further questions ("&Exit" after
@@ -96,11 +94,7 @@ public:
     QTimer* Timer1() const;
     About* AboutWindow() const;
 
-    // The client area of the workspace, in logical units.
-    double ClientWidthUnits() const;
-    double ClientHeightUnits() const;
-
-    // ---- Desktop conveniences: remembered places, dropped files.
+    // ---- Desktop conveniences: remembered places, recent files.
     // Brings back the frame's geometry and its windows' places of the last
     // run (none at the first start) and remembers them when the frame closes.
     void RememberArrangement();
@@ -108,11 +102,6 @@ public:
     // is removed from the list with a message.
     void OpenRecentFile(const QString& path);
     QMenu* RecentFilesMenu() const;
-    // A file dropped on the frame: an image opens the import dialog with it
-    // loaded, unless it is a black-and-white PNG or BMP that fits a picture;
-    // that and anything else opens as File › Open would.
-    void OpenDroppedFile(const QString& path);
-    static bool IsImportImage(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -121,28 +110,43 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // framewindow.cpp: start-up, activation, ending.
+    void ShowTitle();
+    void ShowDrawing();
+    void Timer1_Timer();
+    void ExitMenu_Click();
+    void CloseAbout();
+
+    // framewindow_actions.cpp: the one set of actions, the menus, the toolbar.
     void BuildMenus();
     void BuildToolbar();
     QMenu* BuildPictureMenu();
     QMenu* BuildViewMenu();
     void ShowZoomLevel(int level);
-    void ShowTitle();
-    void LoadDrawingWindow();
-    void LoadTextView();
-    void LoadTavDisplay();
-    void PlaceTextView();
-    void PlaceTavDisplay();
-    void PlaceDrawingWindow();
-    void ShowDrawing();
-    void Timer1_Timer();
-    void WindowMenu_Open();
+    void SetPasteEnabled(bool enabled);
     void SubWindowActivated(QMdiSubWindow* window);
     void UpdateMenus();
-    void CloseAbout();
+
+    // framewindow_children.cpp: the three child windows.
+    void MakeChildSlots();
+    void ArrangeWindows();
+    void ToggleTavPreview();
+    void ToggleTextView();
+    void ToggleClosing(ChildSlot& slot);
+    void WindowMenu_Open();
+    // The workspace's client area, in logical units.
+    double ClientWidthUnits() const;
+    double ClientHeightUnits() const;
+
+    // framewindow_desktop.cpp: screen readers, recent files, drops, settings.
+    void NameForScreenReaders();
     void BuildRecentFilesMenu();
     void FillRecentFilesMenu();
+    // A file dropped on the frame: an image opens the import dialog with it
+    // loaded, unless it is a black-and-white PNG or BMP that fits a picture;
+    // that and anything else opens as File › Open would.
+    void OpenDroppedFile(const QString& path);
     void SaveArrangement();
-    void NameForScreenReaders();
 
     struct Impl;
     Session& session_;

@@ -322,16 +322,16 @@ private slots:
         // A pixel at the far right shows in the canvas once scrolled there.
         e.setPic(99, 0, 1);
         e.setPic(0, 0, 1);
-        // Make the preview dot of (0, 0) stale on purpose: only a full
-        // refresh would repaint it, not a redraw of a scrolled view.
+        // Preview dots made stale on purpose: the preview follows the
+        // document, not the canvas, so scrolling repaints none of them.
         e.frame->TavDisplayWindow().PlotPixel(0, 0, DevicePreview::kClearColour);
         e.frame->TavDisplayWindow().PlotPixel(99, 1, DevicePreview::kSetColour);
         h->setValue(h->maximum());
         QCOMPARE(view.ViewLeft, 100 - columns);
         QCOMPARE(view.ViewRight, 99);
         QCOMPARE(e.square(columns - 1, 0), DrawArea::kSetColour);
-        QCOMPARE(e.dot(0, 0), DevicePreview::kClearColour);  // outside the view: untouched
-        QCOMPARE(e.dot(99, 1), DevicePreview::kClearColour);  // inside: repainted
+        QCOMPARE(e.dot(0, 0), DevicePreview::kClearColour);  // outside the view
+        QCOMPARE(e.dot(99, 1), DevicePreview::kSetColour);   // inside the view
         v->setValue(3);
         QCOMPARE(view.ViewTop, 3);
         QCOMPARE(view.ViewBottom, 3 + rows - 1);

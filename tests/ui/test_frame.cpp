@@ -222,7 +222,7 @@ private slots:
         }
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(&frame, &activate);
-        QCOMPARE(frame.TavDisplayWindow().Display().pixel(0, 0), DevicePreview::kSetColour);
+        QCOMPARE(frame.DrawingWindow().Canvas()->SquareColour(0, 0), DrawArea::kSetColour);
     }
 
     void closingWithUnsavedChanges_data()
@@ -397,6 +397,15 @@ private slots:
         QVERIFY(frame.FrameAction("DrawVisible")->isChecked());
         QCOMPARE(frame.findChild<QLineEdit*>("HSize")->text(), QStringLiteral("100"));
         QCOMPARE(frame.findChild<QLineEdit*>("VSize")->text(), QStringLiteral("50"));
+
+        // A closed window that is closed once more before it is gone does
+        // not make the frame forget the window loaded in its place.
+        QMdiSubWindow* old = frame.TavSubWindow();
+        old->close();
+        frame.TavDisplayWindow();
+        QMdiSubWindow* fresh = frame.TavSubWindow();
+        old->close();
+        QCOMPARE(frame.TavSubWindow(), fresh);
 
         // A closed device preview comes back hidden when it is drawn to.
         frame.TavSubWindow()->close();
