@@ -249,7 +249,6 @@ void CanvasView::RedrawAll()
     PaintViewCells();
     tentative_.clear();
     DrawMirrorGuides();
-    const ViewWindow& v = main_.State().view;
     main_.SelectionTool().StopMarquee();
 }
 

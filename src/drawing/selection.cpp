@@ -190,7 +190,6 @@ void Selection::CutMenu_Click()
 
 void Selection::Paste_Click()
 {
-    DrawingState& s = main_.State();
     main_.Document().BackUp();
     // Pending marks are stored; a block still waiting is placed where it is.
     main_.TransferHolder(true);
