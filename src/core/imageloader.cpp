@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <sys/resource.h>
 
+#include "core/imagecheck.h"
 #include "core/regularfile.h"
 #include "core/streamdecode.h"
 
@@ -78,21 +79,6 @@ QByteArray DibFileHeader(const QByteArray& head)
     return fileHeader;
 }
 
-// Opens a regular file for reading; a folder, a pipe or a device is refused
-// before it is opened, so nothing waits on it.
-bool OpenRegularFile(QFile& file, QString* error)
-{
-    if (!IsRegularFile(file.fileName())) {
-        SetError(error, QStringLiteral("not a regular file"));
-        return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        SetError(error, file.errorString());
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 QString ImageLoader::RendererProgram() const
@@ -135,10 +121,24 @@ bool ImageLoader::ReadRaster(QIODevice& device, const QByteArray& format, QImage
         SetError(error, QStringLiteral("image too large (%1 x %2)").arg(claimed.width()).arg(claimed.height()));
         return false;
     }
-    QImage decoded;
-    if (!reader.read(&decoded) || decoded.isNull()) {
-        SetError(error, reader.errorString());
+    QString damage;
+    if (!CheckImageStructure(device, &damage)) {
+        SetError(error, damage);
         return false;
+    }
+    QImage decoded;
+    {
+        // A decoder that warns has met damage it papered over.
+        const DecoderComplaints complaints;
+        const bool read = reader.read(&decoded) && !decoded.isNull();
+        if (!complaints.First().isEmpty()) {
+            SetError(error, QStringLiteral("damaged image: ") + complaints.First());
+            return false;
+        }
+        if (!read) {
+            SetError(error, QStringLiteral("damaged image: ") + reader.errorString());
+            return false;
+        }
     }
     if (TooLarge(decoded.width(), decoded.height())) {
         SetError(error, QStringLiteral("image too large"));
@@ -184,7 +184,10 @@ bool ImageLoader::LoadShrunk(const QString& path, const std::function<QSize(QSiz
             SetError(error, streamError);
             return false;
         case StreamOutcome::Failed:
-            // Qt's reader has the last word on damaged files, as before.
+            // libjpeg and libpng said what is wrong; Qt's readers use the
+            // same libraries and would only make less of it.
+            SetError(error, QStringLiteral("damaged image: ") + streamError);
+            return false;
         case StreamOutcome::NotStreamable:
             break;
         }

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include <jpeglib.h>
+#include <jerror.h>
 #include <png.h>
 
 namespace tobrin {
@@ -63,6 +64,17 @@ void JpegErrorExit(j_common_ptr cinfo)
 
 void JpegQuiet(j_common_ptr) {}
 
+// libjpeg's warnings (corrupt data, a premature end) mean a damaged file:
+// the decode fails at the first one, without decoding the rest.
+void JpegWarning(j_common_ptr cinfo, int level)
+{
+    if (level >= 0)
+        return;  // trace messages
+    auto* e = reinterpret_cast<JpegError*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, e->message);
+    std::longjmp(e->jump, 1);
+}
+
 struct JpegSource {
     jpeg_source_mgr mgr;
     QIODevice* device;
@@ -77,7 +89,8 @@ boolean JpegFill(j_decompress_ptr cinfo)
     const qint64 n = s->device->read(reinterpret_cast<char*>(s->buffer), sizeof s->buffer);
     if (n <= 0) {
         // A file that ends early ends in an inserted end-of-image marker,
-        // as with Qt's reader: the missing part decodes grey.
+        // as with Qt's reader; the warning makes the decode fail.
+        WARNMS(cinfo, JWRN_JPEG_EOF);
         s->buffer[0] = 0xFF;
         s->buffer[1] = JPEG_EOI;
         s->mgr.bytes_in_buffer = 2;
@@ -128,6 +141,7 @@ StreamOutcome DecodeJpeg(QIODevice& device, qint64 maxPixels, qint64 wholePixels
     job->cinfo.err = jpeg_std_error(&job->error.mgr);
     job->error.mgr.error_exit = JpegErrorExit;
     job->error.mgr.output_message = JpegQuiet;
+    job->error.mgr.emit_message = JpegWarning;
     job->error.message[0] = '\0';
     if (setjmp(job->error.jump)) {
         *error = QString::fromLatin1(job->error.message);
