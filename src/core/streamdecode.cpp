@@ -1,5 +1,7 @@
 #include "core/streamdecode.h"
 
+#include "core/stretch.h"
+
 #include <QIODevice>
 
 #include <algorithm>
@@ -365,19 +367,12 @@ void RowShrinker::AddRow(const QRgb* in)
             combined_[static_cast<std::size_t>(tx)] = in[columnBegin_[static_cast<std::size_t>(tx)]];
     } else {
         for (int tx = 0; tx < w; ++tx) {
-            // Four lanes, so the ANDs of a long share do not wait on each other.
             const QRgb* p = in + columnBegin_[static_cast<std::size_t>(tx)];
             const QRgb* end = in + columnEnd_[static_cast<std::size_t>(tx)];
-            std::uint32_t v0 = 0xFFFFFFFFu, v1 = 0xFFFFFFFFu, v2 = 0xFFFFFFFFu, v3 = 0xFFFFFFFFu;
-            for (; end - p >= 4; p += 4) {
-                v0 &= p[0];
-                v1 &= p[1];
-                v2 &= p[2];
-                v3 &= p[3];
-            }
+            std::uint32_t v = 0xFFFFFFFFu;
             for (; p != end; ++p)
-                v0 &= *p;
-            combined_[static_cast<std::size_t>(tx)] = v0 & v1 & v2 & v3;
+                v = MinChannels(v, *p);
+            combined_[static_cast<std::size_t>(tx)] = v;
         }
     }
     // Every copy row whose share of the source holds this row (more than
@@ -387,7 +382,7 @@ void RowShrinker::AddRow(const QRgb* in)
     for (int ty = firstTarget_; ty < h && SpanBegin(ty, h, sourceHeight_) <= sy; ++ty) {
         auto* out = reinterpret_cast<std::uint32_t*>(copy_.scanLine(ty));
         for (int tx = 0; tx < w; ++tx)
-            out[tx] &= combined_[static_cast<std::size_t>(tx)];
+            out[tx] = MinChannels(out[tx], combined_[static_cast<std::size_t>(tx)]);
     }
 }
 

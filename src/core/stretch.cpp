@@ -65,14 +65,15 @@ void StretchDraw(const QImage& srcIn, QImage& dst, int drawnWidth, int drawnHeig
             const auto* in = reinterpret_cast<const std::uint32_t*>(src.constScanLine(sy));
             if (oneToOneColumns) {
                 for (int tx = 0; tx < outW; ++tx)
-                    row[static_cast<std::size_t>(tx)] &= in[columns[static_cast<std::size_t>(tx)].begin];
+                    row[static_cast<std::size_t>(tx)] =
+                        MinChannels(row[static_cast<std::size_t>(tx)], in[columns[static_cast<std::size_t>(tx)].begin]);
             } else {
                 for (int tx = 0; tx < outW; ++tx) {
                     const Span c = columns[static_cast<std::size_t>(tx)];
                     std::uint32_t v = 0xFFFFFFFFu;
                     for (int sx = c.begin; sx < c.end; ++sx)
-                        v &= in[sx];
-                    row[static_cast<std::size_t>(tx)] &= v;
+                        v = MinChannels(v, in[sx]);
+                    row[static_cast<std::size_t>(tx)] = MinChannels(row[static_cast<std::size_t>(tx)], v);
                 }
             }
         }
