@@ -191,6 +191,7 @@ void ApplyImportOptions(ImportPipeline& pipeline, const ImportRequest& request)
 {
     // As a user would set the controls after the Load, each click
     // converting as in the dialog.
+    pipeline.SetFullResolution(request.fullResolution);
     if (request.components) {
         pipeline.SetRed(request.components->red);
         pipeline.SetGreen(request.components->green);

@@ -60,6 +60,26 @@ private:
     const std::function<void()>& end_;
 };
 
+// The threshold at the source's own resolution drawn into the drawn size
+// as StretchDraw draws the thresholded image (black kept when shrinking,
+// pixels repeated when enlarging), a band of source rows at a time, so no
+// full-size copy is made.
+void DrawThresholdedSource(const QImage& src, const Components& use, int tolerance, bool invert, QSize drawn,
+                           QImage& dst)
+{
+    const int outH = std::min(drawn.height(), dst.height());
+    for (int ty = 0; ty < outH; ++ty) {
+        const int begin = static_cast<int>(static_cast<qint64>(ty) * src.height() / drawn.height());
+        const int end = std::min(
+            std::max(static_cast<int>(static_cast<qint64>(ty + 1) * src.height() / drawn.height()), begin + 1),
+            src.height());
+        const QImage band = ThresholdImage(src.copy(0, begin, src.width(), end - begin), use, tolerance, invert);
+        QImage row = dst.copy(0, ty, dst.width(), 1);
+        StretchDraw(band, row, drawn.width(), 1);
+        std::copy_n(row.constScanLine(0), dst.bytesPerLine(), dst.scanLine(ty));
+    }
+}
+
 }  // namespace
 
 ImportPipeline::ImportPipeline() : dest_(WhiteImage(kHSizeInitial, kVSizeInitial)) {}
@@ -93,6 +113,13 @@ bool ImportPipeline::SetVSize(int value)
     return true;
 }
 
+void ImportPipeline::RestoreSize(int width, int height)
+{
+    hSize_ = std::clamp(width, kHSizeMin, kHSizeMax);
+    vSize_ = std::clamp(height, kVSizeMin, kVSizeMax);
+    ResizeDest(hSize_, vSize_);
+}
+
 void ImportPipeline::ResizeDest(int width, int height)
 {
     // The preview keeps what it shows where old and new sizes overlap; the
@@ -120,6 +147,8 @@ void ImportPipeline::BeginLoad()
 {
     sourceFile_.clear();
     pasted_ = false;
+    fullCopy_ = QImage();
+    readFullCopy_ = nullptr;
 }
 
 bool ImportPipeline::FinishLoad(const QString& fileName, const ImageLoader& loader, QString* error)
@@ -128,12 +157,28 @@ bool ImportPipeline::FinishLoad(const QString& fileName, const ImageLoader& load
     if (!fileName.isEmpty()) {
         QImage image;
         QSize size;
-        if (!loader.LoadShrunk(fileName, [](QSize s) { return DisplayCopySize(s.width(), s.height()); }, &image, &size, error))
+        // A source that fits the largest picture is held whole, so the
+        // full-resolution conversion has every pixel of it.
+        const auto copySize = [](QSize s) {
+            return s.width() <= kMaxWidth && s.height() <= kMaxHeight ? s : DisplayCopySize(s.width(), s.height());
+        };
+        if (!loader.LoadShrunk(fileName, copySize, &image, &size, error))
             return false;
-        if (image.size() == size)
+        if (image.size() == size) {
             SetSource(image);
-        else
+        } else {
             SetShrunkSource(image, size);
+            readFullCopy_ = [loader, fileName] {
+                QImage copy;
+                QSize whole;
+                const auto fit = [](QSize s) {
+                    return s.scaled(QSize(kFullCopyWidth, kFullCopyHeight), Qt::KeepAspectRatio)
+                        .boundedTo(s)
+                        .expandedTo(QSize(1, 1));
+                };
+                return loader.LoadShrunk(fileName, fit, &copy, &whole) ? copy : QImage();
+            };
+        }
     }
     UpdateMatchSizeAvailability();
     ConvertImage();
@@ -144,6 +189,8 @@ bool ImportPipeline::Paste(const QImage& image)
 {
     if (image.isNull())
         return false;
+    fullCopy_ = QImage();
+    readFullCopy_ = nullptr;
     SetSource(image);
     pasted_ = true;
     UpdateMatchSizeAvailability();
@@ -169,6 +216,17 @@ void ImportPipeline::SetSource(const QImage& image)
     sourceSize_ = source_.size();
     const QSize copy = DisplayCopySize(source_.width(), source_.height());
     disp_ = copy == source_.size() ? source_ : Stretched(source_, copy.width(), copy.height());
+}
+
+const QImage& ImportPipeline::FullSource()
+{
+    if (!source_.isNull())
+        return source_;
+    if (fullCopy_.isNull() && readFullCopy_) {
+        fullCopy_ = readFullCopy_();
+        readFullCopy_ = nullptr;  // once, whatever came of it
+    }
+    return fullCopy_;
 }
 
 void ImportPipeline::UpdateMatchSizeAvailability()
@@ -267,7 +325,13 @@ void ImportPipeline::ConvertImage()
     QSize drawn(hSize_, vSize_);
     if (aspect_ && !matchSize_)
         drawn = AspectDrawnSize(hSize_, vSize_, disp_.width(), disp_.height());
-    if (dither_ == Dither::None) {
+    const QImage& full = fullResolution_ ? FullSource() : QImage();
+    if (!full.isNull()) {
+        if (dither_ == Dither::None)
+            DrawThresholdedSource(full, use_, tolerance_, invert_, drawn, dest_);
+        else
+            DrawDithered(full, use_, tolerance_, invert_, dither_, drawn.width(), drawn.height(), dest_);
+    } else if (dither_ == Dither::None) {
         StretchDraw(temp2_, dest_, drawn.width(), drawn.height());
     } else {
         // Temp2 already holds the chosen components' grey (all three equal).
