@@ -88,6 +88,31 @@ QString ImageLoader::RendererProgram() const
     return QCoreApplication::instance() ? QCoreApplication::applicationFilePath() : QString();
 }
 
+const QStringList& ImageLoader::Extensions()
+{
+    static const QStringList extensions = {
+        QStringLiteral("bmp"),  QStringLiteral("ico"),  QStringLiteral("jpg"),  QStringLiteral("wmf"),
+        QStringLiteral("dib"),  QStringLiteral("png"),  QStringLiteral("gif"),  QStringLiteral("tif"),
+        QStringLiteral("tiff"), QStringLiteral("webp"), QStringLiteral("jpeg"), QStringLiteral("tga"),
+        QStringLiteral("icns"), QStringLiteral("wbmp"), QStringLiteral("pgm"),  QStringLiteral("ppm"),
+        QStringLiteral("xpm"),
+    };
+    return extensions;
+}
+
+QString ImageLoader::NamePatterns()
+{
+    QStringList patterns;
+    for (const QString& extension : Extensions())
+        patterns << QStringLiteral("*.") + extension;
+    return patterns.join(QLatin1Char(' '));
+}
+
+bool ImageLoader::HasImageExtension(const QString& path)
+{
+    return Extensions().contains(QFileInfo(path).suffix().toLower());
+}
+
 bool ImageLoader::IsMetafile(const QString& path, const QByteArray& head)
 {
     if (head.size() >= 4 && qFromLittleEndian<quint32>(head.constData()) == 0x9AC6CDD7u)

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QFile;
@@ -65,6 +66,15 @@ public:
     // Decodes a raster image from device with the size checks; format may be
     // empty (detect it from the content).
     static bool ReadRaster(QIODevice& device, const QByteArray& format, QImage* image, QString* error);
+
+    // The extensions of the files the loader reads, the Windows formats first
+    // (bmp ico jpg wmf dib), then the others Qt's readers take. The netpbm
+    // and X11 bitmaps, which the loader reads too, are left out: they are
+    // pictures the editor opens as they are.
+    static const QStringList& Extensions();
+    // "*.bmp *.ico *.jpg *.wmf *.dib *.png ..." for a file dialog.
+    static QString NamePatterns();
+    static bool HasImageExtension(const QString& path);
 
     // True when the data (its first bytes in head) is a Windows metafile:
     // the placeable-metafile key 0x9AC6CDD7, a plain metafile header, or the

@@ -27,6 +27,7 @@
 #include "app/places.h"
 #include "app/childwindow.h"
 #include "core/formats.h"
+#include "core/imageloader.h"
 #include "core/units.h"
 #include "core/zoom.h"
 #include "drawing/drawingwindow.h"
@@ -887,8 +888,7 @@ void FrameWindow::OpenRecentFile(const QString& path)
 
 bool FrameWindow::IsImportImage(const QString& path)
 {
-    static const QStringList images = {"bmp", "dib", "ico", "jpg", "jpeg", "png", "gif", "wmf"};
-    return images.contains(QFileInfo(path).suffix().toLower());
+    return ImageLoader::HasImageExtension(path);
 }
 
 void FrameWindow::OpenDroppedFile(const QString& path)
