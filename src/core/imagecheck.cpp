@@ -122,6 +122,28 @@ bool CheckImageStructure(QIODevice& device, QString* why)
     return whole;
 }
 
+int DecoderCopies(QIODevice& device)
+{
+    const QByteArray head = device.peek(64 * 1024);
+    if (head.size() < 20 || !head.startsWith("RIFF") || head.mid(8, 4) != "WEBP")
+        return 1;
+    // The chunks after "WEBP": a plain lossy (VP8), a plain lossless (VP8L),
+    // or an extended file (VP8X, whose flags tell an animation) whose image
+    // chunk follows.
+    for (qsizetype at = 12; at + 8 <= head.size();) {
+        const QByteArray fourcc = head.mid(at, 4);
+        if (fourcc == "VP8L")
+            return 2;
+        if (fourcc == "VP8 ")
+            return 1;
+        if (fourcc == "VP8X" && at + 9 <= head.size() && (uchar(head[at + 8]) & 0x02))
+            return 2;  // animation
+        const quint32 size = qFromLittleEndian<quint32>(head.constData() + at + 4);
+        at += 8 + qsizetype(size) + (size & 1);
+    }
+    return 1;
+}
+
 namespace {
 
 QtMessageHandler previousHandler = nullptr;

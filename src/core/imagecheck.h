@@ -13,6 +13,12 @@ namespace tobrin {
 // GIF, or is whole. *why says what is wrong.
 bool CheckImageStructure(QIODevice& device, QString* why);
 
+// How many full-size images the decoder of device's format holds at once:
+// 2 for a lossless or animated WebP (libwebp decodes a lossless image
+// whole before it writes the output; an animation is composed in a frame of
+// its own), 1 otherwise. device is left where it was.
+int DecoderCopies(QIODevice& device);
+
 // Collects what Qt's image readers report on this thread while it lives:
 // a decoder's warnings (libjpeg's premature end of data and corrupt data,
 // libpng's, a reader's own) mean the image was damaged, even when the read

@@ -130,7 +130,8 @@ bool ImageLoader::IsMetafile(const QString& path, const QByteArray& head)
     return QFileInfo(path).suffix().compare(QLatin1String("wmf"), Qt::CaseInsensitive) == 0;
 }
 
-bool ImageLoader::ReadRaster(QIODevice& device, const QByteArray& format, QImage* image, QString* error)
+bool ImageLoader::ReadRaster(QIODevice& device, const QByteArray& format, QImage* image, QString* error,
+                             bool keepFormat)
 {
     QImageReader::setAllocationLimit(kAllocationLimitMb);
     QImageReader reader(&device, format);
@@ -145,6 +146,26 @@ bool ImageLoader::ReadRaster(QIODevice& device, const QByteArray& format, QImage
     if (claimed.isValid() && TooLarge(claimed.width(), claimed.height())) {
         SetError(error, QStringLiteral("image too large (%1 x %2)").arg(claimed.width()).arg(claimed.height()));
         return false;
+    }
+    // What the decode alone takes, in the format the decoder will give
+    // (16-bit samples take twice the memory of 8-bit ones), and twice that
+    // for a decoder that holds a full-size image of its own.
+    // A reader that does not tell its format is taken at 32 bits a pixel.
+    if (claimed.isValid()) {
+        const QImage::Format decodedFormat = reader.imageFormat();
+        const qint64 bits = (decodedFormat == QImage::Format_Invalid
+                                 ? 32
+                                 : QImage::toPixelFormat(decodedFormat).bitsPerPixel())
+            * DecoderCopies(device);
+        const qint64 megabytes = (qint64(claimed.width()) * claimed.height() * bits / 8) >> 20;
+        if (megabytes > kAllocationLimitMb) {
+            SetError(error, QStringLiteral("image too large to decode (%1 x %2 takes %3 MB, more than %4 MB)")
+                                .arg(claimed.width())
+                                .arg(claimed.height())
+                                .arg(megabytes)
+                                .arg(kAllocationLimitMb));
+            return false;
+        }
     }
     QString damage;
     if (!CheckImageStructure(device, &damage)) {
@@ -169,6 +190,10 @@ bool ImageLoader::ReadRaster(QIODevice& device, const QByteArray& format, QImage
         SetError(error, QStringLiteral("image too large"));
         return false;
     }
+    if (keepFormat) {
+        *image = decoded;
+        return true;
+    }
     if (decoded.hasAlphaChannel())
         decoded = decoded.convertToFormat(QImage::Format_ARGB32);
     else if (decoded.format() != QImage::Format_RGB32)
@@ -186,7 +211,7 @@ bool ImageLoader::Load(const QString& path, QImage* image, QString* error) const
     QFile file(path);
     if (!OpenRegularFile(file, error))
         return false;
-    return LoadWhole(file, file.peek(64), image, error);
+    return LoadWhole(file, file.peek(64), image, error, false);
 }
 
 bool ImageLoader::LoadShrunk(const QString& path, const std::function<QSize(QSize)>& copySize, QImage* image,
@@ -222,14 +247,15 @@ bool ImageLoader::LoadShrunk(const QString& path, const std::function<QSize(QSiz
         }
     }
     QImage whole;
-    if (!LoadWhole(file, head, &whole, error))
+    if (!LoadWhole(file, head, &whole, error, true))
         return false;
     *image = whole;
     *sourceSize = whole.size();
     return true;
 }
 
-bool ImageLoader::LoadWhole(QFile& file, const QByteArray& head, QImage* image, QString* error) const
+bool ImageLoader::LoadWhole(QFile& file, const QByteArray& head, QImage* image, QString* error,
+                            bool keepFormat) const
 {
     const QString path = file.fileName();
     if (IsMetafile(path, head)) {
@@ -238,7 +264,7 @@ bool ImageLoader::LoadWhole(QFile& file, const QByteArray& head, QImage* image, 
     }
 
     QString rasterError;
-    if (ReadRaster(file, QByteArray(), image, &rasterError))
+    if (ReadRaster(file, QByteArray(), image, &rasterError, keepFormat))
         return true;
 
     // A packed DIB without its file header.
@@ -252,7 +278,7 @@ bool ImageLoader::LoadWhole(QFile& file, const QByteArray& head, QImage* image, 
         qToLittleEndian<quint32>(static_cast<quint32>(data.size()), data.data() + 2);
         QBuffer buffer(&data);
         buffer.open(QIODevice::ReadOnly);
-        return ReadRaster(buffer, QByteArrayLiteral("bmp"), image, error);
+        return ReadRaster(buffer, QByteArrayLiteral("bmp"), image, error, keepFormat);
     }
     SetError(error, rasterError);
     return false;

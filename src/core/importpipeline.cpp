@@ -1,9 +1,11 @@
 #include "core/importpipeline.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "core/imageloader.h"
 #include "core/stretch.h"
+#include "core/streamdecode.h"
 #include "core/units.h"
 
 namespace tobrin {
@@ -19,24 +21,56 @@ QImage WhiteImage(int width, int height)
     return image;
 }
 
+// Row y of image as opaque colours, transparent parts laid over the white
+// background; image may be in any format, and only the row is converted.
+void RowOverWhite(const QImage& image, int y, std::vector<QRgb>& out)
+{
+    out.resize(std::size_t(image.width()));
+    QImage converted;
+    const QImage* from = &image;
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32) {
+        converted = image.copy(0, y, image.width(), 1)
+                        .convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        from = &converted;
+        y = 0;
+    }
+    const auto* in = reinterpret_cast<const QRgb*>(from->constScanLine(y));
+    const bool alpha = from->format() == QImage::Format_ARGB32;
+    for (std::size_t x = 0; x < out.size(); ++x) {
+        const QRgb c = in[x];
+        const int a = alpha ? qAlpha(c) : 255;
+        const auto blend = [a](int v) { return (v * a + 255 * (255 - a) + 127) / 255; };
+        out[x] = a == 255 ? (c | 0xFF000000u) : qRgb(blend(qRed(c)), blend(qGreen(c)), blend(qBlue(c)));
+    }
+}
+
 // An opaque copy: transparent parts show the white background.
 QImage OverWhite(const QImage& image)
 {
-    if (!image.hasAlphaChannel())
-        return image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    QImage out(argb.size(), QImage::Format_RGB32);
-    for (int y = 0; y < argb.height(); ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        auto* to = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < argb.width(); ++x) {
-            const QRgb c = in[x];
-            const int a = qAlpha(c);
-            const auto blend = [a](int v) { return (v * a + 255 * (255 - a) + 127) / 255; };
-            to[x] = qRgb(blend(qRed(c)), blend(qGreen(c)), blend(qBlue(c)));
-        }
+    QImage out(image.size(), QImage::Format_RGB32);
+    std::vector<QRgb> row;
+    for (int y = 0; y < image.height(); ++y) {
+        RowOverWhite(image, y, row);
+        std::copy(row.begin(), row.end(), reinterpret_cast<QRgb*>(out.scanLine(y)));
     }
     return out;
+}
+
+// The grey levels of image laid over white, a row at a time.
+GreyPlane GreyOverWhite(const QImage& image, const Components& use)
+{
+    GreyPlane plane;
+    plane.width = image.width();
+    plane.height = image.height();
+    plane.levels.resize(std::size_t(plane.width) * std::size_t(plane.height));
+    std::vector<QRgb> row;
+    for (int y = 0; y < plane.height; ++y) {
+        RowOverWhite(image, y, row);
+        std::uint8_t* to = &plane.levels[std::size_t(y) * std::size_t(plane.width)];
+        for (int x = 0; x < plane.width; ++x)
+            to[x] = std::uint8_t(GreyLevel(ColourValue(row[std::size_t(x)]), use));
+    }
+    return plane;
 }
 
 // Marks a run in progress for its whole extent, also when it unwinds.
@@ -73,7 +107,8 @@ void DrawThresholdedSource(const QImage& src, const Components& use, int toleran
         const int end = std::min(
             std::max(static_cast<int>(static_cast<qint64>(ty + 1) * src.height() / drawn.height()), begin + 1),
             src.height());
-        const QImage band = ThresholdImage(src.copy(0, begin, src.width(), end - begin), use, tolerance, invert);
+        const QImage band =
+            ThresholdImage(OverWhite(src.copy(0, begin, src.width(), end - begin)), use, tolerance, invert);
         QImage row = dst.copy(0, ty, dst.width(), 1);
         StretchDraw(band, row, drawn.width(), 1);
         std::copy_n(row.constScanLine(0), dst.bytesPerLine(), dst.scanLine(ty));
@@ -191,7 +226,7 @@ bool ImportPipeline::Paste(const QImage& image)
         return false;
     fullCopy_ = QImage();
     readFullCopy_ = nullptr;
-    SetSource(image);
+    SetSource(OverWhite(image));
     pasted_ = true;
     UpdateMatchSizeAvailability();
     ConvertImage();
@@ -212,10 +247,18 @@ void ImportPipeline::SetShrunkSource(const QImage& disp, QSize sourceSize)
 
 void ImportPipeline::SetSource(const QImage& image)
 {
-    source_ = OverWhite(image);
+    // Kept as it came: the display copy is made a row at a time, so a large
+    // source is never converted whole.
+    source_ = image;
     sourceSize_ = source_.size();
     const QSize copy = DisplayCopySize(source_.width(), source_.height());
-    disp_ = copy == source_.size() ? source_ : Stretched(source_, copy.width(), copy.height());
+    RowShrinker shrinker(sourceSize_, copy);
+    std::vector<QRgb> row;
+    for (int y = 0; y < source_.height(); ++y) {
+        RowOverWhite(source_, y, row);
+        shrinker.AddRow(row.data());
+    }
+    disp_ = shrinker.Take();
 }
 
 const QImage& ImportPipeline::FullSource()
@@ -330,7 +373,8 @@ void ImportPipeline::ConvertImage()
         if (dither_ == Dither::None)
             DrawThresholdedSource(full, use_, tolerance_, invert_, drawn, dest_);
         else
-            DrawDithered(full, use_, tolerance_, invert_, dither_, drawn.width(), drawn.height(), dest_);
+            DrawDitheredLevels(GreyOverWhite(full, use_), tolerance_, invert_, dither_, drawn.width(), drawn.height(),
+                               dest_);
     } else if (dither_ == Dither::None) {
         StretchDraw(temp2_, dest_, drawn.width(), drawn.height());
     } else {

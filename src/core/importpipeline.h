@@ -131,6 +131,9 @@ public:
 
     // A large JPEG or PNG is loaded straight into its display copy and
     // never held whole: Source() is then null and only its size is known.
+    // A loaded source is kept in its decoder's format, transparency not yet
+    // laid over white (no second full-size copy); a pasted one is laid over
+    // white.
     const QImage& Source() const { return source_; }
     QSize SourceSize() const { return sourceSize_; }
     const QImage& Disp() const { return disp_; }
