@@ -254,7 +254,12 @@ void ImportPipeline::SetSource(const QImage& image)
     const QSize copy = DisplayCopySize(source_.width(), source_.height());
     RowShrinker shrinker(sourceSize_, copy);
     std::vector<QRgb> row;
+    const bool opaque = source_.format() == QImage::Format_RGB32;
     for (int y = 0; y < source_.height(); ++y) {
+        if (opaque) {
+            shrinker.AddRow(reinterpret_cast<const QRgb*>(source_.constScanLine(y)));
+            continue;
+        }
         RowOverWhite(source_, y, row);
         shrinker.AddRow(row.data());
     }

@@ -367,12 +367,8 @@ void RowShrinker::AddRow(const QRgb* in)
             combined_[static_cast<std::size_t>(tx)] = in[columnBegin_[static_cast<std::size_t>(tx)]];
     } else {
         for (int tx = 0; tx < w; ++tx) {
-            const QRgb* p = in + columnBegin_[static_cast<std::size_t>(tx)];
-            const QRgb* end = in + columnEnd_[static_cast<std::size_t>(tx)];
-            std::uint32_t v = 0xFFFFFFFFu;
-            for (; p != end; ++p)
-                v = MinChannels(v, *p);
-            combined_[static_cast<std::size_t>(tx)] = v;
+            combined_[static_cast<std::size_t>(tx)] =
+                MinOfSpan(in + columnBegin_[static_cast<std::size_t>(tx)], in + columnEnd_[static_cast<std::size_t>(tx)]);
         }
     }
     // Every copy row whose share of the source holds this row (more than
@@ -380,9 +376,7 @@ void RowShrinker::AddRow(const QRgb* in)
     while (firstTarget_ < h && SpanEnd(firstTarget_, h, sourceHeight_) <= sy)
         ++firstTarget_;
     for (int ty = firstTarget_; ty < h && SpanBegin(ty, h, sourceHeight_) <= sy; ++ty) {
-        auto* out = reinterpret_cast<std::uint32_t*>(copy_.scanLine(ty));
-        for (int tx = 0; tx < w; ++tx)
-            out[tx] = MinChannels(out[tx], combined_[static_cast<std::size_t>(tx)]);
+        MinInto(reinterpret_cast<std::uint32_t*>(copy_.scanLine(ty)), combined_.data(), w);
     }
 }
 

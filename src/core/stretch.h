@@ -14,9 +14,15 @@ namespace tobrin {
 // never darker in any component than the darkest pixel it came from.
 inline std::uint32_t MinChannels(std::uint32_t a, std::uint32_t b)
 {
-    return std::min(a & 0xFF0000u, b & 0xFF0000u) | std::min(a & 0xFF00u, b & 0xFF00u)
-        | std::min(a & 0xFFu, b & 0xFFu) | (a & b & 0xFF000000u);
+    // Alpha too, so that the vector loops below give the same; the results
+    // are made opaque anyway.
+    return std::min(a & 0xFF000000u, b & 0xFF000000u) | std::min(a & 0xFF0000u, b & 0xFF0000u)
+        | std::min(a & 0xFF00u, b & 0xFF00u) | std::min(a & 0xFFu, b & 0xFFu);
 }
+// MinChannels of white and the pixels [p, end).
+std::uint32_t MinOfSpan(const std::uint32_t* p, const std::uint32_t* end);
+// out[i] = MinChannels(out[i], in[i]) for n pixels.
+void MinInto(std::uint32_t* out, const std::uint32_t* in, int n);
 
 // Bitmap stretching without smoothing, as the import uses it for the display
 // copy and for the target preview. Each target pixel takes the source pixels
