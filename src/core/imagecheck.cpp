@@ -150,9 +150,19 @@ QtMessageHandler previousHandler = nullptr;
 const QThread* listeningThread = nullptr;
 QString firstComplaint;
 
+// What tells of damaged data: every warning of libjpeg (premature end,
+// corrupt data) and a read past the end of the data. Other readers' notes,
+// such as libtiff's on unknown tags or libpng's on colour profiles, are
+// passed on: such files are whole.
+bool TellsOfDamage(const QMessageLogContext& context, const QString& text)
+{
+    return (context.category && qstrcmp(context.category, "qt.gui.imageio.jpeg") == 0)
+        || text.startsWith(QLatin1String("QBuffer::")) || text.startsWith(QLatin1String("QIODevice::"));
+}
+
 void Listen(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    if (type != QtDebugMsg && QThread::currentThread() == listeningThread) {
+    if (type != QtDebugMsg && QThread::currentThread() == listeningThread && TellsOfDamage(context, text)) {
         if (firstComplaint.isEmpty())
             firstComplaint = text.trimmed();
         return;

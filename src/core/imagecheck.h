@@ -19,10 +19,10 @@ bool CheckImageStructure(QIODevice& device, QString* why);
 // its own), 1 otherwise. device is left where it was.
 int DecoderCopies(QIODevice& device);
 
-// Collects what Qt's image readers report on this thread while it lives:
-// a decoder's warnings (libjpeg's premature end of data and corrupt data,
-// libpng's, a reader's own) mean the image was damaged, even when the read
-// itself succeeded. Other threads' messages pass through.
+// Collects what Qt's image readers report on this thread while it lives
+// that means the image was damaged, even when the read itself succeeded:
+// libjpeg's warnings (premature end of data, corrupt data) and reads past
+// the end of the data. Other messages, and other threads', pass through.
 class DecoderComplaints {
 public:
     DecoderComplaints();
