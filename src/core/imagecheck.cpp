@@ -41,12 +41,14 @@ bool CheckBmp(const QByteArray& head, qint64 size, QString* why)
         bits = qFromLittleEndian<quint16>(p + 28);
         compression = qFromLittleEndian<quint32>(p + 30);
     }
-    // Run-length data has no fixed size; plain rows have.
-    if (compression != 0 && compression != 3 && compression != 6)
+    // Run-length data has no fixed size; plain rows have. Absurd sizes are
+    // left to the loader's size check (and kept from overflowing here).
+    if ((compression != 0 && compression != 3 && compression != 6) || width <= 0 || width > (1 << 24)
+        || height > (1 << 24) || bits > 64)
         return true;
     const qint64 rowBytes = (width * bits + 31) / 32 * 4;
     const qint64 need = qint64(offset) + rowBytes * height;
-    if (width > 0 && need > size)
+    if (need > size)
         return Fail(why, QStringLiteral("damaged bitmap: the file ends early (%1 of the %2 bytes its pixels need)")
                              .arg(size - offset)
                              .arg(need - offset));
@@ -58,7 +60,7 @@ bool CheckBmp(const QByteArray& head, qint64 size, QString* why)
 bool CheckGif(QIODevice& device, QString* why)
 {
     const auto cut = [why] { return Fail(why, QStringLiteral("damaged GIF: the file ends early")); };
-    char buffer[256];
+    char buffer[3 * 256];  // the largest colour table
     const auto take = [&](qint64 n) { return n == 0 || device.read(buffer, n) == n; };
     const auto byte = [&](int* b) {
         char c;
