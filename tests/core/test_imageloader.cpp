@@ -152,6 +152,19 @@ TEST_F(ImageLoaderTest, TruncatedFilesAreRefusedWithTheirCause)
     }
 }
 
+// The header of a lossless WebP of width x height with alpha, and no data.
+QByteArray LosslessWebpHeader(quint32 width, quint32 height)
+{
+    QByteArray vp8l("\x2f", 1);
+    testfiles::Put32(vp8l, (width - 1) | ((height - 1) << 14) | (1u << 28));
+    vp8l += QByteArray(16, '\0');
+    QByteArray b("RIFF");
+    testfiles::Put32(b, quint32(4 + 8 + vp8l.size()));
+    b += "WEBPVP8L";
+    testfiles::Put32(b, quint32(vp8l.size()));
+    return b + vp8l;
+}
+
 TEST_F(ImageLoaderTest, HugeClaimsAreRefusedFastWithoutDecoding)
 {
     struct Huge {
@@ -164,6 +177,9 @@ TEST_F(ImageLoaderTest, HugeClaimsAreRefusedFastWithoutDecoding)
         {"huge.png", testfiles::HugePngHeader(100000, 100000), true},
         {"big.bmp", testfiles::BmpHeaderOnly(10000, 7000), true},
         {"wide.png", testfiles::HugePngHeader(8001, 8000), true},  // just above 64 megapixels
+        // Within 64 megapixels, but libwebp holds a lossless image whole
+        // besides the output: over 320 MB to decode.
+        {"lossless.webp", LosslessWebpHeader(8000, 8000), true},
     };
     for (const auto& h : huge) {
         QImage image;
