@@ -3,7 +3,11 @@
 # 100 Mpx (10000 x 10000) JPEG: wall time and peak memory (medians of RUNS
 # runs), printed beside libjpeg-turbo's own decode (djpeg, the floor), the
 # bare process start (tobrin --version) and, when xvfb-run is there, the time
-# to a bare Qt window against the editor's first window.
+# to a bare Qt window against the editor's first window. Then the peak memory
+# of importing each whole-decoded format at the 64 Mpx limit (8000 x 8000,
+# written by the make_large_images target), against the size of the decoded
+# image: a lossless WebP, a GIF with transparency, RGBA and grey TIFFs and a
+# 24-bit BMP.
 #
 #   bench/whole_process.sh [BUILD_DIR]      (default: build; RUNS=5)
 #
@@ -107,6 +111,28 @@ for size in 12mpx 100mpx; do
   echo "  ratio import / djpeg ($size): $(ratio "$imp_w" "$dj_w")x wall, $(ratio "$imp_c" "$dj_c")x cpu"
   rm -f "$work/out.txt"
 done
+
+maker="$build/bench/make_large_images"
+if [ -x "$maker" ]; then
+  echo
+  echo "making 8000 x 8000 images..."
+  "$maker" "$work"
+  printf '%-44s %11s %11s %11s  %s\n' "64 Mpx import (median of $runs)" "wall" "cpu" "peak" "decoded"
+  # name and the decoded image's megabytes (4 bytes a pixel, 1 for grey)
+  for entry in rgba.webp:256 transparent.gif:256 rgba.tif:256 grey.tif:64 rgb.bmp:256; do
+    name=${entry%%:*}
+    for program in "$tobrin" ${BEFORE:+"$BEFORE"}; do
+      label="tobrin import $name"
+      [ "$program" = "$tobrin" ] || label="BEFORE import $name"
+      read -r big_w big_c big_m < <(measure "$program" import "$work/$name" -o "$work/out.txt" --no-match-size \
+        --size 240x120 --no-aspect)
+      printf '%s  %s MB%s\n' "$(row "$label" "$big_w" "$big_c" "$big_m")" "${entry##*:}" \
+        "$([ -s "$work/out.txt" ] || echo ', refused')"
+      rm -f "$work/out.txt"
+    done
+  done
+  rm -f "$work"/*.webp "$work"/*.gif "$work"/*.tif "$work"/*.bmp
+fi
 
 if command -v xvfb-run >/dev/null && [ -x "$bare" ]; then
   # Both programs print the milliseconds from the start of main to their

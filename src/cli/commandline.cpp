@@ -7,6 +7,7 @@
 
 #include "cli/importcommand.h"
 #include "core/formats.h"
+#include "core/regularfile.h"
 
 namespace tobrin {
 
@@ -22,7 +23,7 @@ const char kUsage[] =
     "  tobrin                     start the editor\n"
     "  tobrin FILE                start the editor with the picture FILE open\n"
     "  tobrin export FILE -o OUT [--order msb|lsb|pages] [--name NAME] [--device]\n"
-    "                             [--input-order msb|lsb|pages]\n"
+    "                             [--input-order msb|lsb|pages] [--in-place]\n"
     "                             convert the picture FILE to OUT; each is chosen\n"
     "                             by its extension: .c or .h a C array (NAME[] with\n"
     "                             NAME_WIDTH and NAME_HEIGHT; --order packs rows\n"
@@ -33,9 +34,11 @@ const char kUsage[] =
     "                             (the device's colours with --device), anything\n"
     "                             else the hex text; images are read only when\n"
     "                             they are black and white. --input-order names a\n"
-    "                             C array's order when its comment does not\n"
+    "                             C array's order when its comment does not;\n"
+    "                             OUT may be FILE itself only with --in-place\n"
     "  tobrin import IMAGE -o OUT [--threshold N] [--components rgb|rg|rb|gb|r|g|b]\n"
     "                             [--invert] [--size WxH] [--aspect] [--no-match-size]\n"
+    "                             [--full-resolution] [--in-place]\n"
     "                             [--dither none|fs|atkinson|bayer4|bayer8]\n"
     "                             [--order msb|lsb|pages] [--name NAME]\n"
     "                             convert an image to black and white and write it\n"
@@ -67,6 +70,8 @@ int RunExport(const QStringList& args)
     bool haveOutput = false;
     ExportOptions options;
     ReadOptions reading;
+    reading.convertHint = QStringLiteral("tobrin import converts it");
+    bool inPlace = false;
     for (int i = 0; i < args.size(); ++i) {
         QString a = args.at(i);
         QString value;
@@ -106,6 +111,8 @@ int RunExport(const QStringList& args)
             options.name = value;
         } else if (a == QLatin1String("--device") && !hasValue) {
             options.deviceColours = true;
+        } else if (a == QLatin1String("--in-place") && !hasValue) {
+            inPlace = true;
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             return UsageError(QStringLiteral("unknown option %1").arg(args.at(i)));
         } else if (input.isEmpty() && !a.isEmpty()) {
@@ -120,9 +127,13 @@ int RunExport(const QStringList& args)
     if (!haveOutput || output.isEmpty())
         return UsageError(QStringLiteral("export needs -o OUT"));
 
-    const std::optional<MonoPicture> picture = ReadPictureFile(input, reading);
+    if (!inPlace && SameFile(input, output))
+        return UsageError(QStringLiteral("-o %1 names the input file; give --in-place to replace it").arg(output));
+
+    QString problem;
+    const std::optional<MonoPicture> picture = ReadPictureFile(input, reading, &problem);
     if (!picture) {
-        Print(stderr, QStringLiteral("File Import Error\n"));
+        Print(stderr, QStringLiteral("File Import Error\ntobrin export: %1: %2\n").arg(input, problem));
         return kExitFailure;
     }
     QString why;

@@ -7,6 +7,7 @@
 
 #include "cli/wmfrender.h"
 #include "core/picturedata.h"
+#include "core/regularfile.h"
 #include "core/formats.h"
 #include "core/hexwriter.h"
 #include "core/imageloader.h"
@@ -23,8 +24,11 @@ const char kUsage[] =
     "usage: tobrin import IMAGE -o OUT [--threshold N] [--components rgb|rg|rb|gb|r|g|b]\n"
     "                     [--invert] [--size WxH] [--aspect|--no-aspect] [--no-match-size]\n"
     "                     [--dither none|fs|atkinson|bayer4|bayer8] [--order msb|lsb|pages] [--name NAME]\n"
+    "                     [--full-resolution] [--in-place]\n"
     "  OUT's extension picks its format as for export: .c or .h a C array (--order,\n"
-    "  --name), .xbm, .pbm, .png or .bmp, anything else the hex text.\n";
+    "  --name), .xbm, .pbm, .png or .bmp, anything else the hex text. OUT may be\n"
+    "  IMAGE itself only with --in-place. --full-resolution converts from the\n"
+    "  image itself rather than its display copy (at most about 200 x 100).\n";
 
 int Usage(const QString& problem)
 {
@@ -32,11 +36,10 @@ int Usage(const QString& problem)
     return kExitUsage;
 }
 
-int ImportFailed(const QString& detail)
+// The file and what is wrong with it.
+int ImportFailed(const QString& file, const QString& detail)
 {
-    std::fprintf(stderr, "File Import Error\n");
-    if (!detail.isEmpty())
-        std::fprintf(stderr, "tobrin import: %s\n", qPrintable(detail));
+    std::fprintf(stderr, "File Import Error\ntobrin import: %s: %s\n", qPrintable(file), qPrintable(detail));
     return kExitFailure;
 }
 
@@ -50,6 +53,8 @@ struct ImportRequest {
     std::optional<QSize> size;
     std::optional<bool> aspect;
     bool noMatchSize = false;
+    bool fullResolution = false;
+    bool inPlace = false;
     Dither dither = Dither::None;
 };
 
@@ -118,6 +123,8 @@ QString ParseArguments(const QStringList& args, ImportRequest* request)
         const auto noValue = [&] { return !hasValue; };
 
         if (arg == QLatin1String("-o") || arg == QLatin1String("--output")) {
+            if (!request->output.isEmpty())
+                return QStringLiteral("only one output file");
             if (!takeValue(&request->output) || request->output.isEmpty())
                 return QStringLiteral("-o needs a file name");
         } else if (arg == QLatin1String("--threshold")) {
@@ -132,7 +139,8 @@ QString ParseArguments(const QStringList& args, ImportRequest* request)
         } else if (arg == QLatin1String("--size")) {
             QString text;
             if (!takeValue(&text) || !(request->size = ParseSize(text)))
-                return QStringLiteral("--size takes WxH with W 8..240 and H 4..120");
+                return QStringLiteral("--size takes WxH with W 8..240 and H 4..120: the import's width "
+                                      "starts at 8; the editor's size fields make a picture narrower afterwards");
         } else if (arg == QLatin1String("--dither")) {
             QString text;
             std::optional<Dither> dither;
@@ -156,6 +164,10 @@ QString ParseArguments(const QStringList& args, ImportRequest* request)
             request->aspect = false;
         } else if (arg == QLatin1String("--no-match-size") && noValue()) {
             request->noMatchSize = true;
+        } else if (arg == QLatin1String("--full-resolution") && noValue()) {
+            request->fullResolution = true;
+        } else if (arg == QLatin1String("--in-place") && noValue()) {
+            request->inPlace = true;
         } else if (arg == QLatin1String("--")) {
             positional += args.mid(i + 1);
             break;
@@ -170,6 +182,8 @@ QString ParseArguments(const QStringList& args, ImportRequest* request)
     request->image = positional.first();
     if (request->output.isEmpty())
         return QStringLiteral("-o OUT is required");
+    if (!request->inPlace && SameFile(request->image, request->output))
+        return QStringLiteral("-o %1 names the input file; give --in-place to replace it").arg(request->output);
     return QString();
 }
 
@@ -177,6 +191,7 @@ void ApplyImportOptions(ImportPipeline& pipeline, const ImportRequest& request)
 {
     // As a user would set the controls after the Load, each click
     // converting as in the dialog.
+    pipeline.SetFullResolution(request.fullResolution);
     if (request.components) {
         pipeline.SetRed(request.components->red);
         pipeline.SetGreen(request.components->green);
@@ -223,7 +238,7 @@ int RunImportCommand(const QStringList& args)
     QString error;
     pipeline.BeginLoad();
     if (!pipeline.FinishLoad(request.image, loader, &error))
-        return ImportFailed(error);
+        return ImportFailed(request.image, error);
     ApplyImportOptions(pipeline, request);
 
     PictureData decl;
@@ -233,7 +248,7 @@ int RunImportCommand(const QStringList& args)
     // the hex text included, holds just the picture.
     const MonoPicture picture = MonoPicture::FromPlane(decl.PicData.data(), decl.Width(), decl.Height());
     if (!WritePictureFile(request.output, picture, request.writing, &error))
-        return ImportFailed(error);
+        return ImportFailed(request.output, error);
     return 0;
 }
 

@@ -255,11 +255,19 @@ std::vector<std::uint8_t> DitherLevels(const GreyPlane& levels, Dither dither, i
 void DrawDithered(const QImage& disp, const Components& use, int tolerance, bool invert, Dither dither,
                   int drawnWidth, int drawnHeight, QImage& dst)
 {
-    if (disp.isNull() || dst.isNull() || drawnWidth <= 0 || drawnHeight <= 0)
+    if (disp.isNull())
+        return;
+    DrawDitheredLevels(GreyLevels(disp, use), tolerance, invert, dither, drawnWidth, drawnHeight, dst);
+}
+
+void DrawDitheredLevels(const GreyPlane& levels, int tolerance, bool invert, Dither dither, int drawnWidth,
+                        int drawnHeight, QImage& dst)
+{
+    if (levels.width <= 0 || levels.height <= 0 || dst.isNull() || drawnWidth <= 0 || drawnHeight <= 0)
         return;
     const int w = std::min(drawnWidth, dst.width());
     const int h = std::min(drawnHeight, dst.height());
-    const GreyPlane scaled = AreaAverage(GreyLevels(disp, use), drawnWidth, drawnHeight);
+    const GreyPlane scaled = AreaAverage(levels, drawnWidth, drawnHeight);
     // The visible part alone, so its error diffusion does not depend on
     // pixels nobody sees.
     GreyPlane visible;

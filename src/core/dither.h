@@ -78,5 +78,8 @@ std::vector<std::uint8_t> DitherLevels(const GreyPlane& levels, Dither dither, i
 // part inside dst is dithered; what lies outside the drawing is untouched.
 void DrawDithered(const QImage& disp, const Components& use, int tolerance, bool invert, Dither dither,
                   int drawnWidth, int drawnHeight, QImage& dst);
+// The same from grey levels already taken.
+void DrawDitheredLevels(const GreyPlane& levels, int tolerance, bool invert, Dither dither, int drawnWidth,
+                        int drawnHeight, QImage& dst);
 
 }  // namespace tobrin

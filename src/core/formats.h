@@ -82,17 +82,21 @@ struct ReadOptions {
     // array's comment tells it, and without one the rows are taken
     // most significant bit first.
     std::optional<ByteOrder> cOrder;
+    // How the user turns a colour or oversized image into a picture ("File
+    // > Import converts it"); added to the reason such a file is refused.
+    QString convertHint;
 };
 
 // Every reader checks the whole file before it returns a picture and
 // refuses anything that is not exactly its format, with a size of 4..240 x
 // 4..120 and (for images) only pure black and pure white pixels. Files other
 // than the hex text are read whole, so anything above kMaxFileBytes is
-// refused unread.
+// refused unread. On failure *error (when given) says why, in words for
+// the user ("line 7: value 300 is above 255").
 constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
 
 std::optional<MonoPicture> DecodePicture(const QByteArray& data, PictureFormat format,
-                                         const ReadOptions& options = {});
+                                         const ReadOptions& options = {}, QString* error = nullptr);
 // The byte order and array name a C array was read with, so it can be
 // written back the same way; nullopt when data is no C array picture. An
 // empty name means the file's name gives it.
@@ -100,6 +104,7 @@ std::optional<ExportOptions> CArrayOptionsOf(const QByteArray& data, const ReadO
 
 // Reads a file in any of the formats (by its extension). Anything but a
 // regular file is refused before it is opened.
-std::optional<MonoPicture> ReadPictureFile(const QString& path, const ReadOptions& options = {});
+std::optional<MonoPicture> ReadPictureFile(const QString& path, const ReadOptions& options = {},
+                                           QString* error = nullptr);
 
 }  // namespace tobrin

@@ -11,235 +11,6 @@
 namespace tobrin {
 
 namespace {
-// Anything above this is "too large"; arithmetic saturates here.
-constexpr unsigned kSaturated = 256;
-// Any exponent of 3 or more already makes a non-zero mantissa too large.
-constexpr unsigned kMaxExponent = 9;
-}  // namespace
-
-HexLineScanner::HexLineScanner(std::size_t keep) : keep_(std::min(keep, kMaxKept)) {}
-
-void HexLineScanner::Feed(char c)
-{
-    if (notDb_)
-        return;
-    if (prefixSeen_ < 3) {
-        if (c == ".db"[prefixSeen_])
-            ++prefixSeen_;
-        else
-            notDb_ = true;
-        return;
-    }
-    if (c == '$') {
-        CloseNumber();
-        num_ = Num::Hex;
-        value_ = 0;
-        hexDigits_ = false;
-        return;
-    }
-    const bool digit = c >= '0' && c <= '9';
-    const bool hexLetter = (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-    if (num_ == Num::Hex) {
-        if (digit || hexLetter) {
-            const unsigned d = digit ? unsigned(c - '0') : unsigned((c | 0x20) - 'a' + 10);
-            value_ = std::min(kSaturated, value_ * 16 + d);
-            hexDigits_ = true;
-            if (value_ == kSaturated)
-                tooLarge_ = true;  // certain already; lets a reader stop early
-        } else {
-            CloseNumber();
-        }
-        return;
-    }
-    if (num_ == Num::Dec) {
-        if (digit) {
-            const unsigned d = unsigned(c - '0');
-            switch (phase_) {
-            case DecPhase::Mantissa:
-                value_ = std::min(kSaturated, value_ * 10 + d);
-                if (value_ == kSaturated)
-                    tooLarge_ = true;  // no later letter can make it smaller
-                break;
-            case DecPhase::ExpLetter:
-                phase_ = DecPhase::ExpDigits;
-                exponent_ = d;
-                break;
-            case DecPhase::ExpDigits:
-                exponent_ = std::min(kMaxExponent, exponent_ * 10 + d);
-                break;
-            case DecPhase::Stopped:
-                break;
-            }
-        } else if (hexLetter) {
-            const bool expLetter = c == 'd' || c == 'D' || c == 'e' || c == 'E';
-            phase_ = (phase_ == DecPhase::Mantissa && expLetter) ? DecPhase::ExpLetter
-                                                                  : DecPhase::Stopped;
-        } else {
-            CloseNumber();
-        }
-        return;
-    }
-    if (digit) {
-        num_ = Num::Dec;
-        phase_ = DecPhase::Mantissa;
-        value_ = unsigned(c - '0');
-        exponent_ = 0;
-    }
-    // Anything else outside a number only separates.
-}
-
-void HexLineScanner::CloseNumber()
-{
-    switch (num_) {
-    case Num::None:
-        return;
-    case Num::Hex:
-        if (hexDigits_)
-            Emit(value_);
-        else
-            ++pendingEmpty_;
-        break;
-    case Num::Dec: {
-        unsigned v = value_;
-        if (phase_ == DecPhase::ExpDigits && v != 0)
-            for (unsigned i = 0; i < exponent_ && v < kSaturated; ++i)
-                v = std::min(kSaturated, v * 10);
-        Emit(v);
-        break;
-    }
-    }
-    num_ = Num::None;
-}
-
-void HexLineScanner::Emit(unsigned value)
-{
-    // Empty "$" items before this value each stand for 0.
-    if (all_)
-        all_->insert(all_->end(), std::size_t(pendingEmpty_), 0);
-    while (pendingEmpty_ > 0 && count_ < keep_) {
-        kept_[std::size_t(count_++)] = 0;
-        --pendingEmpty_;
-    }
-    count_ += pendingEmpty_;
-    pendingEmpty_ = 0;
-    if (value > 255)
-        tooLarge_ = true;
-    if (all_)
-        all_->push_back(int(value));
-    if (count_ < keep_)
-        kept_[std::size_t(count_)] = std::uint8_t(std::min(value, 255u));
-    ++count_;
-}
-
-void HexLineScanner::Finish()
-{
-    if (finished_)
-        return;
-    finished_ = true;
-    if (prefixSeen_ < 3)
-        notDb_ = true;
-    if (notDb_)
-        return;
-    CloseNumber();
-    pendingEmpty_ = 0;  // a trailing "$" without digits adds nothing
-}
-
-namespace {
-
-// Character classes of the plain-line shortcut: a hex digit's value (0xFF
-// for other characters) and the separators it takes.
-struct PlainTables {
-    std::uint8_t hex[256];
-    bool separator[256];
-};
-
-constexpr PlainTables MakePlainTables()
-{
-    PlainTables t{};
-    for (int c = 0; c < 256; ++c) {
-        t.hex[c] = 0xFF;
-        t.separator[c] = c == ' ' || c == ',' || c == '\t';
-    }
-    for (int c = '0'; c <= '9'; ++c)
-        t.hex[c] = std::uint8_t(c - '0');
-    for (int c = 'a'; c <= 'f'; ++c) {
-        t.hex[c] = std::uint8_t(c - 'a' + 10);
-        t.hex[c - 'a' + 'A'] = std::uint8_t(c - 'a' + 10);
-    }
-    return t;
-}
-
-constexpr PlainTables kPlain = MakePlainTables();
-
-}  // namespace
-
-bool HexLineScanner::ScanPlainLine(const char* begin, const char* end)
-{
-    if (end - begin < 3 || std::memcmp(begin, ".db", 3) != 0 || prefixSeen_ != 0 || all_)
-        return false;
-    // Parsed into a scratch copy first: an unusual line leaves no trace.
-    std::array<std::uint8_t, kMaxKept> kept;
-    std::uint64_t count = 0;
-    const auto* p = reinterpret_cast<const unsigned char*>(begin + 3);
-    const auto* stop = reinterpret_cast<const unsigned char*>(end);
-    while (p != stop) {
-        if (kPlain.separator[*p]) {
-            ++p;
-            continue;
-        }
-        unsigned value;
-        if (*p == '$') {
-            // One to three hex digits.
-            if (++p == stop || kPlain.hex[*p] > 15)
-                return false;
-            value = kPlain.hex[*p++];
-            for (int more = 0; more < 2 && p != stop && kPlain.hex[*p] <= 15; ++more)
-                value = value * 16 + kPlain.hex[*p++];
-        } else if (unsigned(*p - '0') < 10) {
-            // One to four decimal digits.
-            value = unsigned(*p++ - '0');
-            for (int more = 0; more < 3 && p != stop && unsigned(*p - '0') < 10; ++more)
-                value = value * 10 + unsigned(*p++ - '0');
-        } else {
-            return false;
-        }
-        // The value must end at a separator or the line end, and fit.
-        if (value > 255)
-            return false;
-        if (p != stop) {
-            if (!kPlain.separator[*p])
-                return false;
-            ++p;
-        }
-        if (count < keep_)
-            kept[std::size_t(count)] = std::uint8_t(value);
-        ++count;
-    }
-    std::copy_n(kept.begin(), std::min<std::uint64_t>(count, keep_), kept_.begin());
-    count_ = count;
-    prefixSeen_ = 3;
-    finished_ = true;
-    return true;
-}
-
-HexLine ParseHexLine(std::string_view line)
-{
-    HexLine result;
-    HexLineScanner scanner(0);
-    scanner.CollectInto(&result.values);
-    for (char c : line)
-        scanner.Feed(c);
-    scanner.Finish();
-    result.notDb = scanner.NotDb();
-    result.tooLarge = scanner.TooLarge();
-    return result;
-}
-
-}  // namespace tobrin
-
-namespace tobrin {
-
-namespace {
 
 // Characters of a device with line ends folded: CR or CR LF end a line, a
 // LF not right after a CR is an ordinary character.
@@ -266,6 +37,7 @@ public:
             if (cr && scanner.ScanPlainLine(buffer_ + pos_, static_cast<const char*>(cr))) {
                 pos_ = std::size_t(static_cast<const char*>(cr) - buffer_) + 1;
                 afterCr_ = true;
+                ++linesEnded_;
                 return Result::Line;
             }
         }
@@ -287,6 +59,7 @@ public:
             }
             if (c == '\r') {
                 afterCr_ = true;
+                ++linesEnded_;
                 scanner.Finish();
                 return Result::Line;
             }
@@ -314,6 +87,7 @@ public:
             if (pos_ < len_ && buffer_[pos_] == '\r') {
                 ++pos_;
                 afterCr_ = true;
+                ++linesEnded_;
                 continue;
             }
             if (Ensure(3) && std::memcmp(buffer_ + pos_, ".db", 3) == 0)
@@ -326,6 +100,7 @@ public:
                 if (cr) {
                     pos_ = std::size_t(static_cast<const char*>(cr) - buffer_) + 1;
                     afterCr_ = true;
+                    ++linesEnded_;
                     break;
                 }
                 pos_ = len_;
@@ -333,7 +108,26 @@ public:
         }
     }
 
+    // The number of the line being read (or the next one), from 1.
+    qint64 LineNumber() const { return linesEnded_ + 1; }
+    bool Failed() const { return error_; }
+    bool TooLong() const { return tooLong_; }
+
 private:
+    // Reads into the buffer from its end; false at the data's end, on a
+    // read error, or past kMaxHexBytes.
+    qint64 ReadMore(char* to, qint64 room)
+    {
+        if (total_ >= kMaxHexBytes) {
+            tooLong_ = true;  // ends the data as a read error would
+            return -1;
+        }
+        const qint64 got = device_.read(to, std::min(room, kMaxHexBytes - total_));
+        if (got > 0)
+            total_ += got;
+        return got;
+    }
+
     // At least n characters buffered from pos_ (n is small), unless the data
     // ends first.
     bool Ensure(std::size_t n)
@@ -344,7 +138,7 @@ private:
             std::memmove(buffer_, buffer_ + pos_, len_ - pos_);
             len_ -= pos_;
             pos_ = 0;
-            const qint64 got = device_.read(buffer_ + len_, qint64(sizeof buffer_ - len_));
+            const qint64 got = ReadMore(buffer_ + len_, qint64(sizeof buffer_ - len_));
             if (got <= 0) {
                 error_ = got < 0;
                 eof_ = true;
@@ -359,7 +153,7 @@ private:
     {
         if (eof_)
             return false;
-        const qint64 n = device_.read(buffer_, qint64(sizeof buffer_));
+        const qint64 n = ReadMore(buffer_, qint64(sizeof buffer_));
         if (n < 0) {
             error_ = true;
             eof_ = true;
@@ -381,29 +175,61 @@ private:
     bool afterCr_ = false;
     bool eof_ = false;
     bool error_ = false;
+    bool tooLong_ = false;
+    qint64 total_ = 0;
+    qint64 linesEnded_ = 0;
 };
 
 }  // namespace
 
-std::optional<HexPicture> ReadHexData(QIODevice& device)
+std::optional<HexPicture> ReadHexData(QIODevice& device, QString* error)
 {
-    if (!device.isOpen() && !device.open(QIODevice::ReadOnly))
+    const auto fail = [error](const QString& why) -> std::optional<HexPicture> {
+        if (error)
+            *error = why;
         return std::nullopt;
-    if (!device.isReadable())
-        return std::nullopt;
+    };
+    if ((!device.isOpen() && !device.open(QIODevice::ReadOnly)) || !device.isReadable())
+        return fail(QStringLiteral("cannot be read"));
 
     LineSource source(device);
     using Result = LineSource::Result;
+    // Why the data ended before a line that was still needed.
+    const auto ended = [&](const QString& needed) {
+        if (source.TooLong())
+            return fail(QStringLiteral("no picture in the first %1 MB (a picture's text is at most about 16 KB)")
+                            .arg(kMaxHexBytes >> 20));
+        if (source.Failed())
+            return fail(QStringLiteral("read error at line %1").arg(source.LineNumber()));
+        return fail(needed);
+    };
+    // The number of the line being read, taken before it is fed.
+    qint64 line = 0;
+    const auto lineFail = [&](const QString& why) {
+        return fail(QStringLiteral("line %1: %2").arg(line).arg(why));
+    };
+    const auto tooLarge = [&](const HexLineScanner& s) {
+        const std::string_view text = s.TooLargeText();
+        return lineFail(QStringLiteral("value %1 is above 255")
+                            .arg(QString::fromLatin1(text.data(), qsizetype(text.size()))));
+    };
 
     // Skip lines until one begins with ".db"; that one decides the form.
     if (!source.SkipLinesWithoutDb())
-        return std::nullopt;
+        return ended(QStringLiteral("no line begins with \".db\" (not a picture's text)"));
     HexLineScanner first(5);
+    line = source.LineNumber();
     const Result r = source.FeedLine(first, [](const HexLineScanner& s) {
-        return s.TooLarge() || s.Count() > 5;
+        return s.TooLargeKnown() || s.Count() > 5;
     });
-    if (r != Result::Line || first.NotDb() || first.TooLarge())
-        return std::nullopt;
+    if (r == Result::Error)
+        return ended(QString());
+    if (first.TooLarge())
+        return tooLarge(first);
+    if (first.Count() != 2 && first.Count() != 5)
+        return lineFail(QStringLiteral("the first \".db\" line holds %1 values; it must hold 2 (width, height) "
+                                       "or 5 (the first row of a 40 x 32 picture)")
+                        .arg(first.Count() > 5 ? QStringLiteral("more than 5") : QString::number(first.Count())));
 
     HexPicture picture;
     int firstRow = 0;
@@ -412,13 +238,15 @@ std::optional<HexPicture> ReadHexData(QIODevice& device)
         picture.height = first.Kept()[1];
         if (picture.width < 4 || picture.width > kMaxWidth || picture.height < 4
             || picture.height > kMaxHeight)
-            return std::nullopt;
-    } else if (first.Count() == 5) {
+            return lineFail(QStringLiteral("size %1 x %2 is outside 4..%3 x 4..%4")
+                                .arg(picture.width)
+                                .arg(picture.height)
+                                .arg(kMaxWidth)
+                                .arg(kMaxHeight));
+    } else {
         picture.width = 40;
         picture.height = 32;
         firstRow = 1;
-    } else {
-        return std::nullopt;
     }
 
     const std::size_t bytesPerRow = std::size_t(picture.width + 7) / 8;
@@ -428,25 +256,41 @@ std::optional<HexPicture> ReadHexData(QIODevice& device)
 
     for (int y = firstRow; y < picture.height; ++y) {
         HexLineScanner row(bytesPerRow);
+        line = source.LineNumber();
         const Result r = source.FeedLine(row, [](const HexLineScanner& s) {
-            return s.NotDb() || s.TooLarge();
+            return s.NotDb() || s.TooLargeKnown();
         });
-        if (r != Result::Line || row.NotDb() || row.TooLarge() || row.Count() < bytesPerRow)
-            return std::nullopt;
+        if (r == Result::NoLine || r == Result::Error)
+            return ended(QStringLiteral("the file ends before row %1 of %2").arg(y + 1).arg(picture.height));
+        if (row.NotDb())
+            return lineFail(QStringLiteral("row %1 of %2 does not begin with \".db\"").arg(y + 1).arg(picture.height));
+        if (row.TooLarge())
+            return tooLarge(row);
+        if (row.Count() < bytesPerRow)
+            return lineFail(QStringLiteral("row %1 holds %2 values; a width of %3 needs %4")
+                               .arg(y + 1)
+                               .arg(row.Count())
+                               .arg(picture.width)
+                               .arg(bytesPerRow));
         std::copy_n(row.Kept().begin(), bytesPerRow, picture.rowBytes[std::size_t(y)].begin());
     }
     // Whatever follows the last row is never read.
     return picture;
 }
 
-std::optional<HexPicture> ReadHexPath(const QString& path)
+std::optional<HexPicture> ReadHexPath(const QString& path, QString* error)
 {
-    if (!IsRegularFile(path))
-        return std::nullopt;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!OpenRegularFile(file, error))
         return std::nullopt;
-    return ReadHexData(file);
+    if (file.size() > kMaxHexBytes) {
+        if (error)
+            *error = QStringLiteral("%1 MB is too large for a picture's text (at most %2 MB; a picture takes about 16 KB)")
+                         .arg(file.size() >> 20)
+                         .arg(kMaxHexBytes >> 20);
+        return std::nullopt;
+    }
+    return ReadHexData(file, error);
 }
 
 void UnpackHexPicture(const HexPicture& picture, PictureData& d)
@@ -463,9 +307,9 @@ void UnpackHexPicture(const HexPicture& picture, PictureData& d)
     d.MaxY = picture.height - 1;
 }
 
-bool ReadHexInto(const QString& path, PictureData& d)
+bool ReadHexInto(const QString& path, PictureData& d, QString* error)
 {
-    const std::optional<HexPicture> picture = ReadHexPath(path);
+    const std::optional<HexPicture> picture = ReadHexPath(path, error);
     if (!picture)
         return false;
     UnpackHexPicture(*picture, d);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtGlobal>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -51,6 +52,11 @@ public:
     bool NotDb() const { return notDb_; }
     // A value above 255 occurred.
     bool TooLarge() const { return tooLarge_; }
+    // ... and its text is known (the number has closed, or its first
+    // kTextKept characters are in): a reader may stop there.
+    bool TooLargeKnown() const { return tooLarge_ && !recordingBig_; }
+    // The text of the first value above 255, as written ("300", "$1ff").
+    std::string_view TooLargeText() const { return {bigText_.data(), bigLen_}; }
     // Values found so far (all of them after Finish).
     std::uint64_t Count() const { return count_; }
     // The first min(Count(), keep) values.
@@ -63,6 +69,15 @@ private:
 
     void CloseNumber();
     void Emit(unsigned value);  // value saturated at 256
+    void Keep(char c);          // one more character of the open number
+    void KeepBigText();
+
+    static constexpr std::size_t kTextKept = 16;
+    std::array<char, kTextKept> numText_{};
+    std::size_t numLen_ = 0;
+    std::array<char, kTextKept> bigText_{};
+    std::size_t bigLen_ = 0;
+    bool recordingBig_ = false;  // the open number is the first one above 255
 
     std::size_t keep_;
     std::vector<int>* all_ = nullptr;
@@ -107,11 +122,15 @@ struct HexPicture {
 // Each row is the very next line, begins with ".db" and holds at least
 // ceil(width/8) values; extra values are ignored. Reading stops after the
 // last row or at the first certain failure. The device must be open for
-// reading (it is opened read-only if it is not). nullopt on any failure.
-std::optional<HexPicture> ReadHexData(QIODevice& device);
+// reading (it is opened read-only if it is not). nullopt on any failure,
+// and *error (when given) says where and why: "line 7: value 300 is above
+// 255". A picture's text is at most about 16 KB, so reading gives up after
+// kMaxHexBytes.
+constexpr qint64 kMaxHexBytes = 64LL * 1024 * 1024;
+std::optional<HexPicture> ReadHexData(QIODevice& device, QString* error = nullptr);
 // The same for a file; anything but a regular file (a folder, a pipe, a
-// device) is refused before it is opened.
-std::optional<HexPicture> ReadHexPath(const QString& path);
+// device) and any file over kMaxHexBytes is refused before it is read.
+std::optional<HexPicture> ReadHexPath(const QString& path, QString* error = nullptr);
 
 // Clears all of PicData (241 x 121), writes the rows most significant bit
 // first (bits of the last byte beyond the width land right of the picture,
@@ -120,6 +139,6 @@ void UnpackHexPicture(const HexPicture& picture, PictureData& d);
 
 // ReadHexPath and, only when it succeeds, UnpackHexPicture into d.
 // A failed read leaves d exactly as it was.
-bool ReadHexInto(const QString& path, PictureData& d);
+bool ReadHexInto(const QString& path, PictureData& d, QString* error = nullptr);
 
 }  // namespace tobrin

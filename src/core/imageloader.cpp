@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <sys/resource.h>
 
+#include "core/imagecheck.h"
 #include "core/regularfile.h"
 #include "core/streamdecode.h"
 
@@ -78,21 +79,6 @@ QByteArray DibFileHeader(const QByteArray& head)
     return fileHeader;
 }
 
-// Opens a regular file for reading; a folder, a pipe or a device is refused
-// before it is opened, so nothing waits on it.
-bool OpenRegularFile(QFile& file, QString* error)
-{
-    if (!IsRegularFile(file.fileName())) {
-        SetError(error, QStringLiteral("not a regular file"));
-        return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        SetError(error, file.errorString());
-        return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 QString ImageLoader::RendererProgram() const
@@ -100,6 +86,31 @@ QString ImageLoader::RendererProgram() const
     if (!rendererProgram_.isEmpty())
         return rendererProgram_;
     return QCoreApplication::instance() ? QCoreApplication::applicationFilePath() : QString();
+}
+
+const QStringList& ImageLoader::Extensions()
+{
+    static const QStringList extensions = {
+        QStringLiteral("bmp"),  QStringLiteral("ico"),  QStringLiteral("jpg"),  QStringLiteral("wmf"),
+        QStringLiteral("dib"),  QStringLiteral("png"),  QStringLiteral("gif"),  QStringLiteral("tif"),
+        QStringLiteral("tiff"), QStringLiteral("webp"), QStringLiteral("jpeg"), QStringLiteral("tga"),
+        QStringLiteral("icns"), QStringLiteral("wbmp"), QStringLiteral("pgm"),  QStringLiteral("ppm"),
+        QStringLiteral("xpm"),
+    };
+    return extensions;
+}
+
+QString ImageLoader::NamePatterns()
+{
+    QStringList patterns;
+    for (const QString& extension : Extensions())
+        patterns << QStringLiteral("*.") + extension;
+    return patterns.join(QLatin1Char(' '));
+}
+
+bool ImageLoader::HasImageExtension(const QString& path)
+{
+    return Extensions().contains(QFileInfo(path).suffix().toLower());
 }
 
 bool ImageLoader::IsMetafile(const QString& path, const QByteArray& head)
@@ -119,7 +130,8 @@ bool ImageLoader::IsMetafile(const QString& path, const QByteArray& head)
     return QFileInfo(path).suffix().compare(QLatin1String("wmf"), Qt::CaseInsensitive) == 0;
 }
 
-bool ImageLoader::ReadRaster(QIODevice& device, const QByteArray& format, QImage* image, QString* error)
+bool ImageLoader::ReadRaster(QIODevice& device, const QByteArray& format, QImage* image, QString* error,
+                             bool keepFormat)
 {
     QImageReader::setAllocationLimit(kAllocationLimitMb);
     QImageReader reader(&device, format);
@@ -135,14 +147,52 @@ bool ImageLoader::ReadRaster(QIODevice& device, const QByteArray& format, QImage
         SetError(error, QStringLiteral("image too large (%1 x %2)").arg(claimed.width()).arg(claimed.height()));
         return false;
     }
-    QImage decoded;
-    if (!reader.read(&decoded) || decoded.isNull()) {
-        SetError(error, reader.errorString());
+    // What the decode alone takes, in the format the decoder will give
+    // (16-bit samples take twice the memory of 8-bit ones), and twice that
+    // for a decoder that holds a full-size image of its own.
+    // A reader that does not tell its format is taken at 32 bits a pixel.
+    if (claimed.isValid()) {
+        const QImage::Format decodedFormat = reader.imageFormat();
+        const qint64 bits = (decodedFormat == QImage::Format_Invalid
+                                 ? 32
+                                 : QImage::toPixelFormat(decodedFormat).bitsPerPixel())
+            * DecoderCopies(device);
+        const qint64 megabytes = (qint64(claimed.width()) * claimed.height() * bits / 8) >> 20;
+        if (megabytes > kAllocationLimitMb) {
+            SetError(error, QStringLiteral("image too large to decode (%1 x %2 takes %3 MB, more than %4 MB)")
+                                .arg(claimed.width())
+                                .arg(claimed.height())
+                                .arg(megabytes)
+                                .arg(kAllocationLimitMb));
+            return false;
+        }
+    }
+    QString damage;
+    if (!CheckImageStructure(device, &damage)) {
+        SetError(error, damage);
         return false;
+    }
+    QImage decoded;
+    {
+        // A decoder that warns has met damage it papered over.
+        const DecoderComplaints complaints;
+        const bool read = reader.read(&decoded) && !decoded.isNull();
+        if (!complaints.First().isEmpty()) {
+            SetError(error, QStringLiteral("damaged image: ") + complaints.First());
+            return false;
+        }
+        if (!read) {
+            SetError(error, QStringLiteral("damaged image: ") + reader.errorString());
+            return false;
+        }
     }
     if (TooLarge(decoded.width(), decoded.height())) {
         SetError(error, QStringLiteral("image too large"));
         return false;
+    }
+    if (keepFormat) {
+        *image = decoded;
+        return true;
     }
     if (decoded.hasAlphaChannel())
         decoded = decoded.convertToFormat(QImage::Format_ARGB32);
@@ -161,7 +211,7 @@ bool ImageLoader::Load(const QString& path, QImage* image, QString* error) const
     QFile file(path);
     if (!OpenRegularFile(file, error))
         return false;
-    return LoadWhole(file, file.peek(64), image, error);
+    return LoadWhole(file, file.peek(64), image, error, false);
 }
 
 bool ImageLoader::LoadShrunk(const QString& path, const std::function<QSize(QSize)>& copySize, QImage* image,
@@ -184,7 +234,10 @@ bool ImageLoader::LoadShrunk(const QString& path, const std::function<QSize(QSiz
             SetError(error, streamError);
             return false;
         case StreamOutcome::Failed:
-            // Qt's reader has the last word on damaged files, as before.
+            // libjpeg and libpng said what is wrong; Qt's readers use the
+            // same libraries and would only make less of it.
+            SetError(error, QStringLiteral("damaged image: ") + streamError);
+            return false;
         case StreamOutcome::NotStreamable:
             break;
         }
@@ -194,14 +247,15 @@ bool ImageLoader::LoadShrunk(const QString& path, const std::function<QSize(QSiz
         }
     }
     QImage whole;
-    if (!LoadWhole(file, head, &whole, error))
+    if (!LoadWhole(file, head, &whole, error, true))
         return false;
     *image = whole;
     *sourceSize = whole.size();
     return true;
 }
 
-bool ImageLoader::LoadWhole(QFile& file, const QByteArray& head, QImage* image, QString* error) const
+bool ImageLoader::LoadWhole(QFile& file, const QByteArray& head, QImage* image, QString* error,
+                            bool keepFormat) const
 {
     const QString path = file.fileName();
     if (IsMetafile(path, head)) {
@@ -210,7 +264,7 @@ bool ImageLoader::LoadWhole(QFile& file, const QByteArray& head, QImage* image, 
     }
 
     QString rasterError;
-    if (ReadRaster(file, QByteArray(), image, &rasterError))
+    if (ReadRaster(file, QByteArray(), image, &rasterError, keepFormat))
         return true;
 
     // A packed DIB without its file header.
@@ -224,7 +278,7 @@ bool ImageLoader::LoadWhole(QFile& file, const QByteArray& head, QImage* image, 
         qToLittleEndian<quint32>(static_cast<quint32>(data.size()), data.data() + 2);
         QBuffer buffer(&data);
         buffer.open(QIODevice::ReadOnly);
-        return ReadRaster(buffer, QByteArrayLiteral("bmp"), image, error);
+        return ReadRaster(buffer, QByteArrayLiteral("bmp"), image, error, keepFormat);
     }
     SetError(error, rasterError);
     return false;

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class QFile;
@@ -57,14 +58,29 @@ public:
     // Loads path for a copy of the size copySize gives for the image's size.
     // JPEGs and PNGs are decoded row by row straight into that copy
     // (Format_RGB32, laid over white, shrunk as StretchDraw shrinks); other
-    // images are loaded whole as Load does. *sourceSize gets the image's
-    // own size either way, so *image is the copy when its size differs.
+    // images are loaded whole as Load does, but left in the decoder's own
+    // format (transparency not yet laid over white), so that no second
+    // full-size copy is made. *sourceSize gets the image's own size either
+    // way, so *image is the copy when its size differs.
     bool LoadShrunk(const QString& path, const std::function<QSize(QSize)>& copySize, QImage* image,
                     QSize* sourceSize, QString* error = nullptr) const;
 
     // Decodes a raster image from device with the size checks; format may be
-    // empty (detect it from the content).
-    static bool ReadRaster(QIODevice& device, const QByteArray& format, QImage* image, QString* error);
+    // empty (detect it from the content). The result is Format_RGB32 or
+    // ARGB32, or the decoder's own format when keepFormat is set. An image
+    // whose decode alone would take more than kAllocationLimitMb is refused
+    // from its header.
+    static bool ReadRaster(QIODevice& device, const QByteArray& format, QImage* image, QString* error,
+                           bool keepFormat = false);
+
+    // The extensions of the files the loader reads, the Windows formats first
+    // (bmp ico jpg wmf dib), then the others Qt's readers take. The netpbm
+    // and X11 bitmaps, which the loader reads too, are left out: they are
+    // pictures the editor opens as they are.
+    static const QStringList& Extensions();
+    // "*.bmp *.ico *.jpg *.wmf *.dib *.png ..." for a file dialog.
+    static QString NamePatterns();
+    static bool HasImageExtension(const QString& path);
 
     // True when the data (its first bytes in head) is a Windows metafile:
     // the placeable-metafile key 0x9AC6CDD7, a plain metafile header, or the
@@ -72,7 +88,7 @@ public:
     static bool IsMetafile(const QString& path, const QByteArray& head);
 
 private:
-    bool LoadWhole(QFile& file, const QByteArray& head, QImage* image, QString* error) const;
+    bool LoadWhole(QFile& file, const QByteArray& head, QImage* image, QString* error, bool keepFormat) const;
     bool RenderMetafile(const QString& path, QImage* image, QString* error) const;
 
     QString rendererProgram_;

@@ -1,9 +1,11 @@
 #include "core/importpipeline.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "core/imageloader.h"
 #include "core/stretch.h"
+#include "core/streamdecode.h"
 #include "core/units.h"
 
 namespace tobrin {
@@ -19,24 +21,56 @@ QImage WhiteImage(int width, int height)
     return image;
 }
 
+// Row y of image as opaque colours, transparent parts laid over the white
+// background; image may be in any format, and only the row is converted.
+void RowOverWhite(const QImage& image, int y, std::vector<QRgb>& out)
+{
+    out.resize(std::size_t(image.width()));
+    QImage converted;
+    const QImage* from = &image;
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32) {
+        converted = image.copy(0, y, image.width(), 1)
+                        .convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        from = &converted;
+        y = 0;
+    }
+    const auto* in = reinterpret_cast<const QRgb*>(from->constScanLine(y));
+    const bool alpha = from->format() == QImage::Format_ARGB32;
+    for (std::size_t x = 0; x < out.size(); ++x) {
+        const QRgb c = in[x];
+        const int a = alpha ? qAlpha(c) : 255;
+        const auto blend = [a](int v) { return (v * a + 255 * (255 - a) + 127) / 255; };
+        out[x] = a == 255 ? (c | 0xFF000000u) : qRgb(blend(qRed(c)), blend(qGreen(c)), blend(qBlue(c)));
+    }
+}
+
 // An opaque copy: transparent parts show the white background.
 QImage OverWhite(const QImage& image)
 {
-    if (!image.hasAlphaChannel())
-        return image.format() == QImage::Format_RGB32 ? image : image.convertToFormat(QImage::Format_RGB32);
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    QImage out(argb.size(), QImage::Format_RGB32);
-    for (int y = 0; y < argb.height(); ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        auto* to = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < argb.width(); ++x) {
-            const QRgb c = in[x];
-            const int a = qAlpha(c);
-            const auto blend = [a](int v) { return (v * a + 255 * (255 - a) + 127) / 255; };
-            to[x] = qRgb(blend(qRed(c)), blend(qGreen(c)), blend(qBlue(c)));
-        }
+    QImage out(image.size(), QImage::Format_RGB32);
+    std::vector<QRgb> row;
+    for (int y = 0; y < image.height(); ++y) {
+        RowOverWhite(image, y, row);
+        std::copy(row.begin(), row.end(), reinterpret_cast<QRgb*>(out.scanLine(y)));
     }
     return out;
+}
+
+// The grey levels of image laid over white, a row at a time.
+GreyPlane GreyOverWhite(const QImage& image, const Components& use)
+{
+    GreyPlane plane;
+    plane.width = image.width();
+    plane.height = image.height();
+    plane.levels.resize(std::size_t(plane.width) * std::size_t(plane.height));
+    std::vector<QRgb> row;
+    for (int y = 0; y < plane.height; ++y) {
+        RowOverWhite(image, y, row);
+        std::uint8_t* to = &plane.levels[std::size_t(y) * std::size_t(plane.width)];
+        for (int x = 0; x < plane.width; ++x)
+            to[x] = std::uint8_t(GreyLevel(ColourValue(row[std::size_t(x)]), use));
+    }
+    return plane;
 }
 
 // Marks a run in progress for its whole extent, also when it unwinds.
@@ -59,6 +93,27 @@ private:
     bool& running_;
     const std::function<void()>& end_;
 };
+
+// The threshold at the source's own resolution drawn into the drawn size
+// as StretchDraw draws the thresholded image (black kept when shrinking,
+// pixels repeated when enlarging), a band of source rows at a time, so no
+// full-size copy is made.
+void DrawThresholdedSource(const QImage& src, const Components& use, int tolerance, bool invert, QSize drawn,
+                           QImage& dst)
+{
+    const int outH = std::min(drawn.height(), dst.height());
+    for (int ty = 0; ty < outH; ++ty) {
+        const int begin = static_cast<int>(static_cast<qint64>(ty) * src.height() / drawn.height());
+        const int end = std::min(
+            std::max(static_cast<int>(static_cast<qint64>(ty + 1) * src.height() / drawn.height()), begin + 1),
+            src.height());
+        const QImage band =
+            ThresholdImage(OverWhite(src.copy(0, begin, src.width(), end - begin)), use, tolerance, invert);
+        QImage row = dst.copy(0, ty, dst.width(), 1);
+        StretchDraw(band, row, drawn.width(), 1);
+        std::copy_n(row.constScanLine(0), dst.bytesPerLine(), dst.scanLine(ty));
+    }
+}
 
 }  // namespace
 
@@ -93,6 +148,13 @@ bool ImportPipeline::SetVSize(int value)
     return true;
 }
 
+void ImportPipeline::RestoreSize(int width, int height)
+{
+    hSize_ = std::clamp(width, kHSizeMin, kHSizeMax);
+    vSize_ = std::clamp(height, kVSizeMin, kVSizeMax);
+    ResizeDest(hSize_, vSize_);
+}
+
 void ImportPipeline::ResizeDest(int width, int height)
 {
     // The preview keeps what it shows where old and new sizes overlap; the
@@ -120,6 +182,8 @@ void ImportPipeline::BeginLoad()
 {
     sourceFile_.clear();
     pasted_ = false;
+    fullCopy_ = QImage();
+    readFullCopy_ = nullptr;
 }
 
 bool ImportPipeline::FinishLoad(const QString& fileName, const ImageLoader& loader, QString* error)
@@ -128,12 +192,28 @@ bool ImportPipeline::FinishLoad(const QString& fileName, const ImageLoader& load
     if (!fileName.isEmpty()) {
         QImage image;
         QSize size;
-        if (!loader.LoadShrunk(fileName, [](QSize s) { return DisplayCopySize(s.width(), s.height()); }, &image, &size, error))
+        // A source that fits the largest picture is held whole, so the
+        // full-resolution conversion has every pixel of it.
+        const auto copySize = [](QSize s) {
+            return s.width() <= kMaxWidth && s.height() <= kMaxHeight ? s : DisplayCopySize(s.width(), s.height());
+        };
+        if (!loader.LoadShrunk(fileName, copySize, &image, &size, error))
             return false;
-        if (image.size() == size)
+        if (image.size() == size) {
             SetSource(image);
-        else
+        } else {
             SetShrunkSource(image, size);
+            readFullCopy_ = [loader, fileName] {
+                QImage copy;
+                QSize whole;
+                const auto fit = [](QSize s) {
+                    return s.scaled(QSize(kFullCopyWidth, kFullCopyHeight), Qt::KeepAspectRatio)
+                        .boundedTo(s)
+                        .expandedTo(QSize(1, 1));
+                };
+                return loader.LoadShrunk(fileName, fit, &copy, &whole) ? copy : QImage();
+            };
+        }
     }
     UpdateMatchSizeAvailability();
     ConvertImage();
@@ -144,7 +224,9 @@ bool ImportPipeline::Paste(const QImage& image)
 {
     if (image.isNull())
         return false;
-    SetSource(image);
+    fullCopy_ = QImage();
+    readFullCopy_ = nullptr;
+    SetSource(OverWhite(image));
     pasted_ = true;
     UpdateMatchSizeAvailability();
     ConvertImage();
@@ -165,10 +247,34 @@ void ImportPipeline::SetShrunkSource(const QImage& disp, QSize sourceSize)
 
 void ImportPipeline::SetSource(const QImage& image)
 {
-    source_ = OverWhite(image);
+    // Kept as it came: the display copy is made a row at a time, so a large
+    // source is never converted whole.
+    source_ = image;
     sourceSize_ = source_.size();
     const QSize copy = DisplayCopySize(source_.width(), source_.height());
-    disp_ = copy == source_.size() ? source_ : Stretched(source_, copy.width(), copy.height());
+    RowShrinker shrinker(sourceSize_, copy);
+    std::vector<QRgb> row;
+    const bool opaque = source_.format() == QImage::Format_RGB32;
+    for (int y = 0; y < source_.height(); ++y) {
+        if (opaque) {
+            shrinker.AddRow(reinterpret_cast<const QRgb*>(source_.constScanLine(y)));
+            continue;
+        }
+        RowOverWhite(source_, y, row);
+        shrinker.AddRow(row.data());
+    }
+    disp_ = shrinker.Take();
+}
+
+const QImage& ImportPipeline::FullSource()
+{
+    if (!source_.isNull())
+        return source_;
+    if (fullCopy_.isNull() && readFullCopy_) {
+        fullCopy_ = readFullCopy_();
+        readFullCopy_ = nullptr;  // once, whatever came of it
+    }
+    return fullCopy_;
 }
 
 void ImportPipeline::UpdateMatchSizeAvailability()
@@ -267,7 +373,14 @@ void ImportPipeline::ConvertImage()
     QSize drawn(hSize_, vSize_);
     if (aspect_ && !matchSize_)
         drawn = AspectDrawnSize(hSize_, vSize_, disp_.width(), disp_.height());
-    if (dither_ == Dither::None) {
+    const QImage& full = fullResolution_ ? FullSource() : QImage();
+    if (!full.isNull()) {
+        if (dither_ == Dither::None)
+            DrawThresholdedSource(full, use_, tolerance_, invert_, drawn, dest_);
+        else
+            DrawDitheredLevels(GreyOverWhite(full, use_), tolerance_, invert_, dither_, drawn.width(), drawn.height(),
+                               dest_);
+    } else if (dither_ == Dither::None) {
         StretchDraw(temp2_, dest_, drawn.width(), drawn.height());
     } else {
         // Temp2 already holds the chosen components' grey (all three equal).

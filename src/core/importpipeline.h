@@ -73,6 +73,20 @@ public:
     Dither DitherMode() const { return dither_; }
     void SetDither(Dither dither) { dither_ = dither; }
 
+    // "Full resolution" (off at first, so the results stay those of the
+    // display copy): the conversion reads the source itself at the drawn
+    // size instead of the display copy, which never exceeds about 200 x 100
+    // pixels: the threshold is taken per source pixel and shrunk keeping
+    // black, a dither averages the source's areas. A black-and-white source
+    // of up to 240 x 120 then imports pixel for pixel. A JPEG or PNG too
+    // large to be held whole is read again, once, into a copy of at most
+    // kFullCopyWidth x kFullCopyHeight (shrunk keeping dark pixels). The
+    // setter only records it.
+    static constexpr int kFullCopyWidth = 4 * kMaxWidth;
+    static constexpr int kFullCopyHeight = 4 * kMaxHeight;
+    bool FullResolution() const { return fullResolution_; }
+    void SetFullResolution(bool on) { fullResolution_ = on; }
+
     // The threshold, kept to 1..255; the view converts after its delay.
     int Tolerance() const { return tolerance_; }
     void SetTolerance(int value);
@@ -86,6 +100,10 @@ public:
     int VSize() const { return vSize_; }
     bool SetHSize(int value);
     bool SetVSize(int value);
+    // The size a dialog opens with (remembered from an earlier one): sets
+    // both sliders and Dest without the change handling, so Match size
+    // stays as it is.
+    void RestoreSize(int width, int height);
 
     // The source. Load forgets the current source first (BeginLoad), then
     // takes the chosen file (FinishLoad; an empty name is a cancelled file
@@ -113,6 +131,9 @@ public:
 
     // A large JPEG or PNG is loaded straight into its display copy and
     // never held whole: Source() is then null and only its size is known.
+    // A loaded source is kept in its decoder's format, transparency not yet
+    // laid over white (no second full-size copy); a pasted one is laid over
+    // white.
     const QImage& Source() const { return source_; }
     QSize SourceSize() const { return sourceSize_; }
     const QImage& Disp() const { return disp_; }
@@ -132,6 +153,9 @@ public:
 
 private:
     void SetSource(const QImage& image);
+    // What the full-resolution conversion reads: the source, or the copy
+    // of a source too large to hold; null when there is none.
+    const QImage& FullSource();
     void SetShrunkSource(const QImage& disp, QSize sourceSize);
     void UpdateMatchSizeAvailability();
     void ResizeDest(int width, int height);
@@ -149,6 +173,7 @@ private:
     bool aspect_ = false;
     bool matchSize_ = true;
     bool matchSizeAvailable_ = true;
+    bool fullResolution_ = false;
     int hSize_ = kHSizeInitial;
     int vSize_ = kVSizeInitial;
 
@@ -157,6 +182,8 @@ private:
     QImage source_;
     QSize sourceSize_;
     QImage disp_;
+    QImage fullCopy_;
+    std::function<QImage()> readFullCopy_;
     QImage temp_;
     QImage temp2_;
     QImage dest_;

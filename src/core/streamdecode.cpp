@@ -1,5 +1,7 @@
 #include "core/streamdecode.h"
 
+#include "core/stretch.h"
+
 #include <QIODevice>
 
 #include <algorithm>
@@ -9,6 +11,7 @@
 #include <memory>
 
 #include <jpeglib.h>
+#include <jerror.h>
 #include <png.h>
 
 namespace tobrin {
@@ -63,6 +66,17 @@ void JpegErrorExit(j_common_ptr cinfo)
 
 void JpegQuiet(j_common_ptr) {}
 
+// libjpeg's warnings (corrupt data, a premature end) mean a damaged file:
+// the decode fails at the first one, without decoding the rest.
+void JpegWarning(j_common_ptr cinfo, int level)
+{
+    if (level >= 0)
+        return;  // trace messages
+    auto* e = reinterpret_cast<JpegError*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, e->message);
+    std::longjmp(e->jump, 1);
+}
+
 struct JpegSource {
     jpeg_source_mgr mgr;
     QIODevice* device;
@@ -77,7 +91,8 @@ boolean JpegFill(j_decompress_ptr cinfo)
     const qint64 n = s->device->read(reinterpret_cast<char*>(s->buffer), sizeof s->buffer);
     if (n <= 0) {
         // A file that ends early ends in an inserted end-of-image marker,
-        // as with Qt's reader: the missing part decodes grey.
+        // as with Qt's reader; the warning makes the decode fail.
+        WARNMS(cinfo, JWRN_JPEG_EOF);
         s->buffer[0] = 0xFF;
         s->buffer[1] = JPEG_EOI;
         s->mgr.bytes_in_buffer = 2;
@@ -128,6 +143,7 @@ StreamOutcome DecodeJpeg(QIODevice& device, qint64 maxPixels, qint64 wholePixels
     job->cinfo.err = jpeg_std_error(&job->error.mgr);
     job->error.mgr.error_exit = JpegErrorExit;
     job->error.mgr.output_message = JpegQuiet;
+    job->error.mgr.emit_message = JpegWarning;
     job->error.message[0] = '\0';
     if (setjmp(job->error.jump)) {
         *error = QString::fromLatin1(job->error.message);
@@ -351,19 +367,8 @@ void RowShrinker::AddRow(const QRgb* in)
             combined_[static_cast<std::size_t>(tx)] = in[columnBegin_[static_cast<std::size_t>(tx)]];
     } else {
         for (int tx = 0; tx < w; ++tx) {
-            // Four lanes, so the ANDs of a long share do not wait on each other.
-            const QRgb* p = in + columnBegin_[static_cast<std::size_t>(tx)];
-            const QRgb* end = in + columnEnd_[static_cast<std::size_t>(tx)];
-            std::uint32_t v0 = 0xFFFFFFFFu, v1 = 0xFFFFFFFFu, v2 = 0xFFFFFFFFu, v3 = 0xFFFFFFFFu;
-            for (; end - p >= 4; p += 4) {
-                v0 &= p[0];
-                v1 &= p[1];
-                v2 &= p[2];
-                v3 &= p[3];
-            }
-            for (; p != end; ++p)
-                v0 &= *p;
-            combined_[static_cast<std::size_t>(tx)] = v0 & v1 & v2 & v3;
+            combined_[static_cast<std::size_t>(tx)] =
+                MinOfSpan(in + columnBegin_[static_cast<std::size_t>(tx)], in + columnEnd_[static_cast<std::size_t>(tx)]);
         }
     }
     // Every copy row whose share of the source holds this row (more than
@@ -371,9 +376,7 @@ void RowShrinker::AddRow(const QRgb* in)
     while (firstTarget_ < h && SpanEnd(firstTarget_, h, sourceHeight_) <= sy)
         ++firstTarget_;
     for (int ty = firstTarget_; ty < h && SpanBegin(ty, h, sourceHeight_) <= sy; ++ty) {
-        auto* out = reinterpret_cast<std::uint32_t*>(copy_.scanLine(ty));
-        for (int tx = 0; tx < w; ++tx)
-            out[tx] &= combined_[static_cast<std::size_t>(tx)];
+        MinInto(reinterpret_cast<std::uint32_t*>(copy_.scanLine(ty)), combined_.data(), w);
     }
 }
 

@@ -13,8 +13,8 @@ namespace tobrin {
 
 // Combines the rows of a source, arriving from the top, into a copy of
 // another size exactly as StretchDraw draws the whole source into a white
-// image of that size: each copy pixel is the bitwise AND of its share of the
-// source. Only the copy and one row are ever held.
+// image of that size: each copy pixel is the per-component minimum
+// (MinChannels) of its share of the source. Only the copy and one row are ever held.
 class RowShrinker {
 public:
     RowShrinker(QSize source, QSize copy);

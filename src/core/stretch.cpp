@@ -4,7 +4,43 @@
 #include <cstdint>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tobrin {
+
+std::uint32_t MinOfSpan(const std::uint32_t* p, const std::uint32_t* end)
+{
+    std::uint32_t v = 0xFFFFFFFFu;
+#if defined(__SSE2__)
+    if (end - p >= 8) {
+        __m128i acc = _mm_set1_epi32(-1);
+        for (; end - p >= 4; p += 4)
+            acc = _mm_min_epu8(acc, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+        acc = _mm_min_epu8(acc, _mm_shuffle_epi32(acc, _MM_SHUFFLE(1, 0, 3, 2)));
+        acc = _mm_min_epu8(acc, _mm_shuffle_epi32(acc, _MM_SHUFFLE(2, 3, 0, 1)));
+        v = static_cast<std::uint32_t>(_mm_cvtsi128_si32(acc));
+    }
+#endif
+    for (; p != end; ++p)
+        v = MinChannels(v, *p);
+    return v;
+}
+
+void MinInto(std::uint32_t* out, const std::uint32_t* in, int n)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    for (; i + 4 <= n; i += 4) {
+        auto* o = reinterpret_cast<__m128i*>(out + i);
+        _mm_storeu_si128(o, _mm_min_epu8(_mm_loadu_si128(o), _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i))));
+    }
+#endif
+    for (; i < n; ++i)
+        out[i] = MinChannels(out[i], in[i]);
+}
+
 namespace {
 
 // For target index t of n targets over m sources: the half-open source range
@@ -65,14 +101,13 @@ void StretchDraw(const QImage& srcIn, QImage& dst, int drawnWidth, int drawnHeig
             const auto* in = reinterpret_cast<const std::uint32_t*>(src.constScanLine(sy));
             if (oneToOneColumns) {
                 for (int tx = 0; tx < outW; ++tx)
-                    row[static_cast<std::size_t>(tx)] &= in[columns[static_cast<std::size_t>(tx)].begin];
+                    row[static_cast<std::size_t>(tx)] =
+                        MinChannels(row[static_cast<std::size_t>(tx)], in[columns[static_cast<std::size_t>(tx)].begin]);
             } else {
                 for (int tx = 0; tx < outW; ++tx) {
                     const Span c = columns[static_cast<std::size_t>(tx)];
-                    std::uint32_t v = 0xFFFFFFFFu;
-                    for (int sx = c.begin; sx < c.end; ++sx)
-                        v &= in[sx];
-                    row[static_cast<std::size_t>(tx)] &= v;
+                    row[static_cast<std::size_t>(tx)] =
+                        MinChannels(row[static_cast<std::size_t>(tx)], MinOfSpan(in + c.begin, in + c.end));
                 }
             }
         }

@@ -1,14 +1,34 @@
 #pragma once
 
 #include <QImage>
+#include <algorithm>
+#include <cstdint>
 
 namespace tobrin {
 
+// How a shrink combines the colours of the source pixels that fall onto one
+// target pixel: the smallest red, the smallest green and the smallest blue.
+// Black survives any reduction and black-and-white images shrink exactly as
+// with a bitwise AND of the colour values, but neighbours in a smooth
+// gradient (127 and 128, say) do not merge into a dark band: the result is
+// never darker in any component than the darkest pixel it came from.
+inline std::uint32_t MinChannels(std::uint32_t a, std::uint32_t b)
+{
+    // Alpha too, so that the vector loops below give the same; the results
+    // are made opaque anyway.
+    return std::min(a & 0xFF000000u, b & 0xFF000000u) | std::min(a & 0xFF0000u, b & 0xFF0000u)
+        | std::min(a & 0xFF00u, b & 0xFF00u) | std::min(a & 0xFFu, b & 0xFFu);
+}
+// MinChannels of white and the pixels [p, end).
+std::uint32_t MinOfSpan(const std::uint32_t* p, const std::uint32_t* end);
+// out[i] = MinChannels(out[i], in[i]) for n pixels.
+void MinInto(std::uint32_t* out, const std::uint32_t* in, int n);
+
 // Bitmap stretching without smoothing, as the import uses it for the display
 // copy and for the target preview. Each target pixel takes the source pixels
-// of its share of the source: when shrinking, their colour values are
-// combined by a bitwise AND, so a black pixel survives any reduction; when
-// enlarging, source pixels repeat. Along each axis every source pixel belongs
+// of its share of the source: when shrinking, their colours are combined by
+// MinChannels, so a black pixel survives any reduction; when enlarging,
+// source pixels repeat. Along each axis every source pixel belongs
 // to exactly one target pixel when shrinking.
 
 // Draws src stretched to drawnWidth x drawnHeight into dst with its top-left

@@ -148,10 +148,13 @@ bool FileCommands::ReadHexFile(const QString& path)
 {
     // The whole file is read and checked before anything changes, so a bad
     // file leaves picture, size, undo copy, text and file name as they were.
-    const std::optional<MonoPicture> picture = ReadPictureFile(path);
+    ReadOptions reading;
+    reading.convertHint = QStringLiteral("File › Import converts it");
+    QString why;
+    const std::optional<MonoPicture> picture = ReadPictureFile(path, reading, &why);
     if (!picture) {
         session_.dialogs.Message(DialogParent(), kErrorTitle, QStringLiteral("File Import Error"),
-                                 Dialogs::Icon::Critical);
+                                 Dialogs::Icon::Critical, QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), why));
         return false;
     }
     SaveFormat format;

@@ -18,6 +18,7 @@
 #include "app/dialogs.h"
 #include "app/dropfile.h"
 #include "app/places.h"
+#include "core/imageloader.h"
 #include "core/formats.h"
 #include "drawing/drawingwindow.h"
 #include "files/filecommands.h"
@@ -29,11 +30,7 @@ namespace tobrin {
 namespace {
 
 // Files the import dialog reads as a source picture.
-bool IsImportImage(const QString& path)
-{
-    static const QStringList images = {"bmp", "dib", "ico", "jpg", "jpeg", "png", "gif", "wmf"};
-    return images.contains(QFileInfo(path).suffix().toLower());
-}
+bool IsImportImage(const QString& path) { return ImageLoader::HasImageExtension(path); }
 
 }  // namespace
 

@@ -4,17 +4,20 @@
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTimer>
 #include <algorithm>
 #include <exception>
 #include <initializer_list>
+#include <iterator>
 
 #include "app/accessible.h"
 #include "app/dropfile.h"
@@ -22,15 +25,14 @@
 #include "core/importpipeline.h"
 #include "core/units.h"
 #include "import/imagebox.h"
+#include "import/importdialogimpl.h"
+#include "import/importsettings.h"
 
 namespace tobrin {
 namespace {
 
 const QString kCaption = QStringLiteral("Import picture");
 const QString kConverting = QStringLiteral("Converting... ");
-const QString kGraphicFilter = QStringLiteral("Graphic files (*.bmp *.ico *.jpg *.wmf *.dib)");
-const QString kFilters = QStringLiteral("All Files (*.*);;") + kGraphicFilter;
-constexpr int kRedrawDelayMs = 500;
 
 // A rectangle given in window units, in screen pixels.
 QRect UnitRect(int left, int top, int width, int height)
@@ -38,97 +40,14 @@ QRect UnitRect(int left, int top, int width, int height)
     return QRect(units::ToPixels(left), units::ToPixels(top), units::ToPixels(width), units::ToPixels(height));
 }
 
-// The busy pointer for as long as it lives.
-class BusyPointer {
-public:
-    BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyPointer() { QApplication::restoreOverrideCursor(); }
-    BusyPointer(const BusyPointer&) = delete;
-    BusyPointer& operator=(const BusyPointer&) = delete;
-};
+// The busy pointer for as long as the result lives.
+auto BusyPointer()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    return qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+}
 
 }  // namespace
-
-struct ImportDialog::Impl {
-    Session& session;
-    std::function<void()> showDrawing;
-
-    ImportPipeline pipeline;
-    ImageLoader loader;
-
-    ImageBox* Disp = nullptr;
-    ImageBox* Dest = nullptr;
-    QScrollBar* VSize = nullptr;
-    QScrollBar* Tolerance = nullptr;
-    QScrollBar* HSize = nullptr;
-    QLabel* Label1 = nullptr;
-    QLabel* ThresholdLabel = nullptr;
-    QLabel* Label2 = nullptr;
-    QLabel* SizeLabel = nullptr;
-    QCheckBox* uRed = nullptr;
-    QCheckBox* uGreen = nullptr;
-    QCheckBox* uBlue = nullptr;
-    QCheckBox* MatchSize = nullptr;
-    QCheckBox* Aspect = nullptr;
-    QCheckBox* Invert = nullptr;
-    QLabel* DitherLabel = nullptr;
-    QComboBox* Dither = nullptr;
-    QPushButton* Load = nullptr;
-    QPushButton* PasteButton = nullptr;
-    QPushButton* GetImport = nullptr;
-    QPushButton* CloseButton = nullptr;
-    QTimer* RedrawDelay = nullptr;
-    int busy = 0;
-
-    Impl(Session& s, std::function<void()> show) : session(s), showDrawing(std::move(show)) {}
-
-    // The check boxes show the pipeline's options.
-    void ShowOptions()
-    {
-        const std::pair<QCheckBox*, bool> boxes[] = {
-            {uRed, pipeline.uRed()},           {uGreen, pipeline.uGreen()}, {uBlue, pipeline.uBlue()},
-            {MatchSize, pipeline.MatchSize()}, {Aspect, pipeline.Aspect()}, {Invert, pipeline.Invert()},
-        };
-        for (const auto& [box, on] : boxes) {
-            const QSignalBlocker block(box);
-            box->setChecked(on);
-        }
-        MatchSize->setEnabled(pipeline.MatchSizeAvailable());
-    }
-
-    void ShowSizeLabel()
-    {
-        const QSize size = pipeline.Dest().size();
-        SizeLabel->setText(QStringLiteral(" %1, %2").arg(size.width()).arg(size.height()));
-    }
-
-    void RestartRedrawDelay()
-    {
-        RedrawDelay->stop();
-        RedrawDelay->start(kRedrawDelayMs);
-    }
-
-    // A size slider took a new value (by the user or by a Match size run).
-    void SizeChanged()
-    {
-        {
-            const QSignalBlocker blockH(HSize);
-            const QSignalBlocker blockV(VSize);
-            HSize->setValue(pipeline.HSize());
-            VSize->setValue(pipeline.VSize());
-        }
-        Dest->SetImage(pipeline.Dest());
-        Dest->SetImageArea(pipeline.Dest().width(), pipeline.Dest().height());
-        ShowSizeLabel();
-        RestartRedrawDelay();
-    }
-
-    void ShowDisplayCopy()
-    {
-        Disp->SetImage(pipeline.Disp());
-        Disp->SetImageArea(pipeline.Disp().width(), pipeline.Disp().height());
-    }
-};
 
 ImportDialog::ImportDialog(Session& session, std::function<void()> showDrawing, QWidget* parent)
     : QDialog(parent), d_(new Impl(session, std::move(showDrawing)))
@@ -140,6 +59,7 @@ ImportDialog::ImportDialog(Session& session, std::function<void()> showDrawing, 
     setFixedSize(units::ToPixels(7770), units::ToPixels(4365));
 
     Impl& d = *d_;
+    importsettings::Restore(d.pipeline);
     const auto place = [](QWidget* w, const char* name, const QRect& r) {
         w->setObjectName(QLatin1String(name));
         w->setGeometry(r);
@@ -204,6 +124,10 @@ ImportDialog::ImportDialog(Session& session, std::function<void()> showDrawing, 
         d.Dither->addItem(DitherCaption(choice), int(choice));
     d.Dither->setCurrentIndex(d.Dither->findData(int(d.pipeline.DitherMode())));
     d.DitherLabel->setBuddy(d.Dither);
+    d.FullResolution = new QCheckBox(QStringLiteral("Full resolution"), this);
+    d.FullResolution->setObjectName(QStringLiteral("FullResolution"));
+    SetAccessible(d.FullResolution, QStringLiteral("Full resolution"),
+                  QStringLiteral("Convert from the image itself rather than from its display copy"));
 
     // The buttons in a row.
     d.Load = new QPushButton(QStringLiteral("Load"), this);
@@ -236,6 +160,20 @@ ImportDialog::ImportDialog(Session& session, std::function<void()> showDrawing, 
         d.DitherLabel->setGeometry(left, units::ToPixels(2655), width, units::ToPixels(255));
         d.Dither->setGeometry(left, units::ToPixels(2910),
                               width, std::max(units::ToPixels(330), d.Dither->sizeHint().height()));
+        d.FullResolution->setGeometry(left, d.Dither->geometry().bottom() + 1 + margin, width,
+                                      units::ToPixels(330));
+    }
+    // Enter imports; the keyboard reaches every control, sliders included,
+    // in the order of the dialog's columns.
+    d.GetImport->setDefault(true);
+    for (QScrollBar* bar : {d.Tolerance, d.HSize, d.VSize})
+        bar->setFocusPolicy(Qt::StrongFocus);
+    {
+        QWidget* const order[] = {d.Load, d.PasteButton, d.Tolerance, d.uRed, d.uGreen, d.uBlue, d.Dither,
+                                  d.FullResolution, d.HSize, d.VSize, d.MatchSize, d.Aspect, d.Invert,
+                                  d.GetImport, d.CloseButton};
+        for (std::size_t i = 1; i < std::size(order); ++i)
+            setTabOrder(order[i - 1], order[i]);
     }
 
     d.RedrawDelay = new QTimer(this);
@@ -275,6 +213,7 @@ ImportDialog::ImportDialog(Session& session, std::function<void()> showDrawing, 
     connect(d.Invert, &QCheckBox::clicked, this, &ImportDialog::Invert_Click);
     connect(d.MatchSize, &QCheckBox::clicked, this, &ImportDialog::MatchSize_Click);
     connect(d.Aspect, &QCheckBox::clicked, this, &ImportDialog::Aspect_Click);
+    connect(d.FullResolution, &QCheckBox::clicked, this, &ImportDialog::FullResolution_Click);
     connect(d.Tolerance, &QScrollBar::valueChanged, this, &ImportDialog::Tolerance_Change);
     connect(d.Dither, qOverload<int>(&QComboBox::currentIndexChanged), this, &ImportDialog::Dither_Change);
     connect(d.HSize, &QScrollBar::valueChanged, this, &ImportDialog::HSize_Change);
@@ -315,8 +254,10 @@ void ImportDialog::Load_Click()
 {
     Impl& d = *d_;
     d.pipeline.BeginLoad();
-    const QString name = d.session.dialogs.OpenFileName(this, QStringLiteral("Load"), kFilters, kGraphicFilter,
-                                                        QString());
+    // Every format the loader reads, the Windows ones first.
+    const QString graphic = QStringLiteral("Graphic files (%1)").arg(ImageLoader::NamePatterns());
+    const QString name = d.session.dialogs.OpenFileName(this, QStringLiteral("Load"),
+                                                        QStringLiteral("All Files (*.*);;") + graphic, graphic, QString());
     FinishLoading(name);
 }
 
@@ -332,20 +273,18 @@ void ImportDialog::FinishLoading(const QString& name)
     bool ok = false;
     QString why;
     try {
-        const BusyPointer busy;
+        const auto busy = BusyPointer();
         ok = d.pipeline.FinishLoad(name, d.loader, &why);
         if (ok && !name.isEmpty())
             d.ShowDisplayCopy();
     } catch (const std::exception&) {
-        ok = false;  // out of memory in the conversion, for one
+        ok = false;
+        why = QStringLiteral("out of memory");  // in the conversion, for one
     }
+    d.ShowOptions();
     if (!ok) {
-        // The message box names no cause; whoever started the editor from a
-        // terminal (or a test log) sees it, a missing font for one.
-        if (!why.isEmpty())
-            qWarning("File Import Error: %s", qPrintable(why));
         d.session.dialogs.Message(this, QStringLiteral("Error!"), QStringLiteral("File Import Error"),
-                                  Dialogs::Icon::Critical);
+                                  Dialogs::Icon::Critical, QStringLiteral("%1: %2").arg(QFileInfo(name).fileName(), why));
     }
 }
 
@@ -357,17 +296,20 @@ void ImportDialog::PasteButton_Click()
     if (image.isNull())
         return;
     try {
-        const BusyPointer busy;
+        const auto busy = BusyPointer();
         d.pipeline.Paste(image);
         d.ShowDisplayCopy();
     } catch (const std::exception&) {
         // Paste reports nothing; what could be done stays.
     }
+    d.ShowOptions();
 }
 
 void ImportDialog::GetImport_Click()
 {
     Impl& d = *d_;
+    if (!d.pipeline.HasSource())
+        return;  // as the disabled button
     d.session.document.Import(d.pipeline);
     accept();
 }
@@ -412,6 +354,12 @@ void ImportDialog::MatchSize_Click()
 void ImportDialog::Aspect_Click()
 {
     d_->pipeline.SetAspect(d_->Aspect->isChecked());
+    ConvertImage();
+}
+
+void ImportDialog::FullResolution_Click()
+{
+    d_->pipeline.SetFullResolution(d_->FullResolution->isChecked());
     ConvertImage();
 }
 
@@ -464,6 +412,7 @@ void ImportDialog::dropEvent(QDropEvent* event)
 void ImportDialog::done(int result)
 {
     d_->RedrawDelay->stop();
+    importsettings::Remember(d_->pipeline);
     QDialog::done(result);
 }
 

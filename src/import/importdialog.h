@@ -35,6 +35,8 @@ public:
     void Invert_Click();
     void MatchSize_Click();
     void Aspect_Click();
+    // "Full resolution": convert from the source itself (ImportPipeline).
+    void FullResolution_Click();
     // The sliders and the redraw delay.
     void Tolerance_Change();
     // The "Dither" choice: restarts the redraw delay as the threshold does.

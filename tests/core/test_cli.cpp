@@ -385,3 +385,75 @@ TEST(CommandLineExport, ReadOnlyFileAndFolderAreNotReplaced)
 
 }  // namespace
 }  // namespace tobrin
+
+namespace tobrin {
+namespace {
+
+// Every read failure names the file and the cause on the line after
+// "File Import Error"; nothing is written.
+TEST(CommandLineMessages, ReadFailuresNameTheFileAndTheCause)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray bmp = testfiles::Bmp24(64, 48);
+    const std::pair<const char*, QByteArray> files[] = {
+        {"value.txt", ".db 8,4\r.db 1\r.db 300\r.db 1\r.db 1\r"},
+        {"short.txt", ".db 8,4\r.db 1\r"},
+        {"words.txt", "hello\r"},
+        {"colour.png", testfiles::Png(64, 48)},
+        {"large.png", testfiles::Encode(testfiles::HalfBlack(300, 20), "PNG")},
+        {"cut.bmp", bmp.left(bmp.size() / 2)},
+    };
+    for (const auto& [name, bytes] : files)
+        WriteRaw(dir.filePath(QString::fromLatin1(name)), bytes);
+    const std::pair<QStringList, QByteArray> cases[] = {
+        {{"export", "missing.txt"}, "tobrin export: missing.txt: no such file"},
+        {{"export", "."}, "tobrin export: .: is a folder, not a file"},
+        {{"export", "value.txt"}, "tobrin export: value.txt: line 3: value 300 is above 255"},
+        {{"export", "short.txt"}, "tobrin export: short.txt: the file ends before row 2 of 4"},
+        {{"export", "words.txt"}, "tobrin export: words.txt: no line begins with \".db\" (not a picture's text)"},
+        {{"export", "colour.png"},
+         "tobrin export: colour.png: not black and white (pixel 6, 0 is neither); tobrin import converts it"},
+        {{"export", "large.png"},
+         "tobrin export: large.png: 300 x 20 pixels; a picture is 4..240 x 4..120; tobrin import converts it"},
+        {{"import", "cut.bmp"},
+         "tobrin import: cut.bmp: damaged bitmap: the file ends early (4581 of the 9216 bytes its pixels need)"},
+        {{"import", "words.txt"}, "tobrin import: words.txt: unknown or unreadable image format"},
+    };
+    for (const auto& [args, message] : cases) {
+        const Outcome o = Tobrin(args + QStringList{QStringLiteral("-o"), QStringLiteral("out.txt")}, dir.path());
+        EXPECT_EQ(o.exitCode, 1) << message.toStdString();
+        EXPECT_EQ(o.err.toStdString(), ("File Import Error\n" + message + "\n").toStdString());
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("out.txt"))));
+}
+
+// -o naming the input (by any path) is refused unless --in-place; a
+// top-down bitmap reads the same for export and import.
+TEST(CommandLineMessages, OutputNamingTheInputIsRefused)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QByteArray topDown = testfiles::BmpHeaders(16, -8, 1, 0, 2, 32);
+    topDown += QByteArray("\0\0\0\0\xff\xff\xff\0", 8) + QByteArray("\x0f\xff\0\0", 4).repeated(8);
+    WriteRaw(dir.filePath(QStringLiteral("top.bmp")), topDown);
+    const QByteArray text = ".db 8,4\r.db 1\r.db 2\r.db 3\r.db 4\r";
+    WriteRaw(dir.filePath(QStringLiteral("in.txt")), text);
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("in.txt")), dir.filePath(QStringLiteral("link.txt"))));
+    const std::pair<QStringList, int> cases[] = {
+        {{"export", "in.txt", "-o", "./link.txt"}, 2},
+        {{"import", "top.bmp", "-o", "top.bmp"}, 2},
+        {{"import", "top.bmp", "-o", "a.txt", "-o", "b.txt"}, 2},
+        {{"export", "in.txt", "-o", "in.txt", "--in-place"}, 0},
+        {{"export", "top.bmp", "-o", "export.txt"}, 0},
+        {{"import", "top.bmp", "-o", "import.txt"}, 0},
+    };
+    for (const auto& [args, exitCode] : cases)
+        EXPECT_EQ(Tobrin(args, dir.path()).exitCode, exitCode) << args.join(QLatin1Char(' ')).toStdString();
+    EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("top.bmp"))), topDown);
+    EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("export.txt"))), ReadAll(dir.filePath(QStringLiteral("import.txt"))));
+    EXPECT_EQ(ReadAll(dir.filePath(QStringLiteral("import.txt"))).left(24).toStdString(), ".db  16, 8\r\n.db $f0,$0\r\n");
+}
+
+}  // namespace
+}  // namespace tobrin

@@ -319,10 +319,13 @@ TEST(HexReader, HugeSingleLinesAreStreamed)
     constexpr qint64 kSize = 100LL * 1024 * 1024;
     const long before = MaxRssKiB();
     {
-        // 100 MB of one LF-separated "line" of values: all scanned, none stored.
+        // 100 MB of one LF-separated "line" of values: scanned up to the
+        // reader's limit, none stored, and the limit is the reason given.
         GeneratedDevice device(".db 8,4\n", '\n', kSize);
-        EXPECT_FALSE(ReadHexData(device));
-        EXPECT_EQ(device.produced(), kSize);
+        QString why;
+        EXPECT_FALSE(ReadHexData(device, &why));
+        EXPECT_EQ(device.produced(), kMaxHexBytes);
+        EXPECT_TRUE(why.contains(QLatin1String("64 MB"))) << why.toStdString();
     }
     {
         // 100 MB of leading text that is no .db line.

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <functional>
 #include <sys/stat.h>
@@ -76,6 +77,9 @@ void ExpectImportError(const Measured& m, const char* what)
     EXPECT_EQ(m.signal, 0) << what << ": ended by a signal";
     EXPECT_EQ(m.exitCode, 1) << what << "\n" << m.err.toStdString();
     EXPECT_TRUE(m.err.contains(kImportError)) << what << "\n" << m.err.toStdString();
+    // ... and the line after it names the file and the cause.
+    static const QRegularExpression cause(QStringLiteral("\ntobrin (export|import): [^\n]+: [^\n]+\n"));
+    EXPECT_TRUE(cause.match(QString::fromLocal8Bit(m.err)).hasMatch()) << what << "\n" << m.err.toStdString();
 }
 
 // Time and memory within bounds, unless the case is a known open problem:
@@ -263,10 +267,11 @@ TEST(HostileImport, StreamedGiantsImportInSmallMemory)
         const char* what;
         const char* name;
         QByteArray bytes;
+        bool damaged;  // refused at libjpeg's first complaint, not decoded on
     };
     const Case cases[] = {
-        {"1-bit PNG decoding to 10000 x 10000", "giant.png", Encode(mono, "PNG")},
-        {"cut JPEG decoding to 10000 x 10000", "giant.jpg", PatchJpegSize(jpeg, 10000, 10000)},
+        {"1-bit PNG decoding to 10000 x 10000", "giant.png", Encode(mono, "PNG"), false},
+        {"cut JPEG decoding to 10000 x 10000", "giant.jpg", PatchJpegSize(jpeg, 10000, 10000), true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -277,9 +282,9 @@ TEST(HostileImport, StreamedGiantsImportInSmallMemory)
         WriteRaw(in, c.bytes);
         const Measured m = Tobrin({"import", Path(in), "-o", Path(out), "--no-match-size", "--size", "240x120"});
         Report(c.what, m);
-        EXPECT_EQ(m.exitCode, 0) << m.err.toStdString();
-        EXPECT_TRUE(ReadHexPath(out).has_value());
-        TOBRIN_EXPECT_QUICK(m, 10 * TimeBoundMs(), "");
+        EXPECT_EQ(m.exitCode, c.damaged ? 1 : 0) << m.err.toStdString();
+        EXPECT_EQ(ReadHexPath(out).has_value(), !c.damaged);
+        TOBRIN_EXPECT_QUICK(m, (c.damaged ? 1 : 10) * TimeBoundMs(), "");
         if (CheckMemory()) {
             EXPECT_LE(m.maxRssKb, 64 * 1024);
         }
@@ -438,22 +443,6 @@ TEST(HostileExport, HundredMegabyteHexTexts)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    PictureData full;
-    full.MaxX = 239;
-    full.MaxY = 119;
-    full.PicData.fill(0);
-    for (int y = 0; y < 120; ++y)
-        for (int x = 0; x < 240; ++x)
-            full.Pic(x, y) = 1;
-    PictureData eight;
-    eight.MaxX = 7;
-    eight.MaxY = 3;
-    eight.PicData.fill(0);
-    for (int x = 0; x < 8; ++x)
-        eight.Pic(x, 0) = 1;
-    eight.Pic(7, 1) = 1;  // 1
-    eight.Pic(6, 2) = 1;  // 2
-    eight.Pic(6, 3) = eight.Pic(7, 3) = 1;  // 3
     const QByteArray fullRow = ".db " + QByteArray("$ff,").repeated(29) + "$ff\r\n";
 
     struct Case {
@@ -462,10 +451,12 @@ TEST(HostileExport, HundredMegabyteHexTexts)
         const PictureData* result;  // null: rejected
         const char* knownIssue;
     };
+    // Over 64 MB a text is refused unread, even one that starts with a
+    // whole picture: a picture's text is at most about 16 KB.
     const Case cases[] = {
-        {"100 MB: 240 x 120 header, then endless rows", ".db  240, 120\r\n", fullRow, {}, &full, nullptr},
+        {"100 MB: 240 x 120 header, then endless rows", ".db  240, 120\r\n", fullRow, {}, nullptr, nullptr},
         {"100 MB: one row line of 25 million values", ".db 8, 4\r\n.db ", "$ff,", "\r\n.db 1\r\n.db 2\r\n.db 3\r\n",
-         &eight, nullptr},
+         nullptr, nullptr},
         {"100 MB: comment lines, no .db line", {}, "; nothing but a comment\r\n", {}, nullptr, nullptr},
         {"100 MB: .db lines with LF ends only", {}, ".db $1,$2\n", {}, nullptr, nullptr},
         {"100 MB: a first line of 50 million values", ".db ", "1,", "\r\n", nullptr, nullptr},
@@ -477,7 +468,7 @@ TEST(HostileExport, HundredMegabyteHexTexts)
         const QString in = dir.filePath(QStringLiteral("huge.txt"));
         const QString out = dir.filePath(QStringLiteral("out.txt"));
         WriteHundredMegabytes(in, c.head, c.chunk, c.tail);
-        if (c.result == &full) {
+        if (&c == &cases[0]) {
             // Offered to the import as an image: no reader takes it.
             const Measured asImage = Tobrin({"import", Path(in), "-o", Path(out)});
             ExpectImportError(asImage, "100 MB hex text as an image");

@@ -310,3 +310,40 @@ TEST_F(ImportCliTest, BadUsageExitsWithTwo)
 
 }  // namespace
 }  // namespace tobrin
+
+namespace tobrin {
+namespace {
+
+// A black-and-white image of up to 240 x 120 imports pixel for pixel with
+// --full-resolution, in every format and past the display copy's size:
+// the import gives what export reads from the same file.
+TEST_F(ImportCliTest, FullResolutionImportsBlackAndWhitePixelForPixel)
+{
+    QImage columns(202, 4, QImage::Format_RGB32);
+    columns.fill(Qt::white);
+    for (const int x : {0, 100, 150, 200})
+        for (int y = 0; y < 4; ++y)
+            columns.setPixel(x, y, qRgb(0, 0, 0));
+    QImage noise(240, 120, QImage::Format_RGB32);
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 240; ++x)
+            noise.setPixel(x, y, (x * 7 + y * 13 + x * y) % 5 < 2 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+    const std::pair<const char*, QByteArray> files[] = {
+        {"columns.bmp", testfiles::Encode(columns, "BMP")},
+        {"columns.png", testfiles::Encode(columns, "PNG")},
+        {"noise.png", testfiles::Encode(noise, "PNG")},
+        {"noise.bmp", testfiles::Encode(noise.convertToFormat(QImage::Format_Mono), "BMP")},
+    };
+    for (const auto& [name, bytes] : files) {
+        const QString image = Write(QString::fromLatin1(name), bytes);
+        ASSERT_EQ(Tobrin({image, QStringLiteral("--full-resolution"), QStringLiteral("-o"), Path("in.txt")}).exitCode, 0);
+        QProcess exporter;
+        exporter.start(QStringLiteral(TOBRIN_BINARY), {QStringLiteral("export"), image, QStringLiteral("-o"), Path("ex.txt")});
+        ASSERT_TRUE(exporter.waitForFinished(30000));
+        ASSERT_EQ(exporter.exitCode(), 0) << name;
+        EXPECT_EQ(Read(Path("in.txt")), Read(Path("ex.txt"))) << name;
+    }
+}
+
+}  // namespace
+}  // namespace tobrin

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 
 #include "core/stretch.h"
 
@@ -43,7 +44,7 @@ TEST(Stretch, ShrinkKeepsEveryLonePixelBlack)
     }
 }
 
-TEST(Stretch, ShrinkCombinesByBitwiseAnd)
+TEST(Stretch, ShrinkTakesTheSmallestOfEachComponent)
 {
     QImage src(2, 2, QImage::Format_RGB32);
     src.setPixel(0, 0, qRgb(0xF0, 0x0F, 0xFF));
@@ -51,7 +52,23 @@ TEST(Stretch, ShrinkCombinesByBitwiseAnd)
     src.setPixel(0, 1, qRgb(0xFF, 0xFF, 0xFF));
     src.setPixel(1, 1, qRgb(0xFF, 0x0E, 0xFF));
     const QImage out = Stretched(src, 1, 1);
-    EXPECT_EQ(out.pixel(0, 0), qRgb(0x30, 0x0E, 0x81));
+    EXPECT_EQ(out.pixel(0, 0), qRgb(0x3C, 0x0E, 0x81));
+}
+
+TEST(Stretch, SmoothGradientShrinksWithoutDarkBands)
+{
+    // Each channel climbs through 127 | 128 (a bitwise AND made 0 of it)
+    // at a different place; halving pairs neighbours.
+    QImage src(512, 1, QImage::Format_RGB32);
+    for (int x = 0; x < 512; ++x)
+        src.setPixel(x, 0, qRgb((x + 1) / 2 % 256, (x + 65) / 2 % 256, (x + 129) / 2 % 256));
+    const QImage out = Stretched(src, 256, 1);
+    for (int x = 0; x < 256; ++x) {
+        const QRgb a = src.pixel(2 * x, 0), b = src.pixel(2 * x + 1, 0), c = out.pixel(x, 0);
+        EXPECT_EQ(qRed(c), std::min(qRed(a), qRed(b))) << x;
+        EXPECT_EQ(qGreen(c), std::min(qGreen(a), qGreen(b))) << x;
+        EXPECT_EQ(qBlue(c), std::min(qBlue(a), qBlue(b))) << x;
+    }
 }
 
 TEST(Stretch, EnlargeRepeatsPixels)

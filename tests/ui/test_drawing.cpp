@@ -7,6 +7,7 @@
 #include <QToolButton>
 
 #include "core/canvaslayout.h"
+#include "import/importdialog.h"
 #include "test_drawing_support.h"
 #include "drawing/spinscroll.h"
 #include "drawing/toolsettings.h"
@@ -459,9 +460,13 @@ private slots:
         e.setPic(3, 3, 1);
         e.setPic(50, 10, 1);
         bool clicked = false;
+        QImage white(40, 32, QImage::Format_RGB32);
+        white.fill(Qt::white);
+        QGuiApplication::clipboard()->setImage(white);
         QTimer::singleShot(0, [&] {
-            QWidget* dialog = QApplication::activeModalWidget();
+            auto* dialog = qobject_cast<ImportDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
+            dialog->PasteButton_Click();
             auto* button = dialog->findChild<QPushButton*>(QStringLiteral("GetImport"));
             QVERIFY(button);
             clicked = true;
@@ -469,7 +474,7 @@ private slots:
         });
         e.menuAction(QStringLiteral("ImportMenu"))->trigger();
         QVERIFY(clicked);
-        // Nothing loaded: the default 40 x 32 target, all clear.
+        // A white source at the default 40 x 32 target: all clear.
         QCOMPARE(e.session.document.MaxX(), 39);
         QCOMPARE(e.session.document.MaxY(), 31);
         QCOMPARE(e.pic(3, 3), 0);

@@ -1,5 +1,7 @@
 #include <QtTest>
+#include <QBuffer>
 #include <QDir>
+#include <QImage>
 #include <QFile>
 #include <QLineEdit>
 #include <QMdiSubWindow>
@@ -331,25 +333,37 @@ private slots:
     void badFileShowsOneErrorAndChangesNothing_data()
     {
         QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reason");  // the box's details after "bad.txt: ", when checked
         QByteArray rows;
         for (int y = 0; y < 32; ++y)
             rows += ".db $0,$0,$0,$0,$0\r\n";
-        QTest::newRow("missing file") << QByteArray();
-        QTest::newRow("width too large") << QByteArray(".db 241, 10\r\n") + rows;
-        QTest::newRow("height too small") << QByteArray(".db 40, 3\r\n") + rows;
-        QTest::newRow("three values") << QByteArray(".db 40, 32, 1\r\n") + rows;
-        QTest::newRow("value above 255") << QByteArray(".db 40, 32\r\n.db $1ff,0,0,0,0\r\n") + rows;
-        QTest::newRow("300") << QByteArray(".db 40, 32\r\n.db 300,0,0,0,0\r\n") + rows;
-        QTest::newRow("upper-case prefix") << QByteArray(".DB 40, 32\r\n") + rows.toUpper();
-        QTest::newRow("LF only") << QByteArray(".db 40, 32\n") + QByteArray(rows).replace("\r\n", "\n");
-        QTest::newRow("headerless, 31 rows") << rows.left(rows.size() - 20);
-        QTest::newRow("comment between rows") << QByteArray(".db 40, 32\r\n; rows\r\n") + rows;
-        QTest::newRow("too few values") << QByteArray(".db 40, 32\r\n.db $0,$0,$0,$0\r\n") + rows;
-        QTest::newRow("empty file") << QByteArray("");
+        QTest::newRow("missing file") << QByteArray() << QString();
+        QTest::newRow("width too large") << QByteArray(".db 241, 10\r\n") + rows << QString();
+        QTest::newRow("height too small") << QByteArray(".db 40, 3\r\n") + rows << QString();
+        QTest::newRow("three values") << QByteArray(".db 40, 32, 1\r\n") + rows << QString();
+        QTest::newRow("value above 255") << QByteArray(".db 40, 32\r\n.db $1ff,0,0,0,0\r\n") + rows << QString();
+        QTest::newRow("300") << QByteArray(".db 40, 32\r\n.db 300,0,0,0,0\r\n") + rows << QString();
+        QTest::newRow("upper-case prefix") << QByteArray(".DB 40, 32\r\n") + rows.toUpper() << QString();
+        QTest::newRow("LF only") << QByteArray(".db 40, 32\n") + QByteArray(rows).replace("\r\n", "\n") << QString();
+        QTest::newRow("headerless, 31 rows") << rows.left(rows.size() - 20) << QString();
+        QTest::newRow("comment between rows") << QByteArray(".db 40, 32\r\n; rows\r\n") + rows << QString();
+        QTest::newRow("too few values") << QByteArray(".db 40, 32\r\n.db $0,$0,$0,$0\r\n") + rows << QString();
+        QTest::newRow("empty file") << QByteArray("") << QString();
+        QTest::newRow("words") << QByteArray("a shopping list\r\n")
+                               << QStringLiteral("no line begins with \".db\" (not a picture's text)");
+        QImage huge(6000, 6000, QImage::Format_Mono);
+        huge.fill(1);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        huge.save(&buffer, "PNG");
+        QTest::newRow("6000 x 6000 image")
+            << png << QStringLiteral("a PNG image, not a picture's text; File \u203a Import converts it");
     }
     void badFileShowsOneErrorAndChangesNothing()
     {
         QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
         QTemporaryDir dir;
         const QString path = dir.filePath("bad.txt");
         if (QTest::currentDataTag() != QLatin1String("missing file"))
@@ -374,6 +388,11 @@ private slots:
         QCOMPARE(dialogs.shown.last().title, QStringLiteral("Error!"));
         QCOMPARE(dialogs.shown.last().text, QStringLiteral("File Import Error"));
         QCOMPARE(dialogs.shown.last().icon, Dialogs::Icon::Critical);
+        // Which file, and why.
+        const QString details = dialogs.shown.last().details;
+        QVERIFY2(details.startsWith(QLatin1String("bad.txt: ")) && details.size() > 12, qPrintable(details));
+        if (!reason.isEmpty())
+            QCOMPARE(details, QStringLiteral("bad.txt: ") + reason);
         QVERIFY(Snapshot::Take(frame, session) == before);
     }
 

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -18,6 +19,7 @@
 #include "fakedialogs.h"
 #include "import/imagebox.h"
 #include "import/importdialog.h"
+#include "frame/framewindow.h"
 
 using namespace tobrin;
 
@@ -85,7 +87,11 @@ QImage Solid(int w, int h, QRgb c)
 class ImportTest : public QObject {
     Q_OBJECT
 private slots:
-    void init() { QVERIFY(dir_.isValid()); }
+    void init()
+    {
+        QVERIFY(dir_.isValid());
+        QSettings().remove(QStringLiteral("import"));  // each test opens the dialog as new
+    }
 
     void controlsCaptionsAndInitialStates()
     {
@@ -193,8 +199,9 @@ private slots:
         f.LoadFile(PngFile(dir_, QStringLiteral("half.png"), testfiles::HalfBlack(100, 50)));
         QCOMPARE(f.dialogs.count(QStringLiteral("open")), 1);
         const auto& open = f.dialogs.shown.first();
-        QCOMPARE(open.text, QStringLiteral("All Files (*.*);;Graphic files (*.bmp *.ico *.jpg *.wmf *.dib)"));
-        QCOMPARE(open.selectedFilter, QStringLiteral("Graphic files (*.bmp *.ico *.jpg *.wmf *.dib)"));
+        QVERIFY(open.text.startsWith(
+            QLatin1String("All Files (*.*);;Graphic files (*.bmp *.ico *.jpg *.wmf *.dib *.png *.gif *.tif *.tiff *.webp")));
+        QCOMPARE(QStringLiteral("All Files (*.*);;") + open.selectedFilter, open.text);
         QVERIFY(open.fileName.isEmpty());
         QCOMPARE(f.dialogs.count(QStringLiteral("message")), 0);
 
@@ -296,6 +303,8 @@ private slots:
         QCOMPARE(m.title, QStringLiteral("Error!"));
         QCOMPARE(m.text, QStringLiteral("File Import Error"));
         QCOMPARE(m.icon, Dialogs::Icon::Critical);
+        QVERIFY2(m.details.startsWith(QFileInfo(file).fileName() + QStringLiteral(": ")) && m.details.size() > 20,
+                 qPrintable(m.details));
         QVERIFY(!QApplication::overrideCursor());
         // The old display copy stays and still converts.
         QCOMPARE(f.Box("Disp")->Image(), shown);
@@ -312,9 +321,13 @@ private slots:
             {"a.jpg", testfiles::Encode(testfiles::HalfBlack(40, 20), "JPG", 95)},
             {"a.gif", testfiles::HalfBlackGif(40, 20)},
             {"a.wmf", testfiles::HalfBlackWmf(40, 20)},
+            {"a.tif", testfiles::Encode(testfiles::HalfBlack(40, 20), "TIFF")},
+            {"a.webp", testfiles::Encode(testfiles::HalfBlack(40, 20), "WEBP", 100)},
         };
         for (const auto& [name, bytes] : files) {
             Fixture f;
+            // The file dialog's filter and the frame's drop both offer it.
+            QVERIFY2(ImageLoader::HasImageExtension(QString::fromLatin1(name)), name);
             f.LoadFile(WriteFile(dir_, QString::fromLatin1(name), bytes));
             QVERIFY2(f.dialogs.count(QStringLiteral("message")) == 0, name);
             QCOMPARE(f.Box("Dest")->ImageArea(), QSize(40, 20));
@@ -361,16 +374,70 @@ private slots:
                 QCOMPARE(int(f.session.document.Pic(x, y)), (x < 40 && y < 32) ? int(x < 20) : 1);
     }
 
-    void importWithoutSourceGivesAClearPicture()
+    void importNeedsASourceAndIsTheDefault()
+    {
+        // Import with nothing loaded used to replace the picture with a
+        // blank one; the button waits for a source, and Enter presses it.
+        Fixture f;
+        auto* import = f.Find<QPushButton>("GetImport");
+        QVERIFY(import->isDefault());
+        f.session.document.FillBlock(QRect(0, 0, kPicColumns, kPicRows), 1);
+        QVERIFY(!import->isEnabled());
+        f.dialog.GetImport_Click();
+        f.LoadFile(QString());  // cancelled: still nothing
+        QVERIFY(!import->isEnabled());
+        QVERIFY(f.applied.isEmpty());
+        QCOMPARE(int(f.session.document.Pic(0, 0)), 1);
+        f.LoadFile(PngFile(dir_, QStringLiteral("half.png"), testfiles::HalfBlack(40, 32)));
+        QVERIFY(import->isEnabled());
+        f.dialog.show();
+        f.Check("Invert")->setFocus();
+        QTest::keyClick(f.Check("Invert"), Qt::Key_Return);
+        QCOMPARE(f.applied, (QList<QPair<int, int>>{{39, 31}}));
+        QCOMPARE(int(f.session.document.Pic(0, 0)), 1);
+        QCOMPARE(int(f.session.document.Pic(39, 0)), 0);
+    }
+
+    void keyboardReachesEveryControl()
     {
         Fixture f;
-        f.session.document.FillBlock(QRect(0, 0, kPicColumns, kPicRows), 1);
-        f.Click("GetImport");
-        QCOMPARE(f.applied, (QList<QPair<int, int>>{{39, 31}}));
-        for (int y = 0; y < 32; ++y)
-            for (int x = 0; x < 40; ++x)
-                QCOMPARE(int(f.session.document.Pic(x, y)), 0);
-        QCOMPARE(int(f.session.document.Pic(40, 0)), 1);
+        f.dialog.show();
+        QSet<QWidget*> reached;
+        QWidget* w = f.Find<QWidget>("Load");
+        for (int i = 0; i < 40 && !reached.contains(w); ++i, w = w->nextInFocusChain())
+            if (w->focusPolicy() & Qt::TabFocus)
+                reached.insert(w);
+        for (const char* name : {"Load", "PasteButton", "Tolerance", "uRed", "uGreen", "uBlue", "Dither",
+                                 "FullResolution", "HSize", "VSize", "MatchSize", "Aspect", "Invert", "GetImport",
+                                 "CloseButton"})
+            QVERIFY2(reached.contains(f.Find<QWidget>(name)), name);
+    }
+
+    void choicesAreRememberedForTheNextOpening()
+    {
+        {
+            Fixture f;
+            f.Slider("Tolerance")->setValue(90);
+            f.Click("uGreen");
+            f.Click("MatchSize");
+            f.Slider("HSize")->setValue(120);
+            f.Slider("VSize")->setValue(60);
+            f.Click("Aspect");
+            f.Find<QComboBox>("Dither")->setCurrentIndex(2);
+            f.Click("FullResolution");
+            f.Click("CloseButton");
+        }
+        Fixture again;
+        const ImportPipeline& p = again.dialog.Pipeline();
+        QCOMPARE(p.Tolerance(), 90);
+        QCOMPARE(again.Label("ThresholdLabel")->text(), QStringLiteral("90"));
+        QVERIFY(p.uRed() && !p.uGreen() && p.uBlue());
+        QCOMPARE(again.Box("Dest")->ImageArea(), QSize(120, 60));
+        QCOMPARE(again.Slider("HSize")->value(), 120);
+        QVERIFY(p.Aspect() && again.Check("Aspect")->isChecked());
+        QCOMPARE(again.Find<QComboBox>("Dither")->currentIndex(), 2);
+        QVERIFY(p.FullResolution() && again.Check("FullResolution")->isChecked());
+        QVERIFY(p.MatchSize());  // not among the remembered choices
     }
 
     void closeShowsTheDrawingWindowTheCloseBoxDoesNot()

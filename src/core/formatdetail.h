@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+#include "core/formats.h"
+
+// The pieces the picture file formats' writers and readers share; only
+// their own source files include this.
+namespace tobrin::detail {
+
+bool SizeAllowed(long width, long height);
+MonoPicture Blank(int width, int height);
+// Bytes of a packed picture, and the inverse of packing (padding ignored;
+// bytes holds exactly PackedSize entries).
+std::size_t PackedSize(int width, int height, ByteOrder order);
+MonoPicture Unpack(const std::uint8_t* bytes, int width, int height, ByteOrder order);
+
+inline bool IsIdentStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
+inline bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
+
+// A C array (xbm false) or an X11 bitmap; nullopt and *why on failure.
+std::optional<MonoPicture> DecodeCLike(const QByteArray& data, bool xbm, const ReadOptions& options, QString* why);
+
+// The size rule in words, for messages.
+QString SizeRule();
+
+}  // namespace tobrin::detail
