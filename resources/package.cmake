@@ -17,8 +17,8 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Tobrin draws black-and-white pictures from 4 x 4 up to 240 x 120 pixels, the
+# CPack puts the summary above it as the first line.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tobrin draws black-and-white pictures from 4 x 4 up to 240 x 120 pixels, the
 size of the Tav handheld's display, on a zoomed grid, previews them as the
 device shows them and saves them as assembler text (.db lines). It converts
 colour images by a brightness threshold or dithering, reads and writes C
