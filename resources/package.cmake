@@ -1,6 +1,8 @@
 # The Debian package: `cpack -G DEB` in a build folder (scripts/package.sh
 # makes one from scratch) writes tobrin_VERSION_ARCH.deb holding everything
-# the install rules install. Included by the top-level CMakeLists.txt.
+# the install rules install, whatever is added to them later (a CMake
+# package module for programs built on Tobrin's libraries, say). Included by
+# the top-level CMakeLists.txt.
 set(CPACK_PACKAGE_NAME tobrin)
 set(CPACK_PACKAGE_VENDOR "The Tobrin developers")
 set(CPACK_PACKAGE_CONTACT "The Tobrin developers <tobrin@example.org>" CACHE STRING
