@@ -30,6 +30,13 @@ packages=(
   imagemagick netpbm
   # Walking the accessibility tree as a screen reader does (AT-SPI).
   at-spi2-core python3-pyatspi dbus
+  # The tests check the installed AppStream data, desktop entry and bash
+  # completion with the tools software centres and shells use.
+  appstream desktop-file-utils bash-completion
+  # scripts/package.sh: CPack reads the binary's libraries with file and
+  # dpkg-shlibdeps; lintian checks the package; scripts/fresh-check.sh
+  # installs it in a bare Debian root made by mmdebstrap.
+  file dpkg-dev lintian mmdebstrap
 )
 
 missing=()

@@ -54,6 +54,9 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("Tobrin"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TOBRIN_VERSION));
     QCoreApplication::setOrganizationName(QStringLiteral("Tobrin"));
+    // Ties the windows to the menu entry (its icon and name) on Wayland,
+    // where the shell has no window class to match.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.tobrin.Tobrin"));
 
     if (IsCommandLineMode(argc, argv)) {
         QCoreApplication app(argc, argv);
