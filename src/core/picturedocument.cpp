@@ -226,7 +226,12 @@ void PictureDocument::Resize(int mx, int my)
     emit sizeChanged(mx + 1, my + 1);
 }
 
-void PictureDocument::SetSize(int mx, int my) { Resize(mx, my); }
+void PictureDocument::StartAfresh()
+{
+    Resize(39, 31);
+    StartHistory();
+    SetFileName(QString());
+}
 
 void PictureDocument::NewPicture()
 {

@@ -59,8 +59,9 @@ public:
     static constexpr int kHistoryLimit = 256;
     // Applies a size (clamped to 4 x 4 .. 240 x 120), then backs up.
     void ChangeSize(int mx, int my);
-    // A size without a backup (a drawing window starting again).
-    void SetSize(int mx, int my);
+    // The editor's start: a saved, nameless 40 x 32 picture with a history
+    // of its own; the pixels stay (cells outside the size keep theirs).
+    void StartAfresh();
     // Clears the whole array and starts a saved, nameless 40 x 32 picture
     // with a history of its own.
     void NewPicture();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QPointF>
 #include <QResizeEvent>
@@ -183,9 +184,7 @@ void DrawingWindow::StartUp()
     // the same document: pixels, size, file name, saved flag and history
     // stay, and so do the tool settings and zoom the window had.
     if (!session_.DrawingLoadedOnce) {
-        doc.SetSaved(true);
-        doc.SetSize(39, 31);
-        doc.SetFileName(QString());
+        doc.StartAfresh();
         session_.DrawingLoadedOnce = true;
     }
     state_.PlotValue = 1;
@@ -214,6 +213,16 @@ void DrawingWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     Form_Resize();
+}
+
+void DrawingWindow::keyPressEvent(QKeyEvent* event)
+{
+    // The canvas passes on the keys it does not take; the tool has them first.
+    if (CurrentTool().Key(d_->environment, event->key())) {
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void DrawingWindow::Form_Resize()

@@ -496,6 +496,13 @@ private slots:
         QCoreApplication::sendEvent(e.canvas(), &move);
         e.release(30, 14);
         QCOMPARE(e.pic(24, 12) + e.pic(22, 10) + e.pic(25, 12), 2);
+        // Esc during the drag drops the shape, tentative squares and all.
+        e.press(30, 20);
+        e.dragTo(35, 25);
+        QTest::keyClick(e.canvas(), Qt::Key_Escape);
+        e.release(35, 25);
+        QCOMPARE(e.pic(30, 22) + e.pic(30, 23), 0);
+        QCOMPARE(e.square(30, 22), DrawArea::kClearColour);
 
         e.main().Tools().SetMirror(Mirror::Vertical);
         e.chooseTool(QStringLiteral("Pen"));

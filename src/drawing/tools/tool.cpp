@@ -29,4 +29,15 @@ void ShapeTool::Move(ToolEnvironment& env, QPoint cell, Qt::KeyboardModifiers mo
 
 void ShapeTool::Release(ToolEnvironment& env, bool) { env.TransferHolder(true); }
 
+bool ShapeTool::Key(ToolEnvironment& env, int key)
+{
+    DrawingState& s = env.State();
+    if (key != Qt::Key_Escape || !s.MouseIsDown)
+        return false;
+    s.MouseIsDown = false;
+    env.LoadHolder();
+    env.ClearTentative();
+    return true;
+}
+
 }  // namespace tobrin

@@ -90,6 +90,8 @@ public:
     using Tool::Tool;
     void Move(ToolEnvironment& env, QPoint cell, Qt::KeyboardModifiers modifiers) override;
     void Release(ToolEnvironment& env, bool down) override;
+    // Esc during a drag drops the shape: nothing is stored at the release.
+    bool Key(ToolEnvironment& env, int key) override;
 
 protected:
     // Draws the shape from a to b (scratch positions) on the surface.
