@@ -32,6 +32,10 @@ struct CSource {
     long height = -1;
     bool sawArray = false;
     std::vector<std::uint8_t> bytes;
+    // Values beyond the largest picture's bytes are counted, not kept, so
+    // that a larger bitmap is refused by its size.
+    std::size_t uncounted = 0;
+    std::size_t Count() const { return bytes.size() + uncounted; }
     std::string comments;
     std::string name;
 };
@@ -263,9 +267,12 @@ std::optional<CSource> ParseCSource(const QByteArray& data, bool xbm)
                 return std::nullopt;
             } else {
                 const long v = NumberValue(token);
-                if (v < 0 || v > 255 || src.bytes.size() >= kMaxArrayBytes)
+                if (v < 0 || v > 255)
                     return std::nullopt;
-                src.bytes.push_back(std::uint8_t(v));
+                if (src.bytes.size() < kMaxArrayBytes)
+                    src.bytes.push_back(std::uint8_t(v));
+                else
+                    ++src.uncounted;
                 st = St::Comma;
             }
             break;
@@ -289,7 +296,7 @@ std::optional<CSource> ParseCSource(const QByteArray& data, bool xbm)
     }
     if (st != St::Done || src.width < 0 || src.height < 0)
         return std::nullopt;
-    if (declared >= 0 && std::size_t(declared) != src.bytes.size())
+    if (declared >= 0 && std::size_t(declared) != src.Count())
         return std::nullopt;
     src.sawArray = true;
     return src;
@@ -326,9 +333,9 @@ std::optional<MonoPicture> DecodeCLike(const QByteArray& data, bool xbm, const R
     const int width = int(src->width);
     const int height = int(src->height);
     const std::size_t need = PackedSize(width, height, order);
-    if (src->bytes.size() != need)
+    if (src->Count() != need)
         return fail(QStringLiteral("the array holds %1 bytes; %2 x %3 in %4 order needs %5")
-                        .arg(src->bytes.size())
+                        .arg(src->Count())
                         .arg(width)
                         .arg(height)
                         .arg(QLatin1String(ByteOrderName(order)))

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <random>
@@ -246,16 +247,17 @@ TEST(FormatsInterop, ImageMagickAndNetpbmBitmapsOpen)
     ASSERT_TRUE(dir.isValid());
     for (const QSize size : {QSize(4, 4), QSize(13, 7), QSize(240, 120)}) {
         const MonoPicture p = RandomPicture(size.width(), size.height(), unsigned(size.width()));
-        WriteRaw(dir.filePath(QStringLiteral("in.pbm")), PlainPbm(p));
+        // netpbm names the bitmap after the file: "8x8_width", as X11 allows.
+        WriteRaw(dir.filePath(QStringLiteral("8x8.pbm")), PlainPbm(p));
         const struct {
             const char* out;
             QString program;
             QStringList args;
         } tools[] = {
-            {"magick.xbm", convert, {QStringLiteral("in.pbm"), QStringLiteral("magick.xbm")}},
-            {"magick.pbm", convert, {QStringLiteral("in.pbm"), QStringLiteral("magick.pbm")}},
-            {"netpbm.pbm", pamtopnm, {QStringLiteral("in.pbm")}},
-            {"netpbm.xbm", pbmtoxbm, {QStringLiteral("in.pbm")}},
+            {"magick.xbm", convert, {QStringLiteral("8x8.pbm"), QStringLiteral("magick.xbm")}},
+            {"magick.pbm", convert, {QStringLiteral("8x8.pbm"), QStringLiteral("magick.pbm")}},
+            {"netpbm.pbm", pamtopnm, {QStringLiteral("8x8.pbm")}},
+            {"netpbm.xbm", pbmtoxbm, {QStringLiteral("8x8.pbm")}},
         };
         for (const auto& t : tools) {
             SCOPED_TRACE(std::string(t.out) + " " + std::to_string(size.width()));
@@ -267,8 +269,53 @@ TEST(FormatsInterop, ImageMagickAndNetpbmBitmapsOpen)
             ASSERT_TRUE(back);
             EXPECT_TRUE(*back == p);
         }
-        EXPECT_TRUE(Execute(pamtopnm, {QStringLiteral("in.pbm")}, dir.path()).out.startsWith("P4"));
+        EXPECT_TRUE(Execute(pamtopnm, {QStringLiteral("8x8.pbm")}, dir.path()).out.startsWith("P4"));
     }
+}
+
+// X11 bitmaps other programs wrote (Debian's xbitmaps) open as X11 reads
+// them (names such as "1x1", negative hot spots) and hold the pixels
+// ImageMagick makes of them; those of no picture size are refused by it.
+TEST(FormatsInterop, X11BitmapsOfOtherProgramsOpen)
+{
+    const QString convert = QStandardPaths::findExecutable(QStringLiteral("convert"));
+    const QDir bitmaps(QStringLiteral("/usr/include/X11/bitmaps"));
+    if (convert.isEmpty() || bitmaps.entryList(QDir::Files).isEmpty())
+        GTEST_SKIP() << "needs ImageMagick's convert and /usr/include/X11/bitmaps "
+                        "(Debian packages imagemagick and xbitmaps, installed by scripts/setup.sh)";
+    static const QRegularExpression size(QStringLiteral("_width\\s+(\\d+).*_height\\s+(\\d+)"),
+                                         QRegularExpression::DotMatchesEverythingOption);
+    int read = 0;
+    int refused = 0;
+    for (const QString& name : bitmaps.entryList(QDir::Files)) {
+        SCOPED_TRACE(name.toStdString());
+        QFile file(bitmaps.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray data = file.readAll();
+        const QRegularExpressionMatch said = size.match(QString::fromLatin1(data));
+        ASSERT_TRUE(said.hasMatch());
+        const int w = said.captured(1).toInt();
+        const int h = said.captured(2).toInt();
+        QString why;
+        const std::optional<MonoPicture> p = DecodePicture(data, Format("xbm"), {}, &why);
+        if (w < 4 || w > kMaxWidth || h < 4 || h > kMaxHeight) {
+            EXPECT_FALSE(p);
+            const QString sizeRule = QStringLiteral("size %1 x %2 is outside 4..240 x 4..120").arg(w).arg(h);
+            EXPECT_EQ(why.toStdString(), sizeRule.toStdString());
+            ++refused;
+            continue;
+        }
+        ASSERT_TRUE(p) << why.toStdString();
+        const ToolRun magick = Execute(convert, {QStringLiteral("xbm:") + file.fileName(), QStringLiteral("pbm:-")},
+                                       bitmaps.path());
+        ASSERT_EQ(magick.exitCode, 0) << magick.err.toStdString();
+        const std::optional<MonoPicture> expected = DecodePicture(magick.out, Format("pbm"));
+        ASSERT_TRUE(expected);
+        EXPECT_TRUE(*p == *expected);
+        ++read;
+    }
+    EXPECT_GT(read, 50);
+    EXPECT_GT(refused, 5);
 }
 
 // A C array compiles on its own (included twice, even) and holds the bytes

@@ -129,7 +129,7 @@ extern const FileFormat kPngFormat = {
 };
 extern const FileFormat kBmpFormat = {
     "bmp", "BMP", "bmp", true, true, kTakesDeviceColours, EncodeBmp, DecodeImage,
-    ".bmp a 1-bit BMP image (the device's colours with --device)",
+    ".bmp the same as a BMP image",
 };
 
 }  // namespace tobrin
