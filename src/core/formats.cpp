@@ -101,7 +101,7 @@ MonoPicture Unpack(const std::uint8_t* bytes, int width, int height, ByteOrder o
     return p;
 }
 
-// ---- C arrays and X11 bitmaps: names and byte lists ----------------------------------------------
+// ---- C names and byte lists ------------------------------------------------------
 
 const char* const kCKeywords[] = {
     "auto", "break", "case", "char", "const", "continue", "default", "do", "double", "else", "enum",
