@@ -24,7 +24,7 @@
 namespace {
 
 using tobrin::ByteOrder;
-using tobrin::PictureFormat;
+using tobrin::Format;
 
 const tobrin::MonoPicture& Largest()
 {
@@ -34,14 +34,14 @@ const tobrin::MonoPicture& Largest()
 
 struct Form {
     const char* name;
-    PictureFormat format;
+    const tobrin::FileFormat& format;
     ByteOrder order;
 };
 const Form kForms[] = {
-    {"hex", PictureFormat::HexText, ByteOrder::Msb},  {"c_msb", PictureFormat::CArray, ByteOrder::Msb},
-    {"c_lsb", PictureFormat::CArray, ByteOrder::Lsb}, {"c_pages", PictureFormat::CArray, ByteOrder::Pages},
-    {"xbm", PictureFormat::Xbm, ByteOrder::Msb},      {"pbm", PictureFormat::Pbm, ByteOrder::Msb},
-    {"png", PictureFormat::Image, ByteOrder::Msb},
+    {"hex", Format("hex"), ByteOrder::Msb},  {"c_msb", Format("c"), ByteOrder::Msb},
+    {"c_lsb", Format("c"), ByteOrder::Lsb}, {"c_pages", Format("c"), ByteOrder::Pages},
+    {"xbm", Format("xbm"), ByteOrder::Msb},      {"pbm", Format("pbm"), ByteOrder::Msb},
+    {"png", Format("png"), ByteOrder::Msb},
 };
 
 QByteArray Encoded(const Form& f)

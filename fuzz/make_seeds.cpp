@@ -143,7 +143,7 @@ std::vector<std::pair<QString, QByteArray>> FormatSeeds()
     for (int y = 0; y < p.height; ++y)
         for (int x = 0; x < p.width; ++x)
             p.At(x, y) = std::uint8_t((x * 3 + y * 5) % 7 < 3);
-    const auto encode = [&p](PictureFormat format, ByteOrder order) {
+    const auto encode = [&p](const FileFormat& format, ByteOrder order) {
         ExportOptions options;
         options.order = order;
         return *EncodePicture(p, format, options, QStringLiteral("seed"));
@@ -159,13 +159,13 @@ std::vector<std::pair<QString, QByteArray>> FormatSeeds()
         for (int x = 0; x < p.width; ++x)
             bmp.setPixel(x, y, p.At(x, y) ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
     return {
-        {QStringLiteral("msb.c"), encode(PictureFormat::CArray, ByteOrder::Msb)},
-        {QStringLiteral("lsb.h"), encode(PictureFormat::CArray, ByteOrder::Lsb)},
-        {QStringLiteral("pages.c"), encode(PictureFormat::CArray, ByteOrder::Pages)},
-        {QStringLiteral("picture.xbm"), encode(PictureFormat::Xbm, ByteOrder::Msb)},
-        {QStringLiteral("raw.pbm"), encode(PictureFormat::Pbm, ByteOrder::Msb)},
+        {QStringLiteral("msb.c"), encode(Format("c"), ByteOrder::Msb)},
+        {QStringLiteral("lsb.h"), encode(Format("c"), ByteOrder::Lsb)},
+        {QStringLiteral("pages.c"), encode(Format("c"), ByteOrder::Pages)},
+        {QStringLiteral("picture.xbm"), encode(Format("xbm"), ByteOrder::Msb)},
+        {QStringLiteral("raw.pbm"), encode(Format("pbm"), ByteOrder::Msb)},
         {QStringLiteral("plain.pbm"), plain},
-        {QStringLiteral("mono.png"), encode(PictureFormat::Image, ByteOrder::Msb)},
+        {QStringLiteral("mono.png"), encode(Format("png"), ByteOrder::Msb)},
         {QStringLiteral("rgb.bmp"), Encode(bmp, "BMP")},
     };
 }

@@ -28,6 +28,9 @@ packages=(
   fonts-dejavu-core xvfb xauth strace e2fsprogs
   # The format tests read files that ImageMagick and netpbm wrote.
   imagemagick netpbm
+  # X11 bitmaps other programs wrote (/usr/include/X11/bitmaps), which the
+  # X11 bitmap reader is tested against.
+  xbitmaps
   # Walking the accessibility tree as a screen reader does (AT-SPI).
   at-spi2-core python3-pyatspi dbus
   # The tests check the installed AppStream data, desktop entry and bash

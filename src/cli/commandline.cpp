@@ -18,24 +18,14 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kEditor = -1;
 
-const char kUsage[] =
+// The help text; the formats' sentence is made from their entries.
+const char kUsageHead[] =
     "Usage:\n"
     "  tobrin                     start the editor\n"
     "  tobrin FILE                start the editor with the picture FILE open\n"
     "  tobrin export FILE -o OUT [--order msb|lsb|pages] [--name NAME] [--device]\n"
-    "                             [--input-order msb|lsb|pages] [--in-place]\n"
-    "                             convert the picture FILE to OUT; each is chosen\n"
-    "                             by its extension: .c or .h a C array (NAME[] with\n"
-    "                             NAME_WIDTH and NAME_HEIGHT; --order packs rows\n"
-    "                             with the leftmost pixel in the top bit (msb, the\n"
-    "                             default) or the bottom bit (lsb), or 8-row pages\n"
-    "                             with the top row in bit 0), .xbm an X11 bitmap,\n"
-    "                             .pbm a netpbm bitmap, .png or .bmp a 1-bit image\n"
-    "                             (the device's colours with --device), anything\n"
-    "                             else the hex text; images are read only when\n"
-    "                             they are black and white. --input-order names a\n"
-    "                             C array's order when its comment does not;\n"
-    "                             OUT may be FILE itself only with --in-place\n"
+    "                             [--input-order msb|lsb|pages] [--in-place]\n";
+const char kUsageTail[] =
     "  tobrin import IMAGE -o OUT [--threshold N] [--components rgb|rg|rb|gb|r|g|b]\n"
     "                             [--invert] [--size WxH] [--aspect] [--no-match-size]\n"
     "                             [--full-resolution] [--in-place]\n"
@@ -45,6 +35,15 @@ const char kUsage[] =
     "                             to OUT in the format its extension picks, as export\n"
     "  tobrin --help, -h          show this help\n"
     "  tobrin --version, -v       show the version\n";
+
+QString Usage()
+{
+    const QString sentence = QStringLiteral("convert the picture FILE to OUT; each is chosen by its extension: ")
+        + FormatUsagePhrases()
+        + QStringLiteral("; images are read only when they are black and white. --input-order names a C array's "
+                         "order when its comment does not; OUT may be FILE itself only with --in-place");
+    return QString::fromLatin1(kUsageHead) + WrapWords(sentence, 29) + QString::fromLatin1(kUsageTail);
+}
 
 void Print(std::FILE* stream, const QString& text)
 {
@@ -57,7 +56,7 @@ int UsageError(const QString& why)
 {
     if (!why.isEmpty())
         Print(stderr, QStringLiteral("tobrin: %1\n").arg(why));
-    Print(stderr, QString::fromLatin1(kUsage));
+    Print(stderr, Usage());
     return kExitUsage;
 }
 
@@ -162,7 +161,7 @@ int RunCommandLine(const QStringList& args, QString* openPath)
     if (first == QLatin1String("--render-wmf"))
         return RunWmfRenderChild(rest);
     if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
-        Print(stdout, QString::fromLatin1(kUsage));
+        Print(stdout, Usage());
         return kExitOk;
     }
     if (first == QLatin1String("--version") || first == QLatin1String("-v")) {

@@ -24,15 +24,15 @@ const char kUsage[] =
     "usage: tobrin import IMAGE -o OUT [--threshold N] [--components rgb|rg|rb|gb|r|g|b]\n"
     "                     [--invert] [--size WxH] [--aspect|--no-aspect] [--no-match-size]\n"
     "                     [--dither none|fs|atkinson|bayer4|bayer8] [--order msb|lsb|pages] [--name NAME]\n"
-    "                     [--full-resolution] [--in-place]\n"
-    "  OUT's extension picks its format as for export: .c or .h a C array (--order,\n"
-    "  --name), .xbm, .pbm, .png or .bmp, anything else the hex text. OUT may be\n"
-    "  IMAGE itself only with --in-place. --full-resolution converts from the\n"
-    "  image itself rather than its display copy (at most about 200 x 100).\n";
+    "                     [--full-resolution] [--in-place]\n";
 
 int Usage(const QString& problem)
 {
-    std::fprintf(stderr, "tobrin import: %s\n%s", qPrintable(problem), kUsage);
+    // The formats' list is made from their entries.
+    const QString text = QStringLiteral("OUT's extension picks its format as for export: ") + FormatSuffixList()
+        + QStringLiteral(". OUT may be IMAGE itself only with --in-place. --full-resolution converts from the "
+                         "image itself rather than its display copy (at most about 200 x 100).");
+    std::fprintf(stderr, "tobrin import: %s\n%s%s", qPrintable(problem), kUsage, qPrintable(WrapWords(text, 2)));
     return kExitUsage;
 }
 
@@ -225,6 +225,21 @@ void ApplyImportOptions(ImportPipeline& pipeline, const ImportRequest& request)
 }
 
 }  // namespace
+
+QString WrapWords(const QString& text, int indent)
+{
+    const QString margin(indent, QLatin1Char(' '));
+    QString out;
+    QString line;
+    for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!line.isEmpty() && indent + line.size() + 1 + word.size() > 79) {
+            out += margin + line + QLatin1Char('\n');
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    return line.isEmpty() ? out : out + margin + line + QLatin1Char('\n');
+}
 
 int RunImportCommand(const QStringList& args)
 {

@@ -11,4 +11,8 @@ int RunImportCommand(const QStringList& args);
 // ("tobrin --render-wmf IN OUT"); args start after "--render-wmf".
 int RunWmfRenderChild(const QStringList& args);
 
+// Words filled into lines of at most 79 characters, each indented by
+// indent blanks: the usage texts' sentences.
+QString WrapWords(const QString& text, int indent);
+
 }  // namespace tobrin

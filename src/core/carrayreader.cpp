@@ -8,7 +8,10 @@
 #include "core/formatdetail.h"
 
 // Reading C arrays and X11 bitmaps: the small, strict grammar of the files
-// the export writes and of hand-made ones in the same shape.
+// the export writes and of hand-made ones in the same shape. An X11 bitmap
+// is read as X11's own reader (XReadBitmapFile) reads it: any name, even
+// one that begins with a digit ("8x8_width"), hot spots that may be
+// negative, and other #defines passed over.
 
 namespace tobrin {
 
@@ -22,12 +25,17 @@ namespace {
 // strict: comments, the directives #define NAME [NUMBER], #ifndef NAME,
 // #endif and #pragma once, and exactly one declaration
 //   type-words NAME [ [COUNT] ] = { BYTE, BYTE, ... [,] } ;
-// whose type words are static, const, unsigned, char or uint8_t.
+// whose type words are static, const, unsigned, char or uint8_t. X10's
+// arrays of shorts are not read.
 struct CSource {
     long width = -1;
     long height = -1;
     bool sawArray = false;
     std::vector<std::uint8_t> bytes;
+    // Values beyond the largest picture's bytes are counted, not kept, so
+    // that a larger bitmap is refused by its size.
+    std::size_t uncounted = 0;
+    std::size_t Count() const { return bytes.size() + uncounted; }
     std::string comments;
     std::string name;
 };
@@ -79,7 +87,18 @@ bool EndsWithNoCase(const std::string& s, const char* suffix)
     return true;
 }
 
-bool Directive(const std::string& line, CSource& src)
+// A number a directive defines; an X11 bitmap's may be negative (hot
+// spots; a negative size is refused as no size). nullopt when malformed.
+std::optional<long> DefinedValue(const std::string& t, bool xbm)
+{
+    const bool negative = xbm && t.size() > 1 && t[0] == '-';
+    const long v = NumberValue(negative ? t.substr(1) : t);
+    if (v < 0)
+        return std::nullopt;
+    return negative ? -v : v;
+}
+
+bool Directive(const std::string& line, CSource& src, bool xbm)
 {
     std::vector<std::string> words;
     std::size_t i = 0;
@@ -101,29 +120,33 @@ bool Directive(const std::string& line, CSource& src)
         return true;
     if (words.size() == 2 && words[0] == "ifndef" && isIdent(words[1]))
         return true;
-    if (words.empty() || words[0] != "define" || words.size() < 2 || words.size() > 3 || !isIdent(words[1]))
+    if (words.empty() || words[0] != "define" || words.size() < 2 || words.size() > 3 || !(xbm || isIdent(words[1])))
         return false;
     if (words.size() == 2)
         return true;  // an include guard
-    const long value = NumberValue(words[2]);
-    if (value < 0)
-        return false;
     const std::string& name = words[1];
-    if (EndsWithNoCase(name, "_width")) {
+    const bool width = EndsWithNoCase(name, "_width");
+    const bool height = EndsWithNoCase(name, "_height");
+    const bool hotSpot = EndsWithNoCase(name, "_x_hot") || EndsWithNoCase(name, "_y_hot");
+    const std::optional<long> defined = DefinedValue(words[2], xbm);
+    if (!defined)
+        return xbm && !width && !height;  // X11 passes over other definitions
+    const long value = *defined;
+    if (width) {
         if (src.width >= 0)
             return false;
         src.width = value;
-    } else if (EndsWithNoCase(name, "_height")) {
+    } else if (height) {
         if (src.height >= 0)
             return false;
         src.height = value;
-    } else if (!EndsWithNoCase(name, "_x_hot") && !EndsWithNoCase(name, "_y_hot")) {
+    } else if (!hotSpot && !xbm) {
         return false;
     }
     return true;
 }
 
-std::optional<CSource> ParseCSource(const QByteArray& data)
+std::optional<CSource> ParseCSource(const QByteArray& data, bool xbm)
 {
     CSource src;
     const char* s = data.constData();
@@ -171,7 +194,7 @@ std::optional<CSource> ParseCSource(const QByteArray& data)
             std::size_t end = i + 1;
             while (end < n && s[end] != '\n')
                 ++end;
-            if (!Directive(std::string(s + i + 1, end - i - 1), src))
+            if (!Directive(std::string(s + i + 1, end - i - 1), src, xbm))
                 return std::nullopt;
             i = end;
             continue;
@@ -201,8 +224,8 @@ std::optional<CSource> ParseCSource(const QByteArray& data)
             }
             if (token == "static" || token == "const" || token == "unsigned")
                 break;
-            if (!isIdent || !sawCharType)
-                return std::nullopt;
+            if (!(isIdent || (xbm && isNumber)) || !sawCharType)
+                return std::nullopt;  // an X11 name may begin with a digit
             src.name = token;
             st = St::Open;  // token is the array's name
             break;
@@ -244,9 +267,12 @@ std::optional<CSource> ParseCSource(const QByteArray& data)
                 return std::nullopt;
             } else {
                 const long v = NumberValue(token);
-                if (v < 0 || v > 255 || src.bytes.size() >= kMaxArrayBytes)
+                if (v < 0 || v > 255)
                     return std::nullopt;
-                src.bytes.push_back(std::uint8_t(v));
+                if (src.bytes.size() < kMaxArrayBytes)
+                    src.bytes.push_back(std::uint8_t(v));
+                else
+                    ++src.uncounted;
                 st = St::Comma;
             }
             break;
@@ -270,7 +296,7 @@ std::optional<CSource> ParseCSource(const QByteArray& data)
     }
     if (st != St::Done || src.width < 0 || src.height < 0)
         return std::nullopt;
-    if (declared >= 0 && std::size_t(declared) != src.bytes.size())
+    if (declared >= 0 && std::size_t(declared) != src.Count())
         return std::nullopt;
     src.sawArray = true;
     return src;
@@ -297,7 +323,7 @@ std::optional<MonoPicture> DecodeCLike(const QByteArray& data, bool xbm, const R
             *why = text;
         return std::nullopt;
     };
-    const std::optional<CSource> src = ParseCSource(data);
+    const std::optional<CSource> src = ParseCSource(data, xbm);
     if (!src)
         return fail(xbm ? QStringLiteral("not an X11 bitmap of a picture (NAME_width, NAME_height and one byte array)")
                         : QStringLiteral("not a C array of a picture (NAME_WIDTH, NAME_HEIGHT and one byte array)"));
@@ -307,9 +333,9 @@ std::optional<MonoPicture> DecodeCLike(const QByteArray& data, bool xbm, const R
     const int width = int(src->width);
     const int height = int(src->height);
     const std::size_t need = PackedSize(width, height, order);
-    if (src->bytes.size() != need)
+    if (src->Count() != need)
         return fail(QStringLiteral("the array holds %1 bytes; %2 x %3 in %4 order needs %5")
-                        .arg(src->bytes.size())
+                        .arg(src->Count())
                         .arg(width)
                         .arg(height)
                         .arg(QLatin1String(ByteOrderName(order)))
@@ -323,7 +349,7 @@ std::optional<ExportOptions> CArrayOptionsOf(const QByteArray& data, const ReadO
 {
     if (qint64(data.size()) > kMaxFileBytes || !DecodeCLike(data, false, options, nullptr))
         return std::nullopt;
-    const std::optional<CSource> src = ParseCSource(data);
+    const std::optional<CSource> src = ParseCSource(data, false);
     ExportOptions result;
     result.order = CArrayOrder(*src, options);
     result.name = QString::fromLatin1(src->name.data(), qsizetype(src->name.size()));

@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "core/formats.h"
 
@@ -16,10 +17,14 @@ MonoPicture Blank(int width, int height);
 // Bytes of a packed picture, and the inverse of packing (padding ignored;
 // bytes holds exactly PackedSize entries).
 std::size_t PackedSize(int width, int height, ByteOrder order);
+std::vector<std::uint8_t> Pack(const MonoPicture& p, ByteOrder order);
 MonoPicture Unpack(const std::uint8_t* bytes, int width, int height, ByteOrder order);
 
 inline bool IsIdentStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
 inline bool IsIdentChar(char c) { return IsIdentStart(c) || (c >= '0' && c <= '9'); }
+
+// "    0x01, 0xff, ...", perLine bytes a line, each line ended.
+void AppendByteList(QByteArray& out, const std::vector<std::uint8_t>& bytes, int perLine);
 
 // A C array (xbm false) or an X11 bitmap; nullopt and *why on failure.
 std::optional<MonoPicture> DecodeCLike(const QByteArray& data, bool xbm, const ReadOptions& options, QString* why);

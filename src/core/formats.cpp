@@ -1,22 +1,13 @@
 #include "core/formats.h"
 
-#include <QBuffer>
-#include <QFile>
 #include <QFileInfo>
-#include <QImage>
-#include <QImageReader>
-#include <QRegularExpression>
-#include <QtEndian>
 #include <algorithm>
-#include <cstring>
-#include <string>
 #include <vector>
 
 #include "core/formatdetail.h"
-#include "core/hexreader.h"
-#include "core/hexwriter.h"
-#include "core/regularfile.h"
-#include "core/savefile.h"
+
+// What the file formats share: the picture, packing pixels into bytes, and
+// C names. Each format is in src/core/formats/.
 
 namespace tobrin {
 
@@ -46,6 +37,11 @@ namespace detail {
 bool SizeAllowed(long width, long height)
 {
     return width >= 4 && width <= kMaxWidth && height >= 4 && height <= kMaxHeight;
+}
+
+QString SizeRule()
+{
+    return QStringLiteral("4..%1 x 4..%2").arg(kMaxWidth).arg(kMaxHeight);
 }
 
 MonoPicture Blank(int width, int height)
@@ -105,7 +101,7 @@ MonoPicture Unpack(const std::uint8_t* bytes, int width, int height, ByteOrder o
     return p;
 }
 
-// ---- C arrays and X11 bitmaps: writing ----------------------------------------------
+// ---- C names and byte lists ------------------------------------------------------
 
 const char* const kCKeywords[] = {
     "auto", "break", "case", "char", "const", "continue", "default", "do", "double", "else", "enum",
@@ -136,116 +132,11 @@ void AppendByteList(QByteArray& out, const std::vector<std::uint8_t>& bytes, int
     }
 }
 
-const char* OrderDescription(ByteOrder order)
-{
-    switch (order) {
-    case ByteOrder::Msb:
-        return "rows from the top, the leftmost pixel of each byte in bit 7";
-    case ByteOrder::Lsb:
-        return "rows from the top, the leftmost pixel of each byte in bit 0";
-    case ByteOrder::Pages:
-        return "pages of 8 rows from the top, one byte per column, the top row in bit 0";
-    }
-    return "";
-}
-
-QByteArray CArrayText(const MonoPicture& p, ByteOrder order, const QString& name)
-{
-    const QByteArray lower = name.toLatin1();
-    const QByteArray upper = name.toUpper().toLatin1();
-    const std::vector<std::uint8_t> bytes = Pack(p, order);
-    const QByteArray w = QByteArray::number(p.width);
-    const QByteArray h = QByteArray::number(p.height);
-    QByteArray out;
-    out += "/* Tobrin picture " + w + " x " + h + ", byte order: " + ByteOrderName(order) + "\n";
-    out += " * (" + QByteArray(OrderDescription(order)) + "; 1 = black). */\n";
-    out += "#ifndef " + upper + "_TOBRIN_PICTURE\n";
-    out += "#define " + upper + "_TOBRIN_PICTURE\n\n";
-    out += "#define " + upper + "_WIDTH " + w + "\n";
-    out += "#define " + upper + "_HEIGHT " + h + "\n\n";
-    out += "static const unsigned char " + lower + "[" + QByteArray::number(qulonglong(bytes.size())) + "] = {\n";
-    AppendByteList(out, bytes, 16);
-    out += "};\n\n#endif\n";
-    return out;
-}
-
-QByteArray XbmText(const MonoPicture& p, const QString& name)
-{
-    const QByteArray n = name.toLatin1();
-    QByteArray out;
-    out += "#define " + n + "_width " + QByteArray::number(p.width) + "\n";
-    out += "#define " + n + "_height " + QByteArray::number(p.height) + "\n";
-    out += "static unsigned char " + n + "_bits[] = {\n";
-    AppendByteList(out, Pack(p, ByteOrder::Lsb), 12);
-    out += "};\n";
-    return out;
-}
-
-QByteArray PbmData(const MonoPicture& p)
-{
-    QByteArray out = "P4\n" + QByteArray::number(p.width) + " " + QByteArray::number(p.height) + "\n";
-    const std::vector<std::uint8_t> bytes = Pack(p, ByteOrder::Msb);
-    out.append(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
-    return out;
-}
-
-// format: "PNG", or "BMP" for a file named so.
-std::optional<QByteArray> ImageData(const MonoPicture& p, bool deviceColours, const char* format)
-{
-    QImage image;
-    if (deviceColours) {
-        image = QImage(p.width, p.height, QImage::Format_RGB32);
-        for (int y = 0; y < p.height; ++y) {
-            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < p.width; ++x)
-                line[x] = p.At(x, y) ? qRgb(65, 64, 69) : qRgb(125, 145, 120);
-        }
-    } else {
-        image = QImage(p.width, p.height, QImage::Format_Mono);
-        image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
-        for (int y = 0; y < p.height; ++y)
-            for (int x = 0; x < p.width; ++x)
-                image.setPixel(x, y, p.At(x, y) ? 1u : 0u);
-    }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, format))
-        return std::nullopt;
-    return bytes;
-}
-
-// ---- the hex text -------------------------------------------------------------------
-
-QByteArray HexFileText(const MonoPicture& p)
-{
-    PictureData d;
-    p.ToPlane(d.PicData.data());
-    d.MaxX = p.width - 1;
-    d.MaxY = p.height - 1;
-    // As Save writes it: the text, then one more line end.
-    const std::string text = HexText(d) + "\r\n";
-    return QByteArray(text.data(), qsizetype(text.size()));
-}
-
 }  // namespace detail
 
 using namespace detail;
 
 // ---- the entry points --------------------------------------------------------------
-
-PictureFormat FormatForPath(const QString& path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("c") || suffix == QLatin1String("h"))
-        return PictureFormat::CArray;
-    if (suffix == QLatin1String("xbm"))
-        return PictureFormat::Xbm;
-    if (suffix == QLatin1String("pbm"))
-        return PictureFormat::Pbm;
-    if (suffix == QLatin1String("png") || suffix == QLatin1String("bmp"))
-        return PictureFormat::Image;
-    return PictureFormat::HexText;
-}
 
 std::optional<ByteOrder> ByteOrderFromName(const QString& name)
 {
@@ -294,43 +185,6 @@ QString CNameFromPath(const QString& path)
     if (name.at(0).isDigit() || IsKeyword(name))
         name.prepend(QLatin1Char('_'));
     return name;
-}
-
-std::optional<QByteArray> EncodePicture(const MonoPicture& picture, PictureFormat format,
-                                        const ExportOptions& options, const QString& path, QString* error)
-{
-    const auto fail = [error](const QString& why) {
-        if (error)
-            *error = why;
-        return std::nullopt;
-    };
-    if (!SizeAllowed(picture.width, picture.height))
-        return fail(QStringLiteral("the picture size is out of range"));
-    QString name = options.name.isEmpty() ? CNameFromPath(path) : options.name;
-    if ((format == PictureFormat::CArray || format == PictureFormat::Xbm) && !IsCIdentifier(name))
-        return fail(QStringLiteral("%1 is no C identifier").arg(name));
-    switch (format) {
-    case PictureFormat::CArray:
-        return CArrayText(picture, options.order, name);
-    case PictureFormat::Xbm:
-        return XbmText(picture, name);
-    case PictureFormat::Pbm:
-        return PbmData(picture);
-    case PictureFormat::Image:
-        if (auto image = ImageData(picture, options.deviceColours,
-                                   QFileInfo(path).suffix().toLower() == QLatin1String("bmp") ? "BMP" : "PNG"))
-            return image;
-        return fail(QStringLiteral("Could not encode %1").arg(path));
-    case PictureFormat::HexText:
-        return HexFileText(picture);
-    }
-    return std::nullopt;
-}
-
-bool WritePictureFile(const QString& path, const MonoPicture& picture, const ExportOptions& options, QString* error)
-{
-    const std::optional<QByteArray> data = EncodePicture(picture, FormatForPath(path), options, path, error);
-    return data && WriteFileAtomically(path, *data, error);
 }
 
 }  // namespace tobrin

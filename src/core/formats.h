@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "core/picturedata.h"
 
@@ -32,13 +33,6 @@ struct MonoPicture {
 
 bool operator==(const MonoPicture& a, const MonoPicture& b);
 inline bool operator!=(const MonoPicture& a, const MonoPicture& b) { return !(a == b); }
-
-// The files a picture goes to and comes from, chosen by the name's
-// extension (case ignored): .c and .h a C array, .xbm an X11 bitmap, .pbm a
-// netpbm bitmap, .png and .bmp a 1-bit image (set = black), anything else
-// the hex text as Save writes it.
-enum class PictureFormat { HexText, CArray, Xbm, Pbm, Image };
-PictureFormat FormatForPath(const QString& path);
 
 // How a C array packs its pixels.
 // Msb:   rows from the top, ceil(width/8) bytes a row, leftmost pixel in
@@ -68,11 +62,6 @@ struct ExportOptions {
     bool deviceColours = false;
 };
 
-// The file's bytes; nullopt (and *error) when they cannot be made (a name
-// that is no C identifier, an encoder failure).
-std::optional<QByteArray> EncodePicture(const MonoPicture& picture, PictureFormat format,
-                                        const ExportOptions& options, const QString& path = QString(),
-                                        QString* error = nullptr);
 // EncodePicture for path's format, written all-or-nothing.
 bool WritePictureFile(const QString& path, const MonoPicture& picture, const ExportOptions& options,
                       QString* error = nullptr);
@@ -95,8 +84,6 @@ struct ReadOptions {
 // the user ("line 7: value 300 is above 255").
 constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
 
-std::optional<MonoPicture> DecodePicture(const QByteArray& data, PictureFormat format,
-                                         const ReadOptions& options = {}, QString* error = nullptr);
 // The byte order and array name a C array was read with, so it can be
 // written back the same way; nullopt when data is no C array picture. An
 // empty name means the file's name gives it.
@@ -106,5 +93,82 @@ std::optional<ExportOptions> CArrayOptionsOf(const QByteArray& data, const ReadO
 // regular file is refused before it is opened.
 std::optional<MonoPicture> ReadPictureFile(const QString& path, const ReadOptions& options = {},
                                            QString* error = nullptr);
+
+// ---- the formats -------------------------------------------------------------------
+
+// What a file format's entry lets the user choose when it is written.
+enum FormatOption : unsigned {
+    kTakesByteOrder = 1u,      // --order, the C array dialog's order
+    kTakesArrayName = 2u,      // --name, the C array dialog's name
+    kTakesDeviceColours = 4u,  // --device
+};
+
+// One file format, described once: the dialogs' filters, the command
+// line's usage text and the choice by file name are all made from these
+// entries (src/core/formats/registry.cpp lists them, one line each).
+struct FileFormat {
+    using Encoder = std::optional<QByteArray> (*)(const MonoPicture& picture, const ExportOptions& options,
+                                                  const QString& name, QString* error);
+    using Decoder = std::optional<MonoPicture> (*)(const QByteArray& data, const ReadOptions& options,
+                                                   QString* error);
+    // Reads straight from a file (a format that streams files of any length).
+    using FileReader = std::optional<MonoPicture> (*)(const QString& path, const ReadOptions& options,
+                                                      QString* error);
+    // The options a file was written with, so Save writes it back the same.
+    using OptionsReader = std::optional<ExportOptions> (*)(const QByteArray& data);
+
+    const char* id;           // "c": for code and tests
+    const char* description;  // "C array": the Open and Save as filters' name
+    const char* suffixes;     // "c h": the names it is read from and claims, blank-separated
+    bool canRead;
+    bool canWrite;
+    unsigned options;     // FormatOption bits
+    Encoder encode;       // picture and options (a checked name) to bytes; path for messages
+    Decoder decode;       // checked bytes to a picture
+    const char* usage;    // ".c or .h a C array (...)": a phrase of the help text
+    // The editor's own text has these as well; null in every other entry.
+    FileReader readFile = nullptr;         // streams; no byte limit
+    const char* writeSuffixes = nullptr;   // "txt": Save as and Export offer only these
+    const char* exportDescription = nullptr;  // its name in Export, listed last there
+    // Files under its names may hold the editor's own text instead.
+    bool mayBeNative = false;
+    OptionsReader optionsOf = nullptr;
+};
+
+// Every format, in the order the dialogs list them; the first is the
+// editor's own text (the hex text), which every name that no other format
+// claims goes to.
+const std::vector<const FileFormat*>& FileFormats();
+const FileFormat& NativeFormat();
+// The entry with this id; a missing id is a programming error (aborts).
+const FileFormat& Format(const char* id);
+// By the name's extension (case ignored).
+const FileFormat& FormatForPath(const QString& path);
+inline bool IsNative(const FileFormat& format) { return &format == &NativeFormat(); }
+
+// "All Files (*);;Hex values (*.db *.txt *.c);;C array (*.c *.h);;...":
+// every readable format. The hex text's filter is the one Open selects.
+QString OpenFilters();
+QString NativeOpenFilter();
+// Save as writes only the editor's own text: "Hex values (*.txt)".
+QString SaveFilters();
+// Every writable format, the editor's own text last; the first is selected.
+QString ExportFilters();
+QString ExportSelectedFilter();
+// The formats' usage phrases, joined for a sentence of the help text:
+// ".c or .h a C array (...), .xbm an X11 bitmap, ..., anything else the hex text".
+QString FormatUsagePhrases();
+// The written formats' names in brief: ".c or .h (--order, --name), .xbm, ...,
+// anything else the hex text".
+QString FormatSuffixList();
+
+// The file's bytes; nullopt (and *error) when they cannot be made (a name
+// that is no C identifier, an encoder failure). path gives the array's name
+// unless options name it.
+std::optional<QByteArray> EncodePicture(const MonoPicture& picture, const FileFormat& format,
+                                        const ExportOptions& options, const QString& path = QString(),
+                                        QString* error = nullptr);
+std::optional<MonoPicture> DecodePicture(const QByteArray& data, const FileFormat& format,
+                                         const ReadOptions& options = {}, QString* error = nullptr);
 
 }  // namespace tobrin

@@ -16,13 +16,6 @@ namespace tobrin {
 namespace {
 
 const QString kErrorTitle = QStringLiteral("Error!");
-const QString kOpenSelected = QStringLiteral("Hex values (*.db *.txt *.c)");
-const QString kOpenFilters = QStringLiteral("All Files (*);;") + kOpenSelected
-    + QStringLiteral(";;C array (*.c *.h);;X11 bitmap (*.xbm);;Portable bitmap (*.pbm);;PNG (*.png);;BMP (*.bmp)");
-const QString kSaveFilters = QStringLiteral("Hex values (*.txt)");
-const QString kExportSelected = QStringLiteral("C array (*.c *.h)");
-const QString kExportFilters = kExportSelected
-    + QStringLiteral(";;X11 bitmap (*.xbm);;Portable bitmap (*.pbm);;PNG (*.png);;BMP (*.bmp);;Hex text (*.txt)");
 
 // The hex reader's result with the leftover pixels right of the width kept
 // as the low bits of each row's last byte.
@@ -40,13 +33,13 @@ HexPicture ToHexPicture(const MonoPicture& p)
     return hex;
 }
 
-// The C array options of the C array file at path, as it was just read.
-std::optional<ExportOptions> CArrayOptionsOfFile(const QString& path)
+// The options the file at path was written with, as it was just read.
+std::optional<ExportOptions> OptionsOfFile(const FileFormat& format, const QString& path)
 {
     QFile file(path);
-    if (!IsRegularFile(path) || !file.open(QIODevice::ReadOnly))
+    if (!format.optionsOf || !IsRegularFile(path) || !file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return CArrayOptionsOf(file.read(kMaxFileBytes + 1));
+    return format.optionsOf(file.read(kMaxFileBytes + 1));
 }
 
 }  // namespace
@@ -61,8 +54,8 @@ void FileCommands::Open()
     if (!session_.ConfirmDiscard(DialogParent()))
         return;
     dialogFileName_.clear();
-    const QString name = session_.dialogs.OpenFileName(DialogParent(), QStringLiteral("Open"), kOpenFilters,
-                                                       kOpenSelected, dialogFileName_);
+    const QString name = session_.dialogs.OpenFileName(DialogParent(), QStringLiteral("Open"), OpenFilters(),
+                                                       NativeOpenFilter(), dialogFileName_);
     if (name.isEmpty())
         return;
     dialogFileName_ = name;
@@ -76,7 +69,7 @@ FileCommands::SaveFormat FileCommands::CurrentSaveFormat() const
         return format_;
     // A name this window did not read or write: its extension decides.
     SaveFormat guess;
-    guess.format = FormatForPath(name);
+    guess.format = &FormatForPath(name);
     return guess;
 }
 
@@ -88,7 +81,7 @@ void FileCommands::Save()
         return;
     }
     const SaveFormat current = CurrentSaveFormat();
-    if (current.format == PictureFormat::HexText) {
+    if (IsNative(*current.format)) {
         WriteHexFile(name);
         return;
     }
@@ -103,8 +96,8 @@ void FileCommands::Saveas()
 {
     // The dialog starts with the name last chosen in either dialog and asks
     // before it replaces an existing file.
-    const QString name = session_.dialogs.SaveFileName(DialogParent(), QStringLiteral("Save As"), kSaveFilters,
-                                                       kSaveFilters, dialogFileName_);
+    const QString name = session_.dialogs.SaveFileName(DialogParent(), QStringLiteral("Save As"), SaveFilters(),
+                                                       SaveFilters(), dialogFileName_);
     if (name.isEmpty())
         return;
     dialogFileName_ = name;
@@ -127,15 +120,16 @@ void FileCommands::Export()
                 start = info.dir().filePath(info.completeBaseName() + QStringLiteral(".h"));
         }
     }
-    const QString name = session_.dialogs.SaveFileName(DialogParent(), QStringLiteral("Export"), kExportFilters,
-                                                       kExportSelected, start);
+    const QString name = session_.dialogs.SaveFileName(DialogParent(), QStringLiteral("Export"), ExportFilters(),
+                                                       ExportSelectedFilter(), start);
     if (name.isEmpty())
         return;
     exportFileName_ = name;
     exportedFrom_ = current;
     ExportOptions options;
     options.order = exportOrder_;
-    if (FormatForPath(name) == PictureFormat::CArray) {
+    // The byte order and the array's name are asked together.
+    if (FormatForPath(name).options & kTakesByteOrder) {
         options.name = CNameFromPath(name);
         if (!session_.dialogs.CArrayOptions(DialogParent(), name, options))
             return;
@@ -158,11 +152,11 @@ bool FileCommands::ReadHexFile(const QString& path)
         return false;
     }
     SaveFormat format;
-    format.format = FormatForPath(path);
-    if (format.format == PictureFormat::CArray) {
+    format.format = &FormatForPath(path);
+    if (format.format->optionsOf) {
         // A .c file that holds hex text rather than an array is saved as
         // hex text again.
-        if (const std::optional<ExportOptions> options = CArrayOptionsOfFile(path))
+        if (const std::optional<ExportOptions> options = OptionsOfFile(*format.format, path))
             format.options = *options;
         else
             format = SaveFormat();

@@ -41,7 +41,7 @@ public:
     // written in (a C array with its byte order and name), so Save never
     // turns logo.png or logo.c into hex text.
     struct SaveFormat {
-        PictureFormat format = PictureFormat::HexText;
+        const FileFormat* format = &NativeFormat();
         ExportOptions options;
     };
     SaveFormat CurrentSaveFormat() const;

@@ -112,9 +112,11 @@ void FrameWindow::OpenRecentFile(const QString& path)
 void FrameWindow::OpenDroppedFile(const QString& path)
 {
     tobrin::DrawingWindow& main = DrawingWindow();
-    // A black-and-white PNG or BMP of a picture's size is a picture (one the
-    // editor exported, say): it opens as File > Open would open it.
-    if (IsImportImage(path) && !(FormatForPath(path) == PictureFormat::Image && ReadPictureFile(path))) {
+    // Every file is taken: the name decides what it is. An image that one
+    // of the picture formats reads (a black-and-white PNG or BMP of a
+    // picture's size, one the editor exported, say) opens as File > Open
+    // would open it; other images go to the import.
+    if (IsImportImage(path) && !(!IsNative(FormatForPath(path)) && ReadPictureFile(path))) {
         ImportDialog dialog(session_, [this] { ShowDrawing(); }, &main);
         dialog.LoadFile(path);
         dialog.exec();

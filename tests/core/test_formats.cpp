@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <random>
@@ -58,14 +59,14 @@ void WriteRaw(const QString& path, const QByteArray& data)
 
 struct Written {
     const char* name;
-    PictureFormat format;
+    const FileFormat& format;
     ByteOrder order;
 };
 const Written kEveryExport[] = {
-    {"hex", PictureFormat::HexText, ByteOrder::Msb},  {"c msb", PictureFormat::CArray, ByteOrder::Msb},
-    {"c lsb", PictureFormat::CArray, ByteOrder::Lsb}, {"c pages", PictureFormat::CArray, ByteOrder::Pages},
-    {"xbm", PictureFormat::Xbm, ByteOrder::Msb},      {"pbm", PictureFormat::Pbm, ByteOrder::Msb},
-    {"png", PictureFormat::Image, ByteOrder::Msb},
+    {"hex", Format("hex"), ByteOrder::Msb},  {"c msb", Format("c"), ByteOrder::Msb},
+    {"c lsb", Format("c"), ByteOrder::Lsb}, {"c pages", Format("c"), ByteOrder::Pages},
+    {"xbm", Format("xbm"), ByteOrder::Msb},      {"pbm", Format("pbm"), ByteOrder::Msb},
+    {"png", Format("png"), ByteOrder::Msb},
 };
 
 TEST(Formats, EveryExportReadsBackToTheSamePictureAtEveryWidth)
@@ -88,13 +89,13 @@ TEST(Formats, EveryExportReadsBackToTheSamePictureAtEveryWidth)
 
 TEST(Formats, ExtensionChoosesTheFormat)
 {
-    EXPECT_EQ(FormatForPath(QStringLiteral("a/logo.C")), PictureFormat::CArray);
-    EXPECT_EQ(FormatForPath(QStringLiteral("logo.h")), PictureFormat::CArray);
-    EXPECT_EQ(FormatForPath(QStringLiteral("x.XBM")), PictureFormat::Xbm);
-    EXPECT_EQ(FormatForPath(QStringLiteral("x.pbm")), PictureFormat::Pbm);
-    EXPECT_EQ(FormatForPath(QStringLiteral("x.bmp")), PictureFormat::Image);
-    EXPECT_EQ(FormatForPath(QStringLiteral("x.png.txt")), PictureFormat::HexText);
-    EXPECT_EQ(FormatForPath(QStringLiteral("x.asm")), PictureFormat::HexText);
+    EXPECT_STREQ(FormatForPath(QStringLiteral("a/logo.C")).id, "c");
+    EXPECT_STREQ(FormatForPath(QStringLiteral("logo.h")).id, "c");
+    EXPECT_STREQ(FormatForPath(QStringLiteral("x.XBM")).id, "xbm");
+    EXPECT_STREQ(FormatForPath(QStringLiteral("x.pbm")).id, "pbm");
+    EXPECT_STREQ(FormatForPath(QStringLiteral("x.bmp")).id, "bmp");
+    EXPECT_STREQ(FormatForPath(QStringLiteral("x.png.txt")).id, "hex");
+    EXPECT_STREQ(FormatForPath(QStringLiteral("x.asm")).id, "hex");
     EXPECT_EQ(CNameFromPath(QStringLiteral("/tmp/my logo-2.c")), QStringLiteral("my_logo_2"));
     EXPECT_EQ(CNameFromPath(QStringLiteral("2x.h")), QStringLiteral("_2x"));
     EXPECT_EQ(CNameFromPath(QStringLiteral("int.c")), QStringLiteral("_int"));
@@ -111,25 +112,25 @@ TEST(Formats, CArrayLayoutAndOrderComment)
     p.At(9, 8) = 1;  // msb row 8 byte 1 0x40; pages page 1 column 9 bit 0
     ExportOptions options;
     options.name = QStringLiteral("logo");
-    const QByteArray text = *EncodePicture(p, PictureFormat::CArray, options);
+    const QByteArray text = *EncodePicture(p, Format("c"), options);
     EXPECT_TRUE(text.contains("#define LOGO_WIDTH 10\n#define LOGO_HEIGHT 9\n"));
     EXPECT_TRUE(text.contains("static const unsigned char logo[18] = {\n    0x80, 0x00, 0x00,"));
     EXPECT_TRUE(text.contains("byte order: msb"));
     options.order = ByteOrder::Pages;
-    const QByteArray pages = *EncodePicture(p, PictureFormat::CArray, options);
+    const QByteArray pages = *EncodePicture(p, Format("c"), options);
     EXPECT_TRUE(pages.contains("logo[20] = {\n    0x01, 0x00,")) << pages.toStdString();
     // The comment tells the reader the order; a user's choice overrides it.
-    EXPECT_TRUE(*DecodePicture(pages, PictureFormat::CArray) == p);
+    EXPECT_TRUE(*DecodePicture(pages, Format("c")) == p);
     QByteArray bare = pages;
     bare.replace("byte order: pages", "");
-    EXPECT_FALSE(DecodePicture(bare, PictureFormat::CArray));  // 20 bytes are not msb rows
+    EXPECT_FALSE(DecodePicture(bare, Format("c")));  // 20 bytes are not msb rows
     ReadOptions said;
     said.cOrder = ByteOrder::Pages;
-    EXPECT_TRUE(*DecodePicture(bare, PictureFormat::CArray, said) == p);
-    EXPECT_FALSE(EncodePicture(p, PictureFormat::CArray, ExportOptions{ByteOrder::Msb, QStringLiteral("a b"), false}));
+    EXPECT_TRUE(*DecodePicture(bare, Format("c"), said) == p);
+    EXPECT_FALSE(EncodePicture(p, Format("c"), ExportOptions{ByteOrder::Msb, QStringLiteral("a b"), false}));
     const QString longName(150, QLatin1Char('n'));
-    for (const PictureFormat f : {PictureFormat::CArray, PictureFormat::Xbm})
-        EXPECT_TRUE(*DecodePicture(*EncodePicture(p, f, ExportOptions{ByteOrder::Lsb, longName, false}), f) == p);
+    for (const FileFormat* f : {&Format("c"), &Format("xbm")})
+        EXPECT_TRUE(*DecodePicture(*EncodePicture(p, *f, ExportOptions{ByteOrder::Lsb, longName, false}), *f) == p);
 }
 
 // What Save needs to write a C array back as it was read.
@@ -139,7 +140,7 @@ TEST(Formats, CArrayOptionsOfAFile)
     p.width = 12;
     p.height = 8;
     p.At(3, 5) = 1;
-    const QByteArray pages = *EncodePicture(p, PictureFormat::CArray, ExportOptions{ByteOrder::Pages, "splash", false});
+    const QByteArray pages = *EncodePicture(p, Format("c"), ExportOptions{ByteOrder::Pages, "splash", false});
     const std::optional<ExportOptions> read = CArrayOptionsOf(pages);
     ASSERT_TRUE(read);
     EXPECT_EQ(read->order, ByteOrder::Pages);
@@ -156,9 +157,9 @@ TEST(Formats, CArrayOptionsOfAFile)
 TEST(Formats, ReadersRefuseAnythingElse)
 {
     const MonoPicture p = RandomPicture(12, 5, 7);
-    const QByteArray c = *EncodePicture(p, PictureFormat::CArray, {}, QStringLiteral("p"));
-    const QByteArray xbm = *EncodePicture(p, PictureFormat::Xbm, {}, QStringLiteral("p"));
-    const QByteArray pbm = *EncodePicture(p, PictureFormat::Pbm, {});
+    const QByteArray c = *EncodePicture(p, Format("c"), {}, QStringLiteral("p"));
+    const QByteArray xbm = *EncodePicture(p, Format("xbm"), {}, QStringLiteral("p"));
+    const QByteArray pbm = *EncodePicture(p, Format("pbm"), {});
     QImage grey(8, 8, QImage::Format_RGB32);
     grey.fill(qRgb(0, 0, 0));
     grey.setPixel(3, 3, qRgb(128, 128, 128));
@@ -176,38 +177,38 @@ TEST(Formats, ReadersRefuseAnythingElse)
 
     const struct {
         const char* name;
-        PictureFormat format;
+        const FileFormat& format;
         QByteArray data;
     } cases[] = {
-        {"c: a byte short", PictureFormat::CArray, QByteArray(c).remove(c.lastIndexOf(", 0x"), 6).replace("p[10]", "p[]")},
-        {"c: value above 255", PictureFormat::CArray, QByteArray(c).replace("{\n    0x", "{\n    0x1")},
-        {"c: width 3", PictureFormat::CArray, QByteArray(c).replace("P_WIDTH 12", "P_WIDTH 3")},
-        {"c: width 241", PictureFormat::CArray, QByteArray(c).replace("P_WIDTH 12", "P_WIDTH 241")},
-        {"c: declared count differs", PictureFormat::CArray, QByteArray(c).replace("p[10]", "p[11]")},
-        {"c: a second array", PictureFormat::CArray, c + "static const unsigned char q[] = {1};\n"},
-        {"c: code", PictureFormat::CArray, QByteArray(c).replace("#endif", "int main(void) { return 0; }\n#endif")},
-        {"c: unterminated comment", PictureFormat::CArray, c + "/* "},
-        {"c: no height", PictureFormat::CArray, QByteArray(c).replace("#define P_HEIGHT 5\n", "")},
-        {"xbm: X10 shorts", PictureFormat::Xbm, QByteArray(xbm).replace("unsigned char", "short")},
-        {"xbm: include", PictureFormat::Xbm, "#include <stdio.h>\n" + xbm},
-        {"pbm: raster cut", PictureFormat::Pbm, pbm.left(pbm.size() - 1)},
-        {"pbm: greymap", PictureFormat::Pbm, QByteArray(pbm).replace("P4", "P5")},
-        {"pbm: height 121", PictureFormat::Pbm, "P1\n4 121\n" + QByteArray(4 * 121, '0')},
-        {"pbm: digit 2", PictureFormat::Pbm, "P1 4 4 0000000000000002"},
-        {"pbm: no blank after magic", PictureFormat::Pbm, "P14 4 0000000000000000"},
-        {"png: a grey pixel", PictureFormat::Image, encoded(grey, "PNG")},
-        {"bmp: 241 wide", PictureFormat::Image, encoded(large, "BMP")},
-        {"jpeg", PictureFormat::Image, encoded(jpeg, "JPG")},
-        {"empty", PictureFormat::Image, QByteArray()},
+        {"c: a byte short", Format("c"), QByteArray(c).remove(c.lastIndexOf(", 0x"), 6).replace("p[10]", "p[]")},
+        {"c: value above 255", Format("c"), QByteArray(c).replace("{\n    0x", "{\n    0x1")},
+        {"c: width 3", Format("c"), QByteArray(c).replace("P_WIDTH 12", "P_WIDTH 3")},
+        {"c: width 241", Format("c"), QByteArray(c).replace("P_WIDTH 12", "P_WIDTH 241")},
+        {"c: declared count differs", Format("c"), QByteArray(c).replace("p[10]", "p[11]")},
+        {"c: a second array", Format("c"), c + "static const unsigned char q[] = {1};\n"},
+        {"c: code", Format("c"), QByteArray(c).replace("#endif", "int main(void) { return 0; }\n#endif")},
+        {"c: unterminated comment", Format("c"), c + "/* "},
+        {"c: no height", Format("c"), QByteArray(c).replace("#define P_HEIGHT 5\n", "")},
+        {"xbm: X10 shorts", Format("xbm"), QByteArray(xbm).replace("unsigned char", "short")},
+        {"xbm: include", Format("xbm"), "#include <stdio.h>\n" + xbm},
+        {"pbm: raster cut", Format("pbm"), pbm.left(pbm.size() - 1)},
+        {"pbm: greymap", Format("pbm"), QByteArray(pbm).replace("P4", "P5")},
+        {"pbm: height 121", Format("pbm"), "P1\n4 121\n" + QByteArray(4 * 121, '0')},
+        {"pbm: digit 2", Format("pbm"), "P1 4 4 0000000000000002"},
+        {"pbm: no blank after magic", Format("pbm"), "P14 4 0000000000000000"},
+        {"png: a grey pixel", Format("png"), encoded(grey, "PNG")},
+        {"bmp: 241 wide", Format("bmp"), encoded(large, "BMP")},
+        {"jpeg", Format("png"), encoded(jpeg, "JPG")},
+        {"empty", Format("png"), QByteArray()},
     };
     for (const auto& k : cases)
         EXPECT_FALSE(DecodePicture(k.data, k.format)) << k.name;
     // The unchanged files do read (so each case above fails for its reason).
-    EXPECT_TRUE(DecodePicture(c, PictureFormat::CArray));
-    EXPECT_TRUE(DecodePicture(xbm, PictureFormat::Xbm));
-    EXPECT_TRUE(DecodePicture("P1 4 4 0000000000000001", PictureFormat::Pbm));
+    EXPECT_TRUE(DecodePicture(c, Format("c")));
+    EXPECT_TRUE(DecodePicture(xbm, Format("xbm")));
+    EXPECT_TRUE(DecodePicture("P1 4 4 0000000000000001", Format("pbm")));
     grey.setPixel(3, 3, qRgb(255, 255, 255));
-    EXPECT_TRUE(DecodePicture(encoded(grey, "BMP"), PictureFormat::Image));
+    EXPECT_TRUE(DecodePicture(encoded(grey, "BMP"), Format("bmp")));
 }
 
 TEST(Formats, FilesAreCheckedBeforeTheyAreRead)
@@ -225,9 +226,9 @@ TEST(Formats, FilesAreCheckedBeforeTheyAreRead)
     // A folder, and a file above the size limit, are refused unread.
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.pbm")));
     EXPECT_FALSE(ReadPictureFile(dir.filePath(QStringLiteral("folder.pbm"))));
-    QByteArray big = *EncodePicture(p, PictureFormat::Xbm, {}, QStringLiteral("big"));
+    QByteArray big = *EncodePicture(p, Format("xbm"), {}, QStringLiteral("big"));
     big += QByteArray(int(kMaxFileBytes), ' ');
-    ASSERT_TRUE(DecodePicture(big.left(int(kMaxFileBytes)), PictureFormat::Xbm));
+    ASSERT_TRUE(DecodePicture(big.left(int(kMaxFileBytes)), Format("xbm")));
     WriteRaw(dir.filePath(QStringLiteral("big.xbm")), big);
     EXPECT_FALSE(ReadPictureFile(dir.filePath(QStringLiteral("big.xbm"))));
 }
@@ -246,16 +247,17 @@ TEST(FormatsInterop, ImageMagickAndNetpbmBitmapsOpen)
     ASSERT_TRUE(dir.isValid());
     for (const QSize size : {QSize(4, 4), QSize(13, 7), QSize(240, 120)}) {
         const MonoPicture p = RandomPicture(size.width(), size.height(), unsigned(size.width()));
-        WriteRaw(dir.filePath(QStringLiteral("in.pbm")), PlainPbm(p));
+        // netpbm names the bitmap after the file: "8x8_width", as X11 allows.
+        WriteRaw(dir.filePath(QStringLiteral("8x8.pbm")), PlainPbm(p));
         const struct {
             const char* out;
             QString program;
             QStringList args;
         } tools[] = {
-            {"magick.xbm", convert, {QStringLiteral("in.pbm"), QStringLiteral("magick.xbm")}},
-            {"magick.pbm", convert, {QStringLiteral("in.pbm"), QStringLiteral("magick.pbm")}},
-            {"netpbm.pbm", pamtopnm, {QStringLiteral("in.pbm")}},
-            {"netpbm.xbm", pbmtoxbm, {QStringLiteral("in.pbm")}},
+            {"magick.xbm", convert, {QStringLiteral("8x8.pbm"), QStringLiteral("magick.xbm")}},
+            {"magick.pbm", convert, {QStringLiteral("8x8.pbm"), QStringLiteral("magick.pbm")}},
+            {"netpbm.pbm", pamtopnm, {QStringLiteral("8x8.pbm")}},
+            {"netpbm.xbm", pbmtoxbm, {QStringLiteral("8x8.pbm")}},
         };
         for (const auto& t : tools) {
             SCOPED_TRACE(std::string(t.out) + " " + std::to_string(size.width()));
@@ -267,8 +269,53 @@ TEST(FormatsInterop, ImageMagickAndNetpbmBitmapsOpen)
             ASSERT_TRUE(back);
             EXPECT_TRUE(*back == p);
         }
-        EXPECT_TRUE(Execute(pamtopnm, {QStringLiteral("in.pbm")}, dir.path()).out.startsWith("P4"));
+        EXPECT_TRUE(Execute(pamtopnm, {QStringLiteral("8x8.pbm")}, dir.path()).out.startsWith("P4"));
     }
+}
+
+// X11 bitmaps other programs wrote (Debian's xbitmaps) open as X11 reads
+// them (names such as "1x1", negative hot spots) and hold the pixels
+// ImageMagick makes of them; those of no picture size are refused by it.
+TEST(FormatsInterop, X11BitmapsOfOtherProgramsOpen)
+{
+    const QString convert = QStandardPaths::findExecutable(QStringLiteral("convert"));
+    const QDir bitmaps(QStringLiteral("/usr/include/X11/bitmaps"));
+    if (convert.isEmpty() || bitmaps.entryList(QDir::Files).isEmpty())
+        GTEST_SKIP() << "needs ImageMagick's convert and /usr/include/X11/bitmaps "
+                        "(Debian packages imagemagick and xbitmaps, installed by scripts/setup.sh)";
+    static const QRegularExpression size(QStringLiteral("_width\\s+(\\d+).*_height\\s+(\\d+)"),
+                                         QRegularExpression::DotMatchesEverythingOption);
+    int read = 0;
+    int refused = 0;
+    for (const QString& name : bitmaps.entryList(QDir::Files)) {
+        SCOPED_TRACE(name.toStdString());
+        QFile file(bitmaps.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray data = file.readAll();
+        const QRegularExpressionMatch said = size.match(QString::fromLatin1(data));
+        ASSERT_TRUE(said.hasMatch());
+        const int w = said.captured(1).toInt();
+        const int h = said.captured(2).toInt();
+        QString why;
+        const std::optional<MonoPicture> p = DecodePicture(data, Format("xbm"), {}, &why);
+        if (w < 4 || w > kMaxWidth || h < 4 || h > kMaxHeight) {
+            EXPECT_FALSE(p);
+            const QString sizeRule = QStringLiteral("size %1 x %2 is outside 4..240 x 4..120").arg(w).arg(h);
+            EXPECT_EQ(why.toStdString(), sizeRule.toStdString());
+            ++refused;
+            continue;
+        }
+        ASSERT_TRUE(p) << why.toStdString();
+        const ToolRun magick = Execute(convert, {QStringLiteral("xbm:") + file.fileName(), QStringLiteral("pbm:-")},
+                                       bitmaps.path());
+        ASSERT_EQ(magick.exitCode, 0) << magick.err.toStdString();
+        const std::optional<MonoPicture> expected = DecodePicture(magick.out, Format("pbm"));
+        ASSERT_TRUE(expected);
+        EXPECT_TRUE(*p == *expected);
+        ++read;
+    }
+    EXPECT_GT(read, 50);
+    EXPECT_GT(refused, 5);
 }
 
 // A C array compiles on its own (included twice, even) and holds the bytes

@@ -1,0 +1,70 @@
+#include "core/formats.h"
+
+#include "core/formatdetail.h"
+
+// A C array: NAME[] with NAME_WIDTH and NAME_HEIGHT, in any of the three
+// byte orders, its order said in a comment. The reader it shares with the
+// X11 bitmap is in src/core/carrayreader.cpp.
+
+namespace tobrin {
+
+using namespace detail;
+
+namespace {
+
+const char* OrderDescription(ByteOrder order)
+{
+    switch (order) {
+    case ByteOrder::Msb:
+        return "rows from the top, the leftmost pixel of each byte in bit 7";
+    case ByteOrder::Lsb:
+        return "rows from the top, the leftmost pixel of each byte in bit 0";
+    case ByteOrder::Pages:
+        return "pages of 8 rows from the top, one byte per column, the top row in bit 0";
+    }
+    return "";
+}
+
+QByteArray CArrayText(const MonoPicture& p, ByteOrder order, const QString& name)
+{
+    const QByteArray lower = name.toLatin1();
+    const QByteArray upper = name.toUpper().toLatin1();
+    const std::vector<std::uint8_t> bytes = Pack(p, order);
+    const QByteArray w = QByteArray::number(p.width);
+    const QByteArray h = QByteArray::number(p.height);
+    QByteArray out;
+    out += "/* Tobrin picture " + w + " x " + h + ", byte order: " + ByteOrderName(order) + "\n";
+    out += " * (" + QByteArray(OrderDescription(order)) + "; 1 = black). */\n";
+    out += "#ifndef " + upper + "_TOBRIN_PICTURE\n";
+    out += "#define " + upper + "_TOBRIN_PICTURE\n\n";
+    out += "#define " + upper + "_WIDTH " + w + "\n";
+    out += "#define " + upper + "_HEIGHT " + h + "\n\n";
+    out += "static const unsigned char " + lower + "[" + QByteArray::number(qulonglong(bytes.size())) + "] = {\n";
+    AppendByteList(out, bytes, 16);
+    out += "};\n\n#endif\n";
+    return out;
+}
+
+std::optional<QByteArray> EncodeCArray(const MonoPicture& picture, const ExportOptions& options, const QString&,
+                                       QString*)
+{
+    return CArrayText(picture, options.order, options.name);
+}
+
+std::optional<MonoPicture> DecodeCArray(const QByteArray& data, const ReadOptions& options, QString* error)
+{
+    return DecodeCLike(data, false, options, error);
+}
+
+std::optional<ExportOptions> OptionsOf(const QByteArray& data) { return CArrayOptionsOf(data); }
+
+}  // namespace
+
+extern const FileFormat kCArrayFormat = {
+    "c", "C array", "c h", true, true, kTakesByteOrder | kTakesArrayName, EncodeCArray, DecodeCArray,
+    ".c or .h a C array (NAME[] with NAME_WIDTH and NAME_HEIGHT; --order packs rows with the leftmost pixel "
+    "in the top bit (msb, the default) or the bottom bit (lsb), or 8-row pages with the top row in bit 0)",
+    nullptr, nullptr, nullptr, true, OptionsOf,
+};
+
+}  // namespace tobrin

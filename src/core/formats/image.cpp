@@ -1,0 +1,135 @@
+#include "core/formats.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageReader>
+#include <cstdlib>
+
+#include "core/formatdetail.h"
+#include "core/imagecheck.h"
+
+// PNG and BMP: 1-bit images, set = black (or the device's colours, which
+// do not open again); read only when black and white and of a picture's
+// size. Two entries, as the dialogs list them apart.
+
+namespace tobrin {
+
+using namespace detail;
+
+namespace {
+
+// format: "PNG", or "BMP" for a file named so.
+std::optional<QByteArray> ImageData(const MonoPicture& p, bool deviceColours, const char* format)
+{
+    QImage image;
+    if (deviceColours) {
+        image = QImage(p.width, p.height, QImage::Format_RGB32);
+        for (int y = 0; y < p.height; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < p.width; ++x)
+                line[x] = p.At(x, y) ? qRgb(65, 64, 69) : qRgb(125, 145, 120);
+        }
+    } else {
+        image = QImage(p.width, p.height, QImage::Format_Mono);
+        image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+        for (int y = 0; y < p.height; ++y)
+            for (int x = 0; x < p.width; ++x)
+                image.setPixel(x, y, p.At(x, y) ? 1u : 0u);
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, format))
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<QByteArray> Encode(const MonoPicture& picture, const ExportOptions& options, const char* format,
+                                 const QString& path, QString* error)
+{
+    if (auto image = ImageData(picture, options.deviceColours, format))
+        return image;
+    if (error)
+        *error = QStringLiteral("Could not encode %1").arg(path);
+    return std::nullopt;
+}
+
+std::optional<QByteArray> EncodePng(const MonoPicture& picture, const ExportOptions& options, const QString& path,
+                                    QString* error)
+{
+    return Encode(picture, options, "PNG", path, error);
+}
+
+std::optional<QByteArray> EncodeBmp(const MonoPicture& picture, const ExportOptions& options, const QString& path,
+                                    QString* error)
+{
+    return Encode(picture, options, "BMP", path, error);
+}
+
+std::optional<MonoPicture> DecodeImage(const QByteArray& data, const ReadOptions& options, QString* why)
+{
+    const auto fail = [why](const QString& text) -> std::optional<MonoPicture> {
+        if (why)
+            *why = text;
+        return std::nullopt;
+    };
+    // A colour or oversized image is no picture, but the import makes one.
+    const auto convertible = [&](const QString& text) {
+        return fail(options.convertHint.isEmpty() ? text : text + QStringLiteral("; ") + options.convertHint);
+    };
+    QByteArray copy = data;
+    QBuffer buffer(&copy);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot be read"));
+    QImageReader reader(&buffer);
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(false);
+    const QByteArray format = reader.format().toLower();
+    if (format != "png" && format != "bmp")
+        return fail(format.isEmpty() ? QStringLiteral("not a PNG or BMP image")
+                                     : QStringLiteral("a %1 image, not a PNG or BMP").arg(QString::fromLatin1(format.toUpper())));
+    // A top-down bitmap gives its height as a negative number.
+    const QSize claimed = reader.size();
+    const QSize size(std::abs(claimed.width()), std::abs(claimed.height()));
+    if (!SizeAllowed(size.width(), size.height()))
+        return convertible(QStringLiteral("%1 x %2 pixels; a picture is %3")
+                               .arg(size.width())
+                               .arg(size.height())
+                               .arg(SizeRule()));
+    QString damage;
+    if (!CheckImageStructure(buffer, &damage))
+        return fail(damage);
+    QImage read;
+    {
+        const DecoderComplaints complaints;
+        read = reader.read();
+        if (!complaints.First().isEmpty())
+            return fail(QStringLiteral("damaged image: %1").arg(complaints.First()));
+    }
+    if (read.isNull() || read.size() != size)
+        return fail(QStringLiteral("damaged image: %1").arg(reader.errorString()));
+    const QImage image = read.convertToFormat(QImage::Format_ARGB32);
+    MonoPicture p = Blank(size.width(), size.height());
+    for (int y = 0; y < p.height; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < p.width; ++x) {
+            if (line[x] == 0xFF000000u)
+                p.At(x, y) = 1;
+            else if (line[x] != 0xFFFFFFFFu)
+                return convertible(QStringLiteral("not black and white (pixel %1, %2 is neither)").arg(x).arg(y));
+        }
+    }
+    return p;
+}
+
+}  // namespace
+
+extern const FileFormat kPngFormat = {
+    "png", "PNG", "png", true, true, kTakesDeviceColours, EncodePng, DecodeImage,
+    ".png a 1-bit PNG image (the device's colours with --device)",
+};
+extern const FileFormat kBmpFormat = {
+    "bmp", "BMP", "bmp", true, true, kTakesDeviceColours, EncodeBmp, DecodeImage,
+    ".bmp the same as a BMP image",
+};
+
+}  // namespace tobrin
