@@ -84,9 +84,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (v && v->maximum() > v->minimum())
             v->setValue(v->minimum() + tail[10] % (v->maximum() - v->minimum() + 1));
     }
-    s.PaintStyle = 1 + tail[0] / 2 % 3;
+    s.PaintStyle = PaintStyle(1 + tail[0] / 2 % 3);
     s.WhiteTransparent = (tail[0] >> 3) & 1;
-    s.LineStyleIndex = 1 + tail[3] % 5;
+    s.LineStyleIndex = LineStyle(1 + tail[3] % 5);
 
     // The clipboard: the decoded image, or nothing when it does not decode.
     QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
