@@ -104,6 +104,7 @@ ToolSettings::ToolSettings(DrawingWindow& main) : QObject(&main), main_(main)
         // the same registry; the button shows it.
         a->setToolTip(QStringLiteral("%1 (%2)").arg(info.name, QString(info.key)));
         a->setObjectName(QStringLiteral("Tool") + info.name);
+        a->setStatusTip(info.hint);
         a->setCheckable(true);
         toolGroup_->addAction(a);
         toolActions_.insert(info.id, a);
@@ -200,6 +201,8 @@ ToolSettings::ToolSettings(DrawingWindow& main) : QObject(&main), main_(main)
     col->addWidget(coorTextX_);
     col->addWidget(coorTextY_);
     settingBar_->addWidget(picture1_);
+    // After the read-out, so a narrow window hides them before it.
+    AddToolSettings();
     SetAccessible(drawTool_, QStringLiteral("Drawing tools"));
     SetAccessible(settingBar_, QStringLiteral("Tool settings"));
     SetAccessible(picture1_, QStringLiteral("Pointer position"));
@@ -382,12 +385,27 @@ void ToolSettings::ShowToolPressed(const Tool& tool)
 {
     if (QAction* a = ToolAction(tool.info().id))
         a->setChecked(true);
+    // Only the tool in use shows settings of its own.
+    for (auto it = toolSettings_.cbegin(); it != toolSettings_.cend(); ++it)
+        it.value()->setVisible(it.key() == tool.info().id);
 }
 
 void ToolSettings::ShowToolReleased(const Tool& tool)
 {
     if (QAction* a = ToolAction(tool.info().id))
         a->setChecked(false);
+    for (QAction* settings : toolSettings_)
+        settings->setVisible(false);
+}
+
+void ToolSettings::AddToolSettings()
+{
+    for (const auto& tool : main_.ToolList().All())
+        if (QWidget* settings = tool->MakeSettings(settingBar_)) {
+            QAction* shown = settingBar_->addWidget(settings);
+            shown->setVisible(false);
+            toolSettings_.insert(tool->info().id, shown);
+        }
 }
 
 void ToolSettings::ShowCoordinates(int x, int y)

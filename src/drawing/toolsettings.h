@@ -89,6 +89,7 @@ protected:
 private:
     void AddLineWidthKeys(DrawingWindow& main);
     void AddMirrorButton();
+    void AddToolSettings();
     void ValidateField(QLineEdit* edit, SpinScroll* scroll, int lowest);
     void EnterPressed(QLineEdit* edit);
 
@@ -96,6 +97,7 @@ private:
     QToolBar* drawTool_ = nullptr;
     QActionGroup* toolGroup_ = nullptr;
     QHash<QString, QAction*> toolActions_;
+    QHash<QString, QAction*> toolSettings_;  // a tool's own settings on the bar
     QToolBar* settingBar_ = nullptr;
     QToolButton* paintButton_ = nullptr;
     QAction* whiteTransparent_ = nullptr;

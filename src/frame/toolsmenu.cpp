@@ -21,6 +21,7 @@ QMenu* MakeToolsMenu(QWidget* parent, const std::function<DrawingWindow&()>& dra
         QAction* a = menu->addAction(QStringLiteral("&") + info.name);
         a->setObjectName(QStringLiteral("Tool") + info.name + QStringLiteral("Menu"));
         a->setData(info.id);
+        a->setStatusTip(info.hint);
         a->setShortcut(QKeySequence(QString(info.key)));
         a->setCheckable(true);
         a->setChecked(info.id == QLatin1String("pen"));

@@ -496,6 +496,21 @@ private slots:
         QCoreApplication::sendEvent(e.canvas(), &move);
         e.release(30, 14);
         QCOMPARE(e.pic(24, 12) + e.pic(22, 10) + e.pic(25, 12), 2);
+        // Its own setting, shown only while it is in use, draws circles.
+        auto* circles = e.main().findChild<QToolButton*>(QStringLiteral("EllipseCircles"));
+        QToolBar* bar = e.main().Tools().SettingBar();
+        auto shown = [bar, circles] {
+            for (QAction* a : bar->actions())
+                if (bar->widgetForAction(a) == circles)
+                    return a->isVisible();
+            return false;
+        };
+        QVERIFY(circles && shown());
+        circles->click();
+        e.drag({12, 20}, {22, 24});
+        QCOMPARE(e.pic(16, 20) + e.pic(17, 20), 0);  // a 5 x 5 circle, not a 11 x 5 ellipse
+        QCOMPARE(e.pic(14, 20), 1);
+        circles->click();
         // Esc during the drag drops the shape, tentative squares and all.
         e.press(30, 20);
         e.dragTo(35, 25);
@@ -506,6 +521,7 @@ private slots:
 
         e.main().Tools().SetMirror(Mirror::Vertical);
         e.chooseTool(QStringLiteral("Pen"));
+        QVERIFY(!shown());
         e.click(1, 20);
         QCOMPARE(e.pic(38, 20), 1);
         e.chooseTool(QStringLiteral("Selection"));

@@ -10,7 +10,11 @@ namespace tobrin {
 // through the fill pattern, at the press itself.
 class FillTool : public Tool {
 public:
-    FillTool() : Tool({QStringLiteral("fill"), QStringLiteral("Fill"), QLatin1Char('F'), QStringLiteral("fill")}) {}
+    FillTool()
+        : Tool({QStringLiteral("fill"), QStringLiteral("Fill"), QLatin1Char('F'), QStringLiteral("fill"), false, true,
+                false, QStringLiteral("Click to fill the area of that colour with the fill style")})
+    {
+    }
 
     void Press(ToolEnvironment& env, QPoint cell, Qt::KeyboardModifiers) override
     {

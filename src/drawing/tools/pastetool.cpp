@@ -11,7 +11,8 @@ namespace tobrin {
 class PasteTool : public Tool {
 public:
     PasteTool()
-        : Tool({QStringLiteral("paste"), QStringLiteral("Paste"), QChar(), QString(), false, false})
+        : Tool({QStringLiteral("paste"), QStringLiteral("Paste"), QChar(), QString(), false, false, false,
+                QStringLiteral("Drag the pasted block where it goes")})
     {
     }
 

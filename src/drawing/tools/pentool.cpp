@@ -10,7 +10,8 @@ namespace tobrin {
 class PenTool : public Tool {
 public:
     PenTool()
-        : Tool({QStringLiteral("pen"), QStringLiteral("Pen"), QLatin1Char('P'), QStringLiteral("pen"), true, true, true})
+        : Tool({QStringLiteral("pen"), QStringLiteral("Pen"), QLatin1Char('P'), QStringLiteral("pen"), true, true, true,
+                QStringLiteral("Click or drag to draw with a pen of the line width")})
     {
     }
 

@@ -7,8 +7,11 @@ namespace tobrin {
 // Drags a marquee; the release holds the block it goes round.
 class SelectionTool : public Tool {
 public:
-    SelectionTool() : Tool({QStringLiteral("selection"), QStringLiteral("Selection"), QLatin1Char('S'),
-                            QStringLiteral("selection"), true}) {}
+    SelectionTool()
+        : Tool({QStringLiteral("selection"), QStringLiteral("Selection"), QLatin1Char('S'), QStringLiteral("selection"),
+                true, true, false, QStringLiteral("Drag round the block that Cut, Copy and the Picture menu act on")})
+    {
+    }
 
     void Move(ToolEnvironment& env, QPoint cell, Qt::KeyboardModifiers) override
     {

@@ -9,7 +9,11 @@ namespace tobrin {
 
 class LineTool : public ShapeTool {
 public:
-    LineTool() : ShapeTool({QStringLiteral("line"), QStringLiteral("Line"), QLatin1Char('L'), QStringLiteral("line")}) {}
+    LineTool()
+        : ShapeTool({QStringLiteral("line"), QStringLiteral("Line"), QLatin1Char('L'), QStringLiteral("line"), false,
+                     true, false, QStringLiteral("Drag a line in the line style")})
+    {
+    }
 
 protected:
     void DrawShape(ScratchSurface& holder, QPoint a, QPoint b, Qt::KeyboardModifiers) override { holder.DrawLine(a, b); }
@@ -17,7 +21,11 @@ protected:
 
 class BoxTool : public ShapeTool {
 public:
-    BoxTool() : ShapeTool({QStringLiteral("box"), QStringLiteral("Box"), QLatin1Char('B'), QStringLiteral("box")}) {}
+    BoxTool()
+        : ShapeTool({QStringLiteral("box"), QStringLiteral("Box"), QLatin1Char('B'), QStringLiteral("box"), false, true,
+                     false, QStringLiteral("Drag a box: its outline in the line style, its inside in the fill style")})
+    {
+    }
 
 protected:
     void DrawShape(ScratchSurface& holder, QPoint a, QPoint b, Qt::KeyboardModifiers) override { holder.DrawBox(a, b); }
@@ -26,7 +34,8 @@ protected:
 class CircleTool : public ShapeTool {
 public:
     CircleTool()
-        : ShapeTool({QStringLiteral("circle"), QStringLiteral("Circle"), QLatin1Char('C'), QStringLiteral("circle")})
+        : ShapeTool({QStringLiteral("circle"), QStringLiteral("Circle"), QLatin1Char('C'), QStringLiteral("circle"),
+                     false, true, false, QStringLiteral("Drag from the centre sideways: the radius is the distance")})
     {
     }
 

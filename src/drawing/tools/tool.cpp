@@ -17,6 +17,7 @@ void Tool::Move(ToolEnvironment&, QPoint, Qt::KeyboardModifiers) {}
 void Tool::Release(ToolEnvironment& env, bool) { env.TransferHolder(true); }
 bool Tool::Key(ToolEnvironment&, int) { return false; }
 void Tool::Leave(ToolEnvironment&) {}
+QWidget* Tool::MakeSettings(QWidget*) { return nullptr; }
 
 void ShapeTool::Move(ToolEnvironment& env, QPoint cell, Qt::KeyboardModifiers modifiers)
 {

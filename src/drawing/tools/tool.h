@@ -4,6 +4,8 @@
 #include <QString>
 #include <Qt>
 
+class QWidget;
+
 namespace tobrin {
 
 class PictureDocument;
@@ -55,6 +57,8 @@ public:
         bool onToolbar = true;     // false for a tool that is entered otherwise (Paste)
         // Every cell a drag reaches is a press of its own (the pen's stamps).
         bool pressOnEveryCell = false;
+        // What it does, in a line: the status tip of its button and entry.
+        QString hint;
     };
 
     explicit Tool(Info info) : info_(std::move(info)) {}
@@ -77,6 +81,9 @@ public:
     // The tool is left for another: whatever it holds is stored or dropped.
     virtual void Leave(ToolEnvironment& env);
     virtual Qt::CursorShape Cursor() const { return Qt::CrossCursor; }
+    // The tool's own settings, made once for the settings bar, which shows
+    // them while the tool is in use; none by default.
+    virtual QWidget* MakeSettings(QWidget* parent);
 
 private:
     Info info_;
