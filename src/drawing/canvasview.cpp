@@ -60,7 +60,6 @@ CanvasView::CanvasView(DrawingWindow& main) : QObject(&main), main_(main), zoomL
                   QStringLiteral("Scrolls the picture sideways"));
     SetAccessible(vScroll_, QStringLiteral("Drawing canvas, vertical scroll bar"),
                   QStringLiteral("Scrolls the picture up and down"));
-
 }
 
 void CanvasView::Follow()
@@ -178,8 +177,8 @@ void CanvasView::ZoomTo(int cellPixels, const QPointF* pointUnits)
     v.ViewRight = v.ViewLeft + v.ViewColumns - 1;
     v.ViewTop = vScroll_->isHidden() ? 0 : vScroll_->value();
     v.ViewBottom = v.ViewTop + v.ViewRows - 1;
-    if (main_.State().SelectionHeld)
-        main_.SelectionTool().Hold(QRect(QPoint(main_.State().StartX, main_.State().StartY), QPoint(main_.State().LastX, main_.State().LastY)));
+    if (const std::optional<QRect> block = main_.HeldBlock())
+        main_.SelectionTool().Hold(*block);
     RedrawAll();
     emit zoomChanged(cellPixels);
 }

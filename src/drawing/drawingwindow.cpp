@@ -1,20 +1,12 @@
 #include "drawing/drawingwindow.h"
 
-#include <algorithm>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
-#include <QPointF>
 #include <QResizeEvent>
-#include <QScopedValueRollback>
-#include <QScrollBar>
-#include <QSignalBlocker>
-#include <QStyle>
 #include <QTimer>
-#include <vector>
 
-#include "app/accessible.h"
 #include "core/canvaslayout.h"
 #include "core/units.h"
 #include "drawing/canvasmouse.h"
@@ -144,8 +136,8 @@ void DrawingWindow::RestorePreviousTool()
 void DrawingWindow::MirrorChanged()
 {
     d_->mirrorBlock.reset();
-    if (state_.Mirror != Mirror::Off && state_.SelectionHeld)
-        d_->mirrorBlock = QRect(QPoint(state_.StartX, state_.StartY), QPoint(state_.LastX, state_.LastY));
+    if (state_.Mirror != Mirror::Off)
+        d_->mirrorBlock = HeldBlock();
     // The guides move; a held selection's marquee goes on marching.
     QTimer* dash = d_->selection->DashTimer();
     const bool marching = dash->isActive();
@@ -261,8 +253,6 @@ void DrawingWindow::closeEvent(QCloseEvent* event)
     QWidget::closeEvent(event);
 }
 
-// -------------------------------------------------------------------- zoom
-
 // ------------------------------------------------------------ pixel output
 
 void DrawingWindow::PlotPixel(int x, int y, int ink, bool commit)
@@ -283,24 +273,22 @@ void DrawingWindow::RedoMenu_Click() { session_.document.Redo(); }
 
 // --------------------------------------------------------------- transforms
 
-namespace {
-std::optional<QRect> HeldBlock(const DrawingState& s)
+std::optional<QRect> DrawingWindow::HeldBlock() const
 {
-    if (!s.SelectionHeld)
+    if (!state_.SelectionHeld)
         return std::nullopt;
-    return QRect(QPoint(s.StartX, s.StartY), QPoint(s.LastX, s.LastY));
+    return QRect(QPoint(state_.StartX, state_.StartY), QPoint(state_.LastX, state_.LastY));
 }
-}  // namespace
 
 TransformResult DrawingWindow::PlanTransformNow(Transform t) const
 {
     const PictureDocument& doc = session_.document;
-    return PlanTransform(t, doc.Data().Width(), doc.Data().Height(), HeldBlock(state_));
+    return PlanTransform(t, doc.Data().Width(), doc.Data().Height(), HeldBlock());
 }
 
 void DrawingWindow::TransformMenu_Click(Transform t)
 {
-    const std::optional<QRect> block = HeldBlock(state_);
+    const std::optional<QRect> block = HeldBlock();
     const TransformResult r = session_.document.TransformPicture(t, block);
     if (!r.ok) {
         session_.dialogs.Message(this, QStringLiteral("Picture"), r.reason, Dialogs::Icon::Information);

@@ -60,6 +60,8 @@ public:
     void TransformMenu_Click(Transform t);
     // What that transform would do now (the menu greys what is refused).
     TransformResult PlanTransformNow(Transform t) const;
+    // The block of picture cells the selection holds, when it holds one.
+    std::optional<QRect> HeldBlock() const;
     // Activation of the drawing window (the frame calls it when this
     // window becomes the active child).
     void Form_Activate();

@@ -181,7 +181,7 @@ void Selection::CutMenu_Click()
     Copy_Click();
     DrawingState& s = main_.State();
     PictureDocument& doc = main_.Document();
-    const QRect block = s.SelectionHeld ? QRect(QPoint(s.StartX, s.StartY), QPoint(s.LastX, s.LastY)) : doc.Bounds();
+    const QRect block = main_.HeldBlock().value_or(doc.Bounds());
     // Erased in the paint colour; "Reverse" leaves the picture alone.
     if (s.PaintStyle == PaintStyle::Black || s.PaintStyle == PaintStyle::White)
         doc.FillBlock(block, s.PaintStyle == PaintStyle::White ? 1 : 0);
