@@ -55,11 +55,28 @@ QString CNameFromPath(const QString& path);
 
 struct ExportOptions {
     ByteOrder order = ByteOrder::Msb;
+    // A set written as a PNG sprite sheet: frames per row (0: all in one row).
+    int sheetColumns = 0;
     // The array's name in a C array; empty takes it from the file name.
     QString name;
     // PNG in the device's colours instead of 1-bit black and white (such a
     // file does not open again: it is not black and white).
     bool deviceColours = false;
+};
+
+// An ordered set of frames of one size (a walk cycle, a run of icons), as
+// the file formats see it; a single picture is a set of one frame.
+struct MonoSet {
+    static constexpr int kDefaultDelay = 100;  // milliseconds
+    static constexpr int kMaxFrames = 1024;
+    static constexpr int kMaxDelay = 65535;
+
+    std::vector<MonoPicture> frames;
+    std::vector<int> delays;  // one per frame, in milliseconds
+
+    static MonoSet Of(const MonoPicture& picture) { return MonoSet{{picture}, {kDefaultDelay}}; }
+    int Count() const { return int(frames.size()); }
+    bool AllDefaultDelays() const;
 };
 
 // EncodePicture for path's format, written all-or-nothing.
@@ -93,6 +110,18 @@ std::optional<ExportOptions> CArrayOptionsOf(const QByteArray& data, const ReadO
 // regular file is refused before it is opened.
 std::optional<MonoPicture> ReadPictureFile(const QString& path, const ReadOptions& options = {},
                                            QString* error = nullptr);
+
+// Sets. Every format reads a set: one that holds a single picture gives a
+// set of one. Writing more than one frame to a format that holds one
+// picture is refused with a reason that says so.
+std::optional<MonoSet> ReadPictureSetFile(const QString& path, const ReadOptions& options = {},
+                                          QString* error = nullptr);
+bool WritePictureSetFile(const QString& path, const MonoSet& set, const ExportOptions& options,
+                         QString* error = nullptr);
+// The hex text of a set, as Save writes it without the final empty line: a
+// single frame exactly as a picture; more frames each under a label line
+// "LABEL_N:". label is an assembler label (see CNameFromPath).
+QString HexSetText(const MonoSet& set, const QString& label);
 
 // ---- the formats -------------------------------------------------------------------
 
@@ -133,6 +162,13 @@ struct FileFormat {
     // Files under its names may hold the editor's own text instead.
     bool mayBeNative = false;
     OptionsReader optionsOf = nullptr;
+    // Sets: null where the format holds a single picture.
+    using SetEncoder = std::optional<QByteArray> (*)(const MonoSet& set, const ExportOptions& options,
+                                                     const QString& name, QString* error);
+    using SetDecoder = std::optional<MonoSet> (*)(const QByteArray& data, const ReadOptions& options,
+                                                  QString* error);
+    SetEncoder encodeSet = nullptr;
+    SetDecoder decodeSet = nullptr;
 };
 
 // Every format, in the order the dialogs list them; the first is the

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/formats.h"
 #include "core/hexreader.h"
 #include "core/hexwriter.h"
 #include "core/importpipeline.h"
@@ -13,6 +14,7 @@ namespace {
 
 constexpr int kAnyStep = -1;  // steps that never merge
 constexpr int kSizeStep = 1;  // consecutive size changes make one step
+constexpr int kDelayStep = 2;  // and so do consecutive delay changes
 
 bool SameState(const PictureData& a, const PictureData& b)
 {
@@ -21,21 +23,21 @@ bool SameState(const PictureData& a, const PictureData& b)
 
 }  // namespace
 
-// One history step: a whole copy of the picture (pixels and size). While
+// One history step: a whole copy of one frame (pixels and size). While
 // the step is done the copy holds the state before it; Undo and Redo swap
 // the copy with the document, so each step keeps exactly one copy.
 class SnapshotStep : public QUndoCommand {
 public:
     SnapshotStep(PictureDocument& doc, const PictureData& before, int kind)
-        : doc_(doc), other_(before), kind_(kind)
+        : doc_(doc), other_(before), kind_(kind), frame_(doc.current_)
     {
     }
-    void undo() override { doc_.Exchange(other_); }
+    void undo() override { doc_.Exchange(other_, frame_); }
     void redo() override
     {
         // Pushed after the change was made: the first redo is the change itself.
         if (pushed_)
-            doc_.Exchange(other_);
+            doc_.Exchange(other_, frame_);
         pushed_ = true;
     }
     int id() const override { return kind_; }
@@ -52,6 +54,33 @@ private:
     PictureDocument& doc_;
     PictureData other_;
     int kind_;
+    int frame_;
+    bool pushed_ = false;
+};
+
+// A frame operation: the list of frames before it (the frames themselves
+// are shared, so a step costs a pointer per frame), swapped like a snapshot.
+class FramesStep : public QUndoCommand {
+public:
+    FramesStep(PictureDocument& doc, std::vector<PictureDocument::FrameSlot> before, int current, int kind)
+        : doc_(doc), other_(std::move(before)), current_(current), kind_(kind)
+    {
+    }
+    void undo() override { doc_.ExchangeFrames(other_, current_); }
+    void redo() override
+    {
+        if (pushed_)
+            doc_.ExchangeFrames(other_, current_);
+        pushed_ = true;
+    }
+    int id() const override { return kind_; }
+    bool mergeWith(const QUndoCommand* next) override { return next->id() == kind_ && kind_ != kAnyStep; }
+
+private:
+    PictureDocument& doc_;
+    std::vector<PictureDocument::FrameSlot> other_;
+    int current_;
+    int kind_;
     bool pushed_ = false;
 };
 
@@ -63,6 +92,7 @@ PictureDocument::PictureDocument(QObject* parent) : QObject(parent)
     // The picture is saved exactly while the history stands at the saved
     // step: any change leaves it, and Undo or Redo back to it returns there.
     connect(&history_, &QUndoStack::cleanChanged, this, &PictureDocument::UpdateSaved);
+    frames_.push_back(FrameSlot{nullptr, MonoSet::kDefaultDelay});
     OpenStep(kAnyStep);
 }
 
@@ -92,7 +122,8 @@ void PictureDocument::Announce()
 const QString& PictureDocument::HexText() const
 {
     if (!hexValid_) {
-        hexText_ = QString::fromStdString(tobrin::HexText(data_));
+        hexText_ = FrameCount() == 1 ? QString::fromStdString(tobrin::HexText(data_))
+                                     : HexSetText(Frames(), CNameFromPath(fileName_));
         hexValid_ = true;
     }
     return hexText_;
@@ -143,9 +174,10 @@ void PictureDocument::SettleStep()
     history_.push(new SnapshotStep(*this, backup_, stepKind_));
 }
 
-void PictureDocument::Exchange(PictureData& other)
+void PictureDocument::Exchange(PictureData& other, int frame)
 {
     const Batch batch(*this);
+    ShowFrame(frame);
     const bool resized = other.MaxX != data_.MaxX || other.MaxY != data_.MaxY;
     std::swap(data_, other);
     if (resized) {
@@ -228,6 +260,7 @@ void PictureDocument::Resize(int mx, int my)
 
 void PictureDocument::StartAfresh()
 {
+    ResetFrames();
     Resize(39, 31);
     StartHistory();
     SetFileName(QString());
@@ -238,6 +271,7 @@ void PictureDocument::NewPicture()
     stepOpen_ = false;
     {
         const Batch batch(*this);
+        ResetFrames();
         data_.PicData.fill(0);  // the whole array, outside the picture too
         Touched(Bounds());
         Resize(39, 31);
@@ -252,6 +286,7 @@ void PictureDocument::LoadPicture(const HexPicture& picture, const QString& file
     stepOpen_ = false;
     {
         const Batch batch(*this);
+        ResetFrames();
         UnpackHexPicture(picture, data_);
         Touched(Bounds());
         Resize(ClampX(data_.MaxX), ClampY(data_.MaxY));
@@ -276,9 +311,15 @@ void PictureDocument::Import(const ImportPipeline& pipeline)
 
 TransformResult PictureDocument::TransformPicture(Transform t, const std::optional<QRect>& block)
 {
-    const TransformResult plan = PlanTransform(t, data_.Width(), data_.Height(), block);
+    TransformResult plan = PlanTransform(t, data_.Width(), data_.Height(), block);
     if (!plan.ok)
         return plan;
+    if (FrameCount() > 1 && (plan.width != data_.Width() || plan.height != data_.Height())) {
+        // Every frame has the picture's size; one frame cannot take another.
+        plan.ok = false;
+        plan.reason = QStringLiteral("All frames share one size; this would give one frame another");
+        return plan;
+    }
     BackUp();
     {
         const Batch batch(*this);
@@ -317,7 +358,202 @@ void PictureDocument::SetFileName(const QString& fileName)
     if (fileName_ == fileName)
         return;
     fileName_ = fileName;
+    // A set's labels are made from the file's name.
+    if (FrameCount() > 1)
+        hexValid_ = false;
     emit fileNameChanged(fileName);
+}
+
+// ---- frames ------------------------------------------------------------------------
+
+void PictureDocument::FlushCurrent() const
+{
+    frames_[std::size_t(current_)].plane = std::make_shared<const PictureData::Plane>(data_.PicData);
+}
+
+const PictureData::Plane& PictureDocument::FramePlane(int i) const
+{
+    return i == current_ ? data_.PicData : *frames_[std::size_t(i)].plane;
+}
+
+void PictureDocument::ShowFrame(int i)
+{
+    if (i == current_)
+        return;
+    const Batch batch(*this);
+    FlushCurrent();
+    current_ = i;
+    data_.PicData = *frames_[std::size_t(i)].plane;
+    frames_[std::size_t(i)].plane.reset();
+    Touched(Bounds());
+    emit currentFrameChanged(i);
+}
+
+void PictureDocument::SetCurrentFrame(int i)
+{
+    if (i < 0 || i >= FrameCount() || i == current_)
+        return;
+    SettleStep();
+    ShowFrame(i);
+    OpenStep(kAnyStep);
+}
+
+void PictureDocument::ExchangeFrames(std::vector<FrameSlot>& frames, int& current)
+{
+    const Batch batch(*this);
+    FlushCurrent();
+    std::swap(frames_, frames);
+    std::swap(current_, current);
+    data_.PicData = *frames_[std::size_t(current_)].plane;
+    frames_[std::size_t(current_)].plane.reset();
+    hexValid_ = false;
+    Touched(Bounds());
+    emit framesChanged();
+    emit currentFrameChanged(current_);
+}
+
+std::vector<PictureDocument::FrameSlot> PictureDocument::BeginFramesStep()
+{
+    SettleStep();
+    stepOpen_ = false;
+    FlushCurrent();
+    return frames_;
+}
+
+void PictureDocument::EndFramesStep(std::vector<FrameSlot> before, int beforeCurrent, int kind)
+{
+    {
+        const Batch batch(*this);
+        data_.PicData = *frames_[std::size_t(current_)].plane;
+        frames_[std::size_t(current_)].plane.reset();
+        hexValid_ = false;
+        Touched(Bounds());
+        emit framesChanged();
+        emit currentFrameChanged(current_);
+    }
+    history_.push(new FramesStep(*this, std::move(before), beforeCurrent, kind));
+    OpenStep(kAnyStep);
+}
+
+bool PictureDocument::AddFrame()
+{
+    if (FrameCount() >= MonoSet::kMaxFrames)
+        return false;
+    const int before = current_;
+    std::vector<FrameSlot> old = BeginFramesStep();
+    static const auto blank = std::make_shared<const PictureData::Plane>();
+    frames_.insert(frames_.begin() + current_ + 1, FrameSlot{blank, frames_[std::size_t(current_)].delay});
+    ++current_;
+    EndFramesStep(std::move(old), before, kAnyStep);
+    return true;
+}
+
+bool PictureDocument::DuplicateFrame()
+{
+    if (FrameCount() >= MonoSet::kMaxFrames)
+        return false;
+    const int before = current_;
+    std::vector<FrameSlot> old = BeginFramesStep();
+    frames_.insert(frames_.begin() + current_ + 1, frames_[std::size_t(current_)]);
+    ++current_;
+    EndFramesStep(std::move(old), before, kAnyStep);
+    return true;
+}
+
+bool PictureDocument::DeleteFrame()
+{
+    if (FrameCount() <= 1)
+        return false;
+    const int before = current_;
+    std::vector<FrameSlot> old = BeginFramesStep();
+    frames_.erase(frames_.begin() + current_);
+    current_ = std::min(current_, FrameCount() - 1);
+    EndFramesStep(std::move(old), before, kAnyStep);
+    return true;
+}
+
+void PictureDocument::MoveFrame(int from, int to)
+{
+    to = std::clamp(to, 0, FrameCount() - 1);
+    if (from < 0 || from >= FrameCount() || from == to)
+        return;
+    const int before = current_;
+    std::vector<FrameSlot> old = BeginFramesStep();
+    const FrameSlot moved = frames_[std::size_t(from)];
+    frames_.erase(frames_.begin() + from);
+    frames_.insert(frames_.begin() + to, moved);
+    // The current frame keeps being the current one wherever it goes.
+    if (current_ == from)
+        current_ = to;
+    else if (from < current_ && to >= current_)
+        --current_;
+    else if (from > current_ && to <= current_)
+        ++current_;
+    EndFramesStep(std::move(old), before, kAnyStep);
+}
+
+void PictureDocument::SetFrameDelay(int frame, int ms)
+{
+    ms = std::clamp(ms, 1, MonoSet::kMaxDelay);
+    bool same = true;
+    for (int i = 0; i < FrameCount(); ++i)
+        if ((frame < 0 || i == frame) && frames_[std::size_t(i)].delay != ms)
+            same = false;
+    if (same || frame >= FrameCount())
+        return;
+    std::vector<FrameSlot> old = BeginFramesStep();
+    for (int i = 0; i < FrameCount(); ++i)
+        if (frame < 0 || i == frame)
+            frames_[std::size_t(i)].delay = ms;
+    EndFramesStep(std::move(old), current_, kDelayStep);
+}
+
+MonoSet PictureDocument::Frames() const
+{
+    MonoSet set;
+    set.frames.reserve(frames_.size());
+    for (int i = 0; i < FrameCount(); ++i) {
+        set.frames.push_back(MonoPicture::FromPlane(FramePlane(i).data(), data_.Width(), data_.Height()));
+        set.delays.push_back(FrameDelay(i));
+    }
+    return set;
+}
+
+void PictureDocument::ResetFrames()
+{
+    const bool many = FrameCount() > 1 || current_ != 0;
+    frames_.assign(1, FrameSlot{nullptr, MonoSet::kDefaultDelay});
+    current_ = 0;
+    hexValid_ = false;
+    if (many) {
+        emit framesChanged();
+        emit currentFrameChanged(0);
+    }
+}
+
+void PictureDocument::LoadSet(const MonoSet& set, const QString& fileName)
+{
+    stepOpen_ = false;
+    {
+        const Batch batch(*this);
+        frames_.clear();
+        for (int i = 0; i < set.Count(); ++i) {
+            auto plane = std::make_shared<PictureData::Plane>();
+            set.frames[std::size_t(i)].ToPlane(plane->data());
+            frames_.push_back(FrameSlot{std::move(plane), set.delays[std::size_t(i)]});
+        }
+        current_ = 0;
+        data_.PicData = *frames_.front().plane;
+        frames_.front().plane.reset();
+        const MonoPicture& first = set.frames.front();
+        Resize(ClampX(first.width - 1), ClampY(first.height - 1));
+        hexValid_ = false;
+        Touched(Bounds());
+        emit framesChanged();
+        emit currentFrameChanged(0);
+    }
+    StartHistory();
+    SetFileName(fileName);
 }
 
 }  // namespace tobrin

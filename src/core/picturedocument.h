@@ -4,6 +4,8 @@
 #include <QRect>
 #include <QString>
 #include <QUndoStack>
+#include <memory>
+#include <vector>
 
 #include "core/picturedata.h"
 #include "core/plotdecision.h"
@@ -14,16 +16,21 @@ namespace tobrin {
 struct HexPicture;
 class ImportPipeline;
 class SnapshotStep;
+class FramesStep;
+struct MonoSet;
 
-// The picture being edited: pixels, size, undo memory, file name and the
-// saved flag. Every change goes through a named operation here, and the
-// views follow the signals instead of being told by whoever changed it.
+// The picture being edited: an ordered set of frames of one size (a single
+// picture is a set of one), undo memory, file name and the saved flag.
+// Drawing, transforms and import act on the current frame. Every change
+// goes through a named operation here, and the views follow the signals
+// instead of being told by whoever changed it.
 class PictureDocument : public QObject {
     Q_OBJECT
 public:
     explicit PictureDocument(QObject* parent = nullptr);
     ~PictureDocument() override;
 
+    // The current frame and the size every frame shares.
     const PictureData& Data() const { return data_; }
     std::uint8_t Pic(int x, int y) const { return data_.Pic(x, y); }
     int MaxX() const { return data_.MaxX; }
@@ -81,6 +88,29 @@ public:
     void MarkSaved(const QString& fileName);
     void SetFileName(const QString& fileName);
 
+    // Frames. Each operation but choosing the current frame is one history
+    // step; Undo of a drawing step goes back to the frame it was drawn on.
+    int FrameCount() const { return int(frames_.size()); }
+    int CurrentFrame() const { return current_; }
+    // The cells of frame i (the current one as it is being drawn).
+    const PictureData::Plane& FramePlane(int i) const;
+    int FrameDelay(int i) const { return frames_[std::size_t(i)].delay; }
+    void SetCurrentFrame(int i);
+    // A blank frame, or a copy of the current one, after the current one,
+    // which it becomes; false at kMaxFrames.
+    bool AddFrame();
+    bool DuplicateFrame();
+    // Deletes the current frame; false when it is the only one.
+    bool DeleteFrame();
+    // Moves frame from to position to, and it stays the current one if it was.
+    void MoveFrame(int from, int to);
+    // Milliseconds shown (kept to 1..kMaxDelay); frame -1 sets every frame.
+    void SetFrameDelay(int frame, int ms);
+    // The frames as the file formats take them.
+    MonoSet Frames() const;
+    // Replaces every frame with a read set: a saved set with a history of its own.
+    void LoadSet(const MonoSet& set, const QString& fileName);
+
     // Changes made while a Batch lives are announced once, at its end.
     class Batch {
     public:
@@ -101,9 +131,25 @@ signals:
     void fileNameChanged(const QString& fileName);
     void undoAvailable(bool available);
     void redoAvailable(bool available);
+    // Frames were added, deleted, moved or given delays.
+    void framesChanged();
+    void currentFrameChanged(int frame);
 
 private:
     friend class SnapshotStep;
+    friend class FramesStep;
+    struct FrameSlot {
+        // Frames but the current one; the current one's cells live in data_.
+        std::shared_ptr<const PictureData::Plane> plane;
+        int delay;
+    };
+    void FlushCurrent() const;
+    void ShowFrame(int i);
+    void ExchangeFrames(std::vector<FrameSlot>& frames, int& current);
+    // Starts a frame operation's step; EndFramesStep pushes it.
+    std::vector<FrameSlot> BeginFramesStep();
+    void EndFramesStep(std::vector<FrameSlot> before, int beforeCurrent, int kind);
+    void ResetFrames();
     void Touched(const QRect& region);
     void Announce();
     // Applies a size and announces it; no history of its own.
@@ -116,10 +162,12 @@ private:
     void StartHistory();
     void UpdateSaved();
     // Swaps the picture with a step's copy (Undo and Redo alike).
-    void Exchange(PictureData& other);
+    void Exchange(PictureData& other, int frame);
 
     PictureData data_;
     PictureData backup_;  // the state at the start of the open step
+    mutable std::vector<FrameSlot> frames_;
+    int current_ = 0;
     bool stepOpen_ = false;
     int stepKind_ = -1;
     QUndoStack history_;

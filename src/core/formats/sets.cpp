@@ -1,0 +1,105 @@
+#include "core/formats.h"
+
+#include <QFile>
+#include <QStringList>
+
+#include "core/formatdetail.h"
+#include "core/hexwriter.h"
+#include "core/regularfile.h"
+#include "core/savefile.h"
+
+// Sets of frames: reading and writing them through the formats' table.
+
+namespace tobrin {
+
+using namespace detail;
+
+bool MonoSet::AllDefaultDelays() const
+{
+    for (int delay : delays)
+        if (delay != kDefaultDelay)
+            return false;
+    return true;
+}
+
+namespace {
+
+std::string PictureText(const MonoPicture& p)
+{
+    PictureData d;
+    p.ToPlane(d.PicData.data());
+    d.MaxX = p.width - 1;
+    d.MaxY = p.height - 1;
+    return HexText(d);
+}
+
+}  // namespace
+
+QString HexSetText(const MonoSet& set, const QString& label)
+{
+    if (set.Count() == 1)
+        return QString::fromStdString(PictureText(set.frames.front()));
+    // Each frame is a picture as a single one is written, under a label an
+    // assembler takes; the empty line that ends a picture's file parts them.
+    const bool delays = !set.AllDefaultDelays();
+    std::string text;
+    for (int i = 0; i < set.Count(); ++i) {
+        if (i > 0)
+            text += "\r\n";
+        text += QStringLiteral("%1_%2:\r\n").arg(label).arg(i).toStdString();
+        if (delays)
+            text += QStringLiteral("; delay %1 ms\r\n").arg(set.delays[std::size_t(i)]).toStdString();
+        text += PictureText(set.frames[std::size_t(i)]);
+    }
+    return QString::fromStdString(text);
+}
+
+std::optional<MonoSet> ReadPictureSetFile(const QString& path, const ReadOptions& options, QString* error)
+{
+    const FileFormat& format = FormatForPath(path);
+    if (format.decodeSet) {
+        QFile file(path);
+        if (!OpenRegularFile(file, error))
+            return std::nullopt;
+        const qint64 limit = format.readFile ? qint64(64) * 1024 * 1024 : kMaxFileBytes;
+        const QByteArray data = file.read(limit + 1);
+        if (qint64(data.size()) > limit) {
+            if (error)
+                *error = QStringLiteral("larger than %1 MB").arg(limit >> 20);
+            return std::nullopt;
+        }
+        if (std::optional<MonoSet> set = format.decodeSet(data, options, error))
+            return set;
+        if (!format.mayBeNative)
+            return std::nullopt;
+    }
+    if (std::optional<MonoPicture> picture = ReadPictureFile(path, options, error))
+        return MonoSet::Of(*picture);
+    return std::nullopt;
+}
+
+bool WritePictureSetFile(const QString& path, const MonoSet& set, const ExportOptions& options, QString* error)
+{
+    const FileFormat& format = FormatForPath(path);
+    if (set.Count() == 1 && !format.encodeSet)
+        return WritePictureFile(path, set.frames.front(), options, error);
+    if (!format.encodeSet) {
+        if (error)
+            *error = QStringLiteral("%1 holds one picture and this set has %2 frames; choose one frame")
+                         .arg(QLatin1String(format.description))
+                         .arg(set.Count());
+        return false;
+    }
+    ExportOptions named = options;
+    if (named.name.isEmpty())
+        named.name = CNameFromPath(path);
+    if ((format.options & kTakesArrayName) && !IsCIdentifier(named.name)) {
+        if (error)
+            *error = QStringLiteral("%1 is no C identifier").arg(named.name);
+        return false;
+    }
+    const std::optional<QByteArray> data = format.encodeSet(set, named, path, error);
+    return data && WriteFileAtomically(path, *data, error);
+}
+
+}  // namespace tobrin
