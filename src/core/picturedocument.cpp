@@ -519,6 +519,35 @@ MonoSet PictureDocument::Frames() const
     return set;
 }
 
+void PictureDocument::ImportFrames(const MonoSet& set)
+{
+    if (set.Count() == 0 || FrameCount() - 1 + set.Count() > MonoSet::kMaxFrames)
+        return;
+    const int before = current_;
+    const int width = set.frames.front().width;
+    const int height = set.frames.front().height;
+    // The frames and the size they come with are one step for the user.
+    history_.beginMacro(QStringLiteral("Import"));
+    std::vector<FrameSlot> old = BeginFramesStep();
+    std::vector<FrameSlot> added;
+    for (int i = 0; i < set.Count(); ++i) {
+        // Cells outside the imported size keep the current frame's values,
+        // as a single import leaves them.
+        auto plane = std::make_shared<PictureData::Plane>(data_.PicData);
+        const MonoPicture& frame = set.frames[std::size_t(i)];
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                (*plane)[std::size_t(PictureData::Offset(x, y))] = frame.At(x, y);
+        added.push_back(FrameSlot{std::move(plane), set.delays[std::size_t(i)]});
+    }
+    frames_.erase(frames_.begin() + current_);
+    frames_.insert(frames_.begin() + current_, added.begin(), added.end());
+    EndFramesStep(std::move(old), before, kAnyStep);
+    if (width != data_.Width() || height != data_.Height())
+        ChangeSize(width - 1, height - 1);
+    history_.endMacro();
+}
+
 void PictureDocument::ResetFrames()
 {
     const bool many = FrameCount() > 1 || current_ != 0;

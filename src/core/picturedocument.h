@@ -108,6 +108,9 @@ public:
     void SetFrameDelay(int frame, int ms);
     // The frames as the file formats take them.
     MonoSet Frames() const;
+    // An imported set takes the current frame's place (a set of one is a
+    // frame imported), with the set's size, as one history step.
+    void ImportFrames(const MonoSet& set);
     // Replaces every frame with a read set: a saved set with a history of its own.
     void LoadSet(const MonoSet& set, const QString& fileName);
 
