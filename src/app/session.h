@@ -34,6 +34,12 @@ struct Session {
         int zoom = 0;
     };
     std::optional<DrawingSettings> keptDrawing;
+    // Onion skin: the frame before (and the one after) the current one shown
+    // faintly on the canvas; never part of the picture.
+    struct OnionSkin {
+        bool previous = false;
+        bool next = false;
+    } onion;
 };
 
 }  // namespace tobrin

@@ -394,6 +394,8 @@ void PictureDocument::SetCurrentFrame(int i)
     if (i < 0 || i >= FrameCount() || i == current_)
         return;
     SettleStep();
+    // The open step belongs to the frame left; the one shown gets its own.
+    stepOpen_ = false;
     ShowFrame(i);
     OpenStep(kAnyStep);
 }

@@ -94,11 +94,9 @@ void CanvasView::ClearTentative()
         return;
     }
     const ViewWindow& v = main_.State().view;
-    const PictureData& decl = main_.Document().Data();
     for (const QPoint& p : tentative_)
         if (p.x() >= v.ViewLeft && p.x() <= v.ViewRight && p.y() >= v.ViewTop && p.y() <= v.ViewBottom)
-            drawArea_->PaintSquare(p.x() - v.ViewLeft, p.y() - v.ViewTop,
-                                   decl.Pic(p.x(), p.y()) ? DrawArea::kSetColour : DrawArea::kClearColour);
+            drawArea_->PaintSquare(p.x() - v.ViewLeft, p.y() - v.ViewTop, CellColour(p.x(), p.y()));
     if (!tentative_.empty())
         DrawMirrorGuides();  // an odd axis runs through squares
     tentative_.clear();
@@ -223,9 +221,43 @@ void CanvasView::Relocate(double& x, double& y)
         vScroll_->setValue(t.vValue);
 }
 
+std::pair<const std::uint8_t*, const std::uint8_t*> CanvasView::OnionPlanes() const
+{
+    const PictureDocument& doc = main_.Document();
+    const Session::OnionSkin& onion = main_.session().onion;
+    const int current = doc.CurrentFrame();
+    const std::uint8_t* previous =
+        onion.previous && current > 0 ? doc.FramePlane(current - 1).data() : nullptr;
+    const std::uint8_t* next =
+        onion.next && current + 1 < doc.FrameCount() ? doc.FramePlane(current + 1).data() : nullptr;
+    return {previous, next};
+}
+
+namespace {
+
+QRgb Shown(std::uint8_t cell, const std::uint8_t* previous, const std::uint8_t* next, int offset)
+{
+    if (cell)
+        return DrawArea::kSetColour;
+    const bool before = previous && previous[offset];
+    const bool after = next && next[offset];
+    if (before)
+        return after ? DrawArea::kOnionBothColour : DrawArea::kOnionPreviousColour;
+    return after ? DrawArea::kOnionNextColour : DrawArea::kClearColour;
+}
+
+}  // namespace
+
+QRgb CanvasView::CellColour(int x, int y) const
+{
+    const auto [previous, next] = OnionPlanes();
+    return Shown(main_.Document().Data().Pic(x, y), previous, next, PictureData::Offset(x, y));
+}
+
 void CanvasView::PaintViewCells()
 {
     const PictureData& decl = main_.Document().Data();
+    const auto [previous, next] = OnionPlanes();
     const ViewWindow& v = main_.State().view;
     const int columns = v.ViewRight - v.ViewLeft + 1;
     const int rows = v.ViewBottom - v.ViewTop + 1;
@@ -234,10 +266,16 @@ void CanvasView::PaintViewCells()
     std::vector<QRgb>& colours = cellColours_;
     colours.resize(static_cast<size_t>(columns) * rows);
     for (int r = 0; r < rows; ++r) {
-        const std::uint8_t* pic = &decl.PicData[PictureData::Offset(v.ViewLeft, v.ViewTop + r)];
+        const int start = PictureData::Offset(v.ViewLeft, v.ViewTop + r);
+        const std::uint8_t* pic = &decl.PicData[start];
         QRgb* out = &colours[static_cast<size_t>(r) * columns];
+        if (!previous && !next) {
+            for (int c = 0; c < columns; ++c)
+                out[c] = pic[c] ? DrawArea::kSetColour : DrawArea::kClearColour;
+            continue;
+        }
         for (int c = 0; c < columns; ++c)
-            out[c] = pic[c] ? DrawArea::kSetColour : DrawArea::kClearColour;
+            out[c] = Shown(pic[c], previous, next, start + c);
     }
     drawArea_->PaintSquares(columns, rows, colours.data());
 }

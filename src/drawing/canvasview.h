@@ -55,10 +55,15 @@ public:
     void ZoomTo(int cellPixels, const QPointF* pointUnits = nullptr);
     void FitToWindow();
 
+    // What a picture cell shows: its value, or a clear one the onion skin marks.
+    QRgb CellColour(int x, int y) const;
+
 signals:
     void zoomChanged(int cellPixels);
 
 private:
+    // The planes the onion skin shows (null when off).
+    std::pair<const std::uint8_t*, const std::uint8_t*> OnionPlanes() const;
     void PaintViewCells();
     void DrawMirrorGuides();
 

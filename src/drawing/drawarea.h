@@ -23,6 +23,10 @@ class DrawArea : public QWidget {
 public:
     static constexpr QRgb kSetColour = 0xFF000000u;        // stored set pixel
     static constexpr QRgb kClearColour = 0xFFFFFFFFu;      // stored clear pixel
+    // A clear pixel set in the frame before / after / both (onion skin).
+    static constexpr QRgb kOnionPreviousColour = 0xFFF2BFBFu;
+    static constexpr QRgb kOnionNextColour = 0xFFBFCFF2u;
+    static constexpr QRgb kOnionBothColour = 0xFFDABFE6u;
     static constexpr QRgb kTentativeSet = 0xFF0000FFu;     // (0, 0, 255)
     static constexpr QRgb kTentativeClear = 0xFF00F000u;   // (0, 240, 0)
 

@@ -164,6 +164,12 @@ void DrawingWindow::ZoomOut() { ZoomTo(ZoomOutStep(ZoomLevel())); }
 void DrawingWindow::ActualSize() { ZoomTo(zoom::kActualCellPixels); }
 void DrawingWindow::FitToWindow() { d_->view->FitToWindow(); }
 
+void DrawingWindow::SetOnionSkin(bool previous, bool next)
+{
+    session_.onion = {previous, next};
+    d_->view->RedrawAll();
+}
+
 // ---------------------------------------------------------------- start-up
 
 void DrawingWindow::StartUp()

@@ -108,6 +108,8 @@ public:
     void ZoomOut();
     void ActualSize();
     void FitToWindow();
+    // Shows the frame before and/or after the current one faintly.
+    void SetOnionSkin(bool previous, bool next);
 
     void HSizeScroll_Change();
     void VSizeScroll_Change();

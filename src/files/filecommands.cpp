@@ -85,6 +85,17 @@ void FileCommands::Save()
         WriteHexFile(name);
         return;
     }
+    if (session_.document.FrameCount() > 1 && !(current.format->encodeSet && current.format->decodeSet)) {
+        // Saving the set there would keep one frame of it, or none that opens again.
+        session_.dialogs.Message(DialogParent(), QStringLiteral("Save"),
+                                 QStringLiteral("%1 holds a single picture, and this one has %2 frames. Save them as "
+                                                "hex text.")
+                                     .arg(QLatin1String(current.format->description))
+                                     .arg(session_.document.FrameCount()),
+                                 Dialogs::Icon::Information);
+        Saveas();
+        return;
+    }
     if (WritePicture(name, current.options)) {
         formatPath_ = name;
         format_ = current;
@@ -145,7 +156,7 @@ bool FileCommands::ReadHexFile(const QString& path)
     ReadOptions reading;
     reading.convertHint = QStringLiteral("File › Import converts it");
     QString why;
-    const std::optional<MonoPicture> picture = ReadPictureFile(path, reading, &why);
+    const std::optional<MonoSet> picture = ReadPictureSetFile(path, reading, &why);
     if (!picture) {
         session_.dialogs.Message(DialogParent(), kErrorTitle, QStringLiteral("File Import Error"),
                                  Dialogs::Icon::Critical, QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), why));
@@ -162,7 +173,10 @@ bool FileCommands::ReadHexFile(const QString& path)
             format = SaveFormat();
     }
 
-    session_.document.LoadPicture(ToHexPicture(*picture), path);
+    if (picture->Count() == 1)
+        session_.document.LoadPicture(ToHexPicture(picture->frames.front()), path);
+    else
+        session_.document.LoadSet(*picture, path);
     formatPath_ = path;
     format_ = format;
     places::AddRecentFile(path);
@@ -193,8 +207,13 @@ MonoPicture FileCommands::CurrentPicture() const
 
 bool FileCommands::WritePicture(const QString& path, const ExportOptions& options)
 {
+    // A format that holds sets gets every frame; one that holds a single
+    // picture gets the frame on the canvas.
     QString why;
-    if (!WritePictureFile(path, CurrentPicture(), options, &why)) {
+    const bool written = FormatForPath(path).encodeSet
+        ? WritePictureSetFile(path, session_.document.Frames(), options, &why)
+        : WritePictureFile(path, CurrentPicture(), options, &why);
+    if (!written) {
         ShowWriteError(path, why);
         return false;
     }

@@ -12,6 +12,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QDockWidget>
+#include <QMenu>
 #include <QTimer>
 #include <QWindow>
 
@@ -61,6 +63,8 @@ FrameWindow::FrameWindow(Session& session, QWidget* parent) : QMainWindow(parent
     BuildMenus();
     BuildRecentFilesMenu();
     BuildToolbar();
+    BuildFrameStrip();
+    d_->windowMenu->addAction(d_->stripToggle);
     NameForScreenReaders();
     setAcceptDrops(true);
     UpdateMenus();

@@ -19,6 +19,7 @@ class DrawingWindow;
 class SizeFields;
 class TextPreview;
 class DevicePreview;
+class FrameStrip;
 
 // The frame: a QMainWindow captioned "Tobrin" around a QMdiArea holding the
 // drawing window, the text view and the device preview, each kept by a
@@ -90,6 +91,8 @@ public:
     // A menu entry or toolbar button by its object name.
     QAction* FrameAction(const QString& objectName) const;
     QToolBar* Toolbar() const;
+    // The frame strip (docked, hidden until there are frames or it is asked for).
+    FrameStrip* Strip() const;
     SizeFields* Sizes() const;
     QTimer* Timer1() const;
     About* AboutWindow() const;
@@ -126,6 +129,12 @@ private:
     void SetPasteEnabled(bool enabled);
     void SubWindowActivated(QMdiSubWindow* window);
     void UpdateMenus();
+
+    // framewindow_frames.cpp: the frames menu, the strip, onion skin, playback.
+    QMenu* BuildFramesMenu();
+    void BuildFrameStrip();
+    void PlayAnimation(bool on);
+    void ShowFrameStrip(bool on);
 
     // framewindow_children.cpp: the three child windows.
     void MakeChildSlots();

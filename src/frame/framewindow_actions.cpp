@@ -121,6 +121,7 @@ void FrameWindow::BuildMenus()
     QMenu* help = menu(QStringLiteral("&Help"), "HelpMenu", {about});
     QMenu* window = menu(QStringLiteral("&Window"), "WindowMenu",
                          {arrange, nullptr, drawVisible, tavVisible, textVisible});
+    d_->windowMenu = window;
     connect(window, &QMenu::aboutToShow, this, &FrameWindow::WindowMenu_Open);
     // One picture, one set of menus: the bar carries all of them whichever
     // child window is active, so every command and its keys work from the
@@ -128,7 +129,7 @@ void FrameWindow::BuildMenus()
     d_->menus = {menu(QStringLiteral("&File"), "FileMenu",
                       {newEntry, open, nullptr, saveAs, save, nullptr, import, exportEntry, nullptr, exit}),
                  menu(QStringLiteral("&Edit"), "EditMenu", {undo, redo, nullptr, cut, copy, paste}),
-                 BuildViewMenu(), BuildPictureMenu(),
+                 BuildViewMenu(), BuildPictureMenu(), BuildFramesMenu(),
                  d_->toolsMenu = MakeToolsMenu(this, [this]() -> tobrin::DrawingWindow& { return DrawingWindow(); }),
                  window, help};
 }

@@ -79,6 +79,13 @@ void FrameWindow::MakeChildSlots()
     tav.fixedSize = QSize(units::ToPixels(DevicePreview::kOuterWidthUnits),
                           units::ToPixels(DevicePreview::kOuterHeightUnits));
     tav.setUp = [this](QWidget& widget) {
+        // Play's check mark follows the animation, which ends with its window.
+        connect(static_cast<DevicePreview*>(&widget), &DevicePreview::playingChanged, this,
+                [this](bool playing) { d_->play->setChecked(playing); });
+        connect(&widget, &QObject::destroyed, this, [this] {
+            if (d_ && d_->play)
+                d_->play->setChecked(false);
+        });
         connect(static_cast<DevicePreview*>(&widget), &DevicePreview::DisplayClicked, this, [this](int x, int y) {
             if (tobrin::DrawingWindow* main = DrawingWindowIfLoaded()) {
                 double dx = x, dy = y;

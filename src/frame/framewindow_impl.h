@@ -14,6 +14,7 @@
 #include "frame/framewindow.h"
 
 class QAction;
+class QDockWidget;
 class QMenu;
 class QTimer;
 class QToolBar;
@@ -37,6 +38,7 @@ struct FrameWindow::Impl {
     int timer1Waits = 0;
 
     QList<QMenu*> menus;
+    QMenu* windowMenu = nullptr;
     QList<QPointer<QMenu>> shownMenus;
     QAction* zoomIn = nullptr;
     QMenu* toolsMenu = nullptr;
@@ -49,6 +51,15 @@ struct FrameWindow::Impl {
     QTimer* timer1 = nullptr;
     QPointer<About> about;
     QPointer<QMdiSubWindow> lastActive;
+
+    // framewindow_frames.cpp
+    QAction* onionPrevious = nullptr;
+    QAction* onionNext = nullptr;
+    QAction* play = nullptr;
+    QList<QAction*> frameCommands;  // the strip's buttons (null: a gap)
+    QDockWidget* strip = nullptr;
+    QAction* stripToggle = nullptr;
+    bool stripShownOnce = false;
 
     QMenu* recentFiles = nullptr;
     bool rememberArrangement = false;

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QTransform>
 #include <cmath>
 
@@ -13,6 +14,7 @@
 #include "core/units.h"
 #include "app/appresources.h"
 #include "core/picturedocument.h"
+#include "core/playback.h"
 
 namespace tobrin {
 
@@ -49,20 +51,71 @@ DevicePreview::DevicePreview(const PictureDocument& document, QWidget* parent)
     }
     setContextMenuPolicy(Qt::ActionsContextMenu);
 
+    tick_ = new QTimer(this);
+    tick_->setSingleShot(true);
+    tick_->setTimerType(Qt::PreciseTimer);
+    connect(tick_, &QTimer::timeout, this, &DevicePreview::Tick);
+
     ShowPicture(document.Bounds());
     connect(&document, &PictureDocument::pixelsChanged, this, &DevicePreview::ShowPicture);
     connect(&document, &PictureDocument::sizeChanged, this, [this] {
         FillDisplay(kClearColour);
-        ShowPicture(document_.Bounds());
+        ShowFrame(ShownFrame(), document_.Bounds());
+    });
+    connect(&document, &PictureDocument::framesChanged, this, [this] {
+        if (playing_ && shownFrame_ >= document_.FrameCount())
+            shownFrame_ = 0;
     });
 }
 
+int DevicePreview::ShownFrame() const { return playing_ ? shownFrame_ : document_.CurrentFrame(); }
+
 void DevicePreview::ShowPicture(const QRect& region)
 {
+    // While the animation plays, the display belongs to it.
+    if (!playing_)
+        ShowFrame(document_.CurrentFrame(), region);
+}
+
+void DevicePreview::Play()
+{
+    if (playing_)
+        return;
+    playing_ = true;
+    shownFrame_ = -1;
+    clock_.start();
+    Tick();
+    emit playingChanged(true);
+}
+
+void DevicePreview::Stop()
+{
+    if (!playing_)
+        return;
+    playing_ = false;
+    tick_->stop();
+    ShowFrame(document_.CurrentFrame(), document_.Bounds());
+    emit playingChanged(false);
+}
+
+void DevicePreview::Tick()
+{
+    std::vector<int> delays;
+    delays.reserve(std::size_t(document_.FrameCount()));
+    for (int i = 0; i < document_.FrameCount(); ++i)
+        delays.push_back(document_.FrameDelay(i));
+    const PlaybackPosition at = PositionAt(delays, clock_.elapsed());
+    shownFrame_ = at.frame;
+    ShowFrame(at.frame, document_.Bounds());
+    tick_->start(int(at.untilNext));
+}
+
+void DevicePreview::ShowFrame(int frame, const QRect& region)
+{
     const QRect r = region & document_.Bounds();
-    const PictureData& picture = document_.Data();
+    const PictureData::Plane& plane = document_.FramePlane(frame);
     for (int y = r.top(); y <= r.bottom(); ++y) {
-        const std::uint8_t* pic = &picture.PicData[PictureData::Offset(0, y)];
+        const std::uint8_t* pic = &plane[PictureData::Offset(0, y)];
         const QRgb* dots = reinterpret_cast<const QRgb*>(display_.constScanLine(y));
         for (int x = r.left(); x <= r.right(); ++x) {
             const QRgb colour = pic[x] ? kSetColour : kClearColour;

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QRect>
 #include <QWidget>
+
+class QTimer;
 
 namespace tobrin {
 
@@ -48,9 +51,19 @@ public:
     // Plots the dots of a region of the picture that do not show their colour.
     void ShowPicture(const QRect& region);
 
+    // Animation: the frames one after another, each for its delay, looping,
+    // until Stop; the document is only read. While it plays, edits show
+    // when their frame comes round; Stop shows the current frame again.
+    void Play();
+    void Stop();
+    bool Playing() const { return playing_; }
+    // The frame on the display (the current one while stopped).
+    int ShownFrame() const;
+
 signals:
     // A press on the display, in display pixels.
     void DisplayClicked(int x, int y);
+    void playingChanged(bool playing);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -58,7 +71,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ShowFrame(int frame, const QRect& region);
+    void Tick();
+
     const PictureDocument& document_;
+    bool playing_ = false;
+    int shownFrame_ = 0;
+    QElapsedTimer clock_;
+    QTimer* tick_ = nullptr;
     QImage display_;
     QImage device_;  // the device artwork, this window's own buffer
     QWidget* displayWidget_ = nullptr;

@@ -34,6 +34,9 @@ TextPreview::TextPreview(const PictureDocument& document, QWidget* parent) : QWi
     follow();
     connect(&document, &PictureDocument::pixelsChanged, this, follow);
     connect(&document, &PictureDocument::sizeChanged, this, follow);
+    // A set's text holds every frame, under labels made from the file's name.
+    connect(&document, &PictureDocument::framesChanged, this, follow);
+    connect(&document, &PictureDocument::fileNameChanged, this, follow);
 }
 
 void TextPreview::SetText(const QString& text)
