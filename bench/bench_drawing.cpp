@@ -20,6 +20,7 @@
 #include "drawing/drawingwindow.h"
 #include "drawing/tools/tool.h"
 #include "frame/framewindow.h"
+#include "preview/devicepreview.h"
 #include "app/session.h"
 #include "fakedialogs.h"
 #include "benchsupport.h"
@@ -199,6 +200,36 @@ void BM_RedrawAllZoomFit(benchmark::State& state) { RedrawAtZoom(state, true); }
 BENCHMARK(BM_RedrawAllZoomMax)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_RedrawAllZoomFit)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 
+// Choosing the other of two random frames: the canvas, the device preview
+// and the strip follow, as Page Down makes them.
+void BM_FrameSwitch(benchmark::State& state)
+{
+    PictureDocument& doc = g_editor->session.document;
+    if (doc.FrameCount() == 1) {
+        doc.DuplicateFrame();
+        doc.TransformPicture(Transform::Invert);
+    }
+    for (auto _ : state) {
+        doc.SetCurrentFrame(1 - doc.CurrentFrame());
+        benchmark::DoNotOptimize(g_editor->main->Canvas()->Image().constBits());
+    }
+}
+BENCHMARK(BM_FrameSwitch)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
+// One step of the animation in the device preview: the other frame plotted.
+void BM_PlaybackStep(benchmark::State& state)
+{
+    DevicePreview& preview = g_editor->frame.TavDisplayWindow();
+    PictureDocument& doc = g_editor->session.document;
+    int frame = 0;
+    for (auto _ : state) {
+        frame = (frame + 1) % doc.FrameCount();
+        preview.ShowFrame(frame, doc.Bounds());
+        benchmark::DoNotOptimize(preview.Display().constBits());
+    }
+}
+BENCHMARK(BM_PlaybackStep)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -218,7 +249,8 @@ int main(int argc, char** argv)
         std::printf("\nMedians against one plain fill of the canvas image (%.1f us):\n", fill);
         for (const char* name : {"BM_RedrawAll", "BM_RedrawAllChanged", "BM_LineDragStep", "BM_EllipseDragStep",
                                  "BM_Undo", "BM_Redo",
-                                 "BM_InvertStep", "BM_RedrawAllZoomMax", "BM_RedrawAllZoomFit"}) {
+                                 "BM_InvertStep", "BM_RedrawAllZoomMax", "BM_RedrawAllZoomFit", "BM_FrameSwitch",
+                                 "BM_PlaybackStep"}) {
             const double median = reporter.Time(name).real;
             if (median > 0)
                 std::printf("  %-20s %9.1f us  = %.2f x the fill\n", name, median, median / fill);

@@ -122,8 +122,7 @@ void PictureDocument::Announce()
 const QString& PictureDocument::HexText() const
 {
     if (!hexValid_) {
-        hexText_ = FrameCount() == 1 ? QString::fromStdString(tobrin::HexText(data_))
-                                     : HexSetText(Frames(), CNameFromPath(fileName_));
+        hexText_ = QString::fromStdString(FrameCount() == 1 ? tobrin::HexText(data_) : SetText(fileName_));
         hexValid_ = true;
     }
     return hexText_;
@@ -182,6 +181,8 @@ void PictureDocument::Exchange(PictureData& other, int frame)
     std::swap(data_, other);
     if (resized) {
         hexValid_ = false;
+        for (FrameSlot& slot : frames_)
+            slot.text.reset();
         emit sizeChanged(data_.Width(), data_.Height());
     }
     Touched(Bounds());
@@ -254,6 +255,8 @@ void PictureDocument::Resize(int mx, int my)
 {
     data_.MaxX = mx;
     data_.MaxY = my;
+    for (FrameSlot& slot : frames_)
+        slot.text.reset();
     hexValid_ = false;
     emit sizeChanged(mx + 1, my + 1);
 }
@@ -368,7 +371,46 @@ void PictureDocument::SetFileName(const QString& fileName)
 
 void PictureDocument::FlushCurrent() const
 {
-    frames_[std::size_t(current_)].plane = std::make_shared<const PictureData::Plane>(data_.PicData);
+    FrameSlot& slot = frames_[std::size_t(current_)];
+    slot.plane = std::make_shared<const PictureData::Plane>(data_.PicData);
+    slot.text.reset();
+}
+
+QString PictureDocument::HexTextAs(const QString& fileName) const
+{
+    return FrameCount() == 1 || fileName == fileName_ ? HexText() : QString::fromStdString(SetText(fileName));
+}
+
+std::string PictureDocument::SetText(const QString& fileName) const
+{
+    // As HexSetText writes it; only the current frame's text is made anew,
+    // so drawing on a long set costs what it costs on one picture.
+    const std::string label = CNameFromPath(fileName).toStdString();
+    bool delays = false;
+    for (const FrameSlot& slot : frames_)
+        delays = delays || slot.delay != MonoSet::kDefaultDelay;
+    std::string text;
+    for (int i = 0; i < FrameCount(); ++i) {
+        const FrameSlot& slot = frames_[std::size_t(i)];
+        if (i > 0)
+            text += "\r\n";
+        text += label + "_" + std::to_string(i) + ":\r\n";
+        if (delays)
+            text += "; delay " + std::to_string(slot.delay) + " ms\r\n";
+        if (i == current_) {
+            text += tobrin::HexText(data_);
+            continue;
+        }
+        if (!slot.text) {
+            PictureData frame;
+            frame.PicData = *slot.plane;
+            frame.MaxX = data_.MaxX;
+            frame.MaxY = data_.MaxY;
+            slot.text = std::make_shared<const std::string>(tobrin::HexText(frame));
+        }
+        text += *slot.text;
+    }
+    return text;
 }
 
 const PictureData::Plane& PictureDocument::FramePlane(int i) const

@@ -40,6 +40,8 @@ public:
     QString FileName() const { return fileName_; }
     // The ".db" text of the picture, as the text view shows it and Save writes it.
     const QString& HexText() const;
+    // The same as it is saved under another name (a set's labels come from it).
+    QString HexTextAs(const QString& fileName) const;
     // The copy taken by the latest BackUp (or restored by Undo or Redo).
     std::uint8_t UndoPixel(int x, int y) const { return backup_.Pic(x, y); }
 
@@ -145,7 +147,10 @@ private:
         // Frames but the current one; the current one's cells live in data_.
         std::shared_ptr<const PictureData::Plane> plane;
         int delay;
+        // The frame's hex text, made when first asked for (planes never change).
+        mutable std::shared_ptr<const std::string> text = nullptr;
     };
+    std::string SetText(const QString& fileName) const;
     void FlushCurrent() const;
     void ShowFrame(int i);
     void ExchangeFrames(std::vector<FrameSlot>& frames, int& current);

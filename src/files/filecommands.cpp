@@ -186,7 +186,7 @@ bool FileCommands::ReadHexFile(const QString& path)
 bool FileCommands::WriteHexFile(const QString& path)
 {
     // The text is pure ASCII; one more CR LF ends the file with an empty line.
-    const QByteArray data = (session_.document.HexText() + QStringLiteral("\r\n")).toLatin1();
+    const QByteArray data = (session_.document.HexTextAs(path) + QStringLiteral("\r\n")).toLatin1();
     QString why;
     if (!WriteFileAtomically(path, data, &why)) {
         ShowWriteError(path, why);

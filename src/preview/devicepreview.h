@@ -59,6 +59,8 @@ public:
     bool Playing() const { return playing_; }
     // The frame on the display (the current one while stopped).
     int ShownFrame() const;
+    // Plots a region of one frame (what each step of the animation does).
+    void ShowFrame(int frame, const QRect& region);
 
 signals:
     // A press on the display, in display pixels.
@@ -71,7 +73,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void ShowFrame(int frame, const QRect& region);
     void Tick();
 
     const PictureDocument& document_;

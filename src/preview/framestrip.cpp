@@ -2,6 +2,7 @@
 
 #include <QDropEvent>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -91,6 +92,7 @@ FrameListView::FrameListView(PictureDocument& document, QWidget* parent) : QList
 {
     setObjectName(QStringLiteral("FrameList"));
     SetAccessible(this, QStringLiteral("Frames"), QStringLiteral("Each frame of the picture; drag one to move it"));
+    SetAccessibleScrollBars(this, QStringLiteral("Frames"));
     setModel(new FrameListModel(document, this));
     setFlow(QListView::LeftToRight);
     setWrapping(false);
@@ -164,7 +166,8 @@ FrameStrip::FrameStrip(PictureDocument& document, const QList<QAction*>& command
     delay_->setRange(1, MonoSet::kMaxDelay);
     delay_->setSuffix(QStringLiteral(" ms"));
     delay_->setPrefix(QStringLiteral("Delay "));
-    SetAccessible(delay_, QStringLiteral("Frame delay"), QStringLiteral("How long the current frame shows, in milliseconds"));
+    for (QWidget* w : {static_cast<QWidget*>(delay_), static_cast<QWidget*>(delay_->findChild<QLineEdit*>())})
+        SetAccessible(w, QStringLiteral("Frame delay"), QStringLiteral("How long the current frame shows, in milliseconds"));
     auto* toAll = new QPushButton(QStringLiteral("For all frames"), this);
     toAll->setObjectName(QStringLiteral("DelayToAll"));
     SetAccessible(toAll, QStringLiteral("Delay for all frames"), QStringLiteral("Gives every frame this delay"));

@@ -1,5 +1,7 @@
 #include "preview/textpreview.h"
 
+#include <QTimer>
+
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
@@ -30,7 +32,21 @@ TextPreview::TextPreview(const PictureDocument& document, QWidget* parent) : QWi
     layout->setSpacing(0);
     layout->addWidget(text1_);
 
-    const auto follow = [this, &document] { SetText(document.HexText()); };
+    // A set's text runs to many pictures; while the pointer draws, the view
+    // catches up at most every kSetTextDelayMs instead of at every cell.
+    auto* later = new QTimer(this);
+    later->setSingleShot(true);
+    later->setInterval(kSetTextDelayMs);
+    connect(later, &QTimer::timeout, this, [this, &document] { SetText(document.HexText()); });
+    const auto follow = [this, &document, later] {
+        if (document.FrameCount() > 1) {
+            if (!later->isActive())
+                later->start();
+            return;
+        }
+        later->stop();
+        SetText(document.HexText());
+    };
     follow();
     connect(&document, &PictureDocument::pixelsChanged, this, follow);
     connect(&document, &PictureDocument::sizeChanged, this, follow);

@@ -14,6 +14,7 @@ class PictureDocument;
 class TextPreview : public QWidget {
     Q_OBJECT
 public:
+    static constexpr int kSetTextDelayMs = 60;
     explicit TextPreview(const PictureDocument& document, QWidget* parent = nullptr);
     void SetText(const QString& text);
     QString Text() const;

@@ -111,10 +111,14 @@ TEST(Frames, HexTextOfASet)
     EXPECT_TRUE(text.startsWith(QStringLiteral("walk_cycle_0:\r\n") + single + QStringLiteral("\r\nwalk_cycle_1:\r\n")))
         << qPrintable(text.left(80));
     doc.SetFrameDelay(1, 30);
+    doc.SetPixel(3, 3, 1);
+    doc.ChangeSize(15, 7);
     text = doc.HexText();
-    EXPECT_TRUE(text.contains(QStringLiteral("walk_cycle_1:\r\n; delay 30 ms\r\n.db  40, 32\r\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("walk_cycle_1:\r\n; delay 30 ms\r\n.db  16, 8\r\n")));
+    // The document keeps each frame's text; it must still be the writer's.
+    EXPECT_EQ(text, HexSetText(doc.Frames(), QStringLiteral("walk_cycle")));
     doc.DeleteFrame();
-    EXPECT_EQ(doc.HexText(), single);
+    EXPECT_TRUE(doc.HexText().startsWith(QStringLiteral(".db  16, 8\r\n")));
 }
 
 // Playback is placed by the time elapsed, so however late the ticks come

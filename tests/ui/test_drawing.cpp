@@ -165,11 +165,13 @@ private slots:
              {"&Box", "ToolBoxMenu", "B"}, {"&Circle", "ToolCircleMenu", "C"}, {"&Fill", "ToolFillMenu", "F"},
              {"&Ellipse", "ToolEllipseMenu", "E"}},
             {{"&Arrange windows", "Arrange", ""}, {"", "", ""}, {"&Drawing area", "DrawVisible", ""},
-             {"&Tav preview", "TavVisible", ""}, {"&Text view", "TextVisible", ""}},
+             {"&Tav preview", "TavVisible", ""}, {"&Text view", "TextVisible", ""}, {"&Frames", "FramesVisible", ""}},
             {{"&About...", "About", ""}},
         };
-        const QList<QMenu*> menus = e.frame->Menus();
-        QCOMPARE(menus.size(), 7);
+        QList<QMenu*> menus = e.frame->Menus();
+        QCOMPARE(menus.size(), 8);
+        // The frames menu lists the frames themselves; test_frames walks it.
+        QCOMPARE(menus.takeAt(4)->title(), QStringLiteral("F&rames"));
         const QStringList titles = {"&File", "&Edit", "&View", "&Picture", "&Tools", "&Window", "&Help"};
         for (int m = 0; m < 7; ++m) {
             QCOMPARE(menus[m]->title(), titles[m]);
@@ -194,7 +196,7 @@ private slots:
     void windowMenuFollowsTheWindowsWhenOpened()
     {
         Editor e;
-        QMenu* window = e.frame->Menus().at(5);
+        QMenu* window = e.frame->Menus().at(6);
         emit window->aboutToShow();
         QCOMPARE(e.menuAction(QStringLiteral("DrawVisible"))->isChecked(), true);
         if (QMdiSubWindow* text = e.frame->TextViewSubWindow()) {

@@ -367,7 +367,7 @@ private slots:
         frame.TavSubWindow()->hide();
         frame.SetDrawVisibleChecked(false);
         frame.SetTextVisibleChecked(false);
-        QMenu* window = frame.Menus().at(5);
+        QMenu* window = frame.Menus().at(6);
         emit window->aboutToShow();
         QVERIFY(frame.FrameAction("DrawVisible")->isChecked());
         QVERIFY(!frame.FrameAction("TavVisible")->isChecked());

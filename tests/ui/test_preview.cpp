@@ -240,7 +240,7 @@ private slots:
         QCOMPARE(frame.TavDisplayWindow().Display().pixel(7, 3), DevicePreview::kSetColour);
         // Its load sets the check mark; opening the menu corrects it.
         QVERIFY(frame.FrameAction("TavVisible")->isChecked());
-        emit frame.Menus().at(5)->aboutToShow();
+        emit frame.Menus().at(6)->aboutToShow();
         QVERIFY(!frame.FrameAction("TavVisible")->isChecked());
         // Bottom-left corner, as at start-up.
         QCOMPARE(frame.TavSubWindow()->pos(),

@@ -129,7 +129,7 @@ private slots:
         QTRY_VERIFY(frame.DrawingSubWindow()->isVisible());
 
         QCOMPARE(MenuTitles(frame),
-                 (QStringList{"&File", "&Edit", "&View", "&Picture", "&Tools", "&Window", "&Help"}));
+                 (QStringList{"&File", "&Edit", "&View", "&Picture", "F&rames", "&Tools", "&Window", "&Help"}));
 
         const QStringList lines = frame.TextViewWindow().Text().split(QLatin1Char('\n'));
         QCOMPARE(lines.value(0), QStringLiteral(".db  40, 32"));
