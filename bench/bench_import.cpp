@@ -169,6 +169,22 @@ void BM_SetImport_Gif64(benchmark::State& state)
 }
 BENCHMARK(BM_SetImport_Gif64)->Unit(benchmark::kMillisecond);
 
+// The conversion part alone: 64 frames of 240 x 120 already decoded.
+void BM_ConvertSet_64Frames(benchmark::State& state)
+{
+    tobrin::SetSources sources;
+    for (int k = 0; k < 64; ++k)
+        sources.Add(BandedPicture(tobrin::kMaxWidth, tobrin::kMaxHeight).convertToFormat(QImage::Format_ARGB32), 80,
+                    tobrin::SheetCut{});
+    tobrin::ImportPipeline p;
+    p.Paste(sources.Frame(0));
+    for (auto _ : state) {
+        const auto set = tobrin::ConvertSet(p, sources);
+        benchmark::DoNotOptimize(set->frames.back().cells.data());
+    }
+}
+BENCHMARK(BM_ConvertSet_64Frames)->Unit(benchmark::kMillisecond);
+
 // giflib's bare decode of the same file, for scale.
 void BM_DGifSlurp_Gif64(benchmark::State& state)
 {
