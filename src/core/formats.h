@@ -55,13 +55,13 @@ QString CNameFromPath(const QString& path);
 
 struct ExportOptions {
     ByteOrder order = ByteOrder::Msb;
-    // A set written as a PNG sprite sheet: frames per row (0: all in one row).
-    int sheetColumns = 0;
     // The array's name in a C array; empty takes it from the file name.
     QString name;
     // PNG in the device's colours instead of 1-bit black and white (such a
     // file does not open again: it is not black and white).
     bool deviceColours = false;
+    // A set written as a PNG sprite sheet: frames per row (0: all in one row).
+    int sheetColumns = 0;
 };
 
 // An ordered set of frames of one size (a walk cycle, a run of icons), as
