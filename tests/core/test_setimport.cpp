@@ -174,7 +174,7 @@ TEST_F(SetCli, RefusesWholeNamingTheFile)
     const QString big = Write("big.gif", Gif(300, 8, {5, 5}));
     const std::pair<QStringList, QString> cases[] = {
         {{sheet, "--frames", "5x2"}, "sheet.png: its width of 64, which 5 columns"},
-        {{sheet, "--frame-size", "2x1", sheet}, "sheet.png: the set would have 1025 frames, more than the 1024"},
+        {{sheet, "--frame-size", "2x1", sheet}, "sheet.png: the set would have 2048 frames, more than the 1024"},
         {{big}, "big.gif: "},
         {{cut}, "cut.gif: "},
         {{sheet, cut}, "cut.gif: "},
