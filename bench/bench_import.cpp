@@ -6,12 +6,15 @@
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <gif_lib.h>
 #include <map>
 #include <string>
 
 #include "core/picturedata.h"
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
+#include "core/gifcodec.h"
+#include "core/setimport.h"
 #include "core/streamdecode.h"
 #include "core/stretch.h"
 #include "imagefiles.h"
@@ -114,6 +117,92 @@ void BM_ShrinkRows_4000x3000(benchmark::State& state)
 }
 BENCHMARK(BM_ShrinkRows_4000x3000)->Unit(benchmark::kMillisecond);
 
+// An animated GIF of 64 frames of 240 x 120, a figure walking over a
+// banded ground, written once for the run.
+const QString& WalkingGif()
+{
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        tobrin::MonoSet set;
+        for (int k = 0; k < 64; ++k) {
+            tobrin::MonoPicture frame;
+            frame.width = tobrin::kMaxWidth;
+            frame.height = tobrin::kMaxHeight;
+            for (int y = 0; y < frame.height; ++y)
+                for (int x = 0; x < frame.width; ++x) {
+                    const bool figure = std::abs(x - 3 * k - 20) < 12 && y > 30 && y < 100;
+                    frame.At(x, y) = figure || (y > 100 && (x + y + k) % 7 < 3) || (x * y + k) % 23 == 0;
+                }
+            set.frames.push_back(frame);
+            set.delays.push_back(80);
+        }
+        const auto bytes = tobrin::EncodeGif(set);
+        QFile file(dir.filePath(QStringLiteral("walk.gif")));
+        if (!bytes || !file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size())
+            return QString();
+        return file.fileName();
+    }();
+    return path;
+}
+
+// "tobrin import walk.gif -o set.db" without its file output: the frames
+// decoded and composited, each converted as a picture.
+void BM_SetImport_Gif64(benchmark::State& state)
+{
+    const QString& path = WalkingGif();
+    tobrin::ImageLoader loader;
+    for (auto _ : state) {
+        const auto sources = tobrin::ReadSetSources({path}, tobrin::SheetCut{}, loader);
+        if (!sources) {
+            state.SkipWithError("read failed");
+            break;
+        }
+        tobrin::ImportPipeline p;
+        p.Paste(sources->Frame(0));
+        const auto set = tobrin::ConvertSet(p, *sources);
+        if (!set || set->Count() != 64) {
+            state.SkipWithError("conversion failed");
+            break;
+        }
+        benchmark::DoNotOptimize(set->frames.back().cells.data());
+    }
+}
+BENCHMARK(BM_SetImport_Gif64)->Unit(benchmark::kMillisecond);
+
+// The conversion part alone: 64 frames of 240 x 120 already decoded.
+void BM_ConvertSet_64Frames(benchmark::State& state)
+{
+    tobrin::SetSources sources;
+    for (int k = 0; k < 64; ++k)
+        sources.Add(BandedPicture(tobrin::kMaxWidth, tobrin::kMaxHeight).convertToFormat(QImage::Format_ARGB32), 80,
+                    tobrin::SheetCut{});
+    tobrin::ImportPipeline p;
+    p.Paste(sources.Frame(0));
+    for (auto _ : state) {
+        const auto set = tobrin::ConvertSet(p, sources);
+        benchmark::DoNotOptimize(set->frames.back().cells.data());
+    }
+}
+BENCHMARK(BM_ConvertSet_64Frames)->Unit(benchmark::kMillisecond);
+
+// giflib's bare decode of the same file, for scale.
+void BM_DGifSlurp_Gif64(benchmark::State& state)
+{
+    const QByteArray name = QFile::encodeName(WalkingGif());
+    for (auto _ : state) {
+        int error = 0;
+        GifFileType* gif = DGifOpenFileName(name.constData(), &error);
+        if (!gif || DGifSlurp(gif) != GIF_OK || gif->ImageCount != 64) {
+            state.SkipWithError("DGifSlurp failed");
+            DGifCloseFile(gif, &error);
+            break;
+        }
+        benchmark::DoNotOptimize(gif->SavedImages[63].RasterBits);
+        DGifCloseFile(gif, &error);
+    }
+}
+BENCHMARK(BM_DGifSlurp_Gif64)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -136,6 +225,11 @@ int main(int argc, char** argv)
     if (streamed.real > 0 && decode.real > 0)
         std::printf("streamed decode into the display copy / Qt's whole decode: %.2f wall (%.1f ms / %.1f ms)\n",
                     streamed.real / decode.real, streamed.real, decode.real);
+    const auto set = reporter.Time("BM_SetImport_Gif64");
+    const auto slurp = reporter.Time("BM_DGifSlurp_Gif64");
+    if (set.real > 0 && slurp.real > 0 && slurp.cpu > 0)
+        std::printf("64-frame GIF import / DGifSlurp: %.2f wall (%.2f ms / %.2f ms), %.2f cpu (%.2f ms / %.2f ms)\n",
+                    set.real / slurp.real, set.real, slurp.real, set.cpu / slurp.cpu, set.cpu, slurp.cpu);
     benchmark::Shutdown();
     return 0;
 }

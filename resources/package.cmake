@@ -27,7 +27,7 @@ colour images by a brightness threshold or dithering, reads and writes C
 arrays, X11 and netpbm bitmaps, PNG and BMP, and does the same conversions
 on the command line without a display.")
 # Depends: the libraries the binary links, read from it by dpkg-shlibdeps
-# (Qt's display plug-ins come with its Gui library; libwmf recommends the
+# (giflib among them; Qt's display plug-ins come with its Gui library; libwmf recommends the
 # URW fonts it draws a metafile's text with). Qt's extra image plug-ins are
 # loaded at run time, unseen by dpkg-shlibdeps: the import reads TIFF, WebP,
 # TGA and more through them.

@@ -19,6 +19,8 @@ packages=(
   # The import streams JPEGs and PNGs through libjpeg-turbo and libpng;
   # djpeg is the floor the whole-process benchmark compares against.
   libjpeg62-turbo-dev libjpeg-turbo-progs
+  # Animated GIFs are read and written through giflib.
+  libgif-dev
   # Tests and benchmarks.
   libgtest-dev libgmock-dev libbenchmark-dev
   # Fuzzing: clang with libFuzzer and the sanitizer runtimes.

@@ -40,6 +40,17 @@ QString QtDialogs::OpenFileName(QWidget* parent, const QString& caption, const Q
     return name;
 }
 
+QStringList QtDialogs::OpenFileNames(QWidget* parent, const QString& caption, const QString& filters,
+                                     const QString& selectedFilter, const QString& fileName)
+{
+    QString selected = selectedFilter;
+    const QStringList names =
+        QFileDialog::getOpenFileNames(parent, caption, places::DialogStartPath(fileName), filters, &selected);
+    if (!names.isEmpty())
+        places::RememberFolderOf(names.first());
+    return names;
+}
+
 QString QtDialogs::SaveFileName(QWidget* parent, const QString& caption, const QString& filters,
                                 const QString& selectedFilter, const QString& fileName)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include "core/formats.h"
 
@@ -30,6 +31,10 @@ public:
                                  const QString& selectedFilter, const QString& fileName) = 0;
     virtual QString SaveFileName(QWidget* parent, const QString& caption, const QString& filters,
                                  const QString& selectedFilter, const QString& fileName) = 0;
+    // An open dialog in which several files may be chosen, in the order
+    // they are given back; empty when the user cancelled.
+    virtual QStringList OpenFileNames(QWidget* parent, const QString& caption, const QString& filters,
+                                      const QString& selectedFilter, const QString& fileName) = 0;
     // The byte order and array name of an export to the C array at path;
     // options holds the starting choice and receives the user's. False
     // when the user cancelled. Without a window to ask in, the starting
@@ -47,6 +52,8 @@ public:
                          const QString& selectedFilter, const QString& fileName) override;
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& filters,
                          const QString& selectedFilter, const QString& fileName) override;
+    QStringList OpenFileNames(QWidget* parent, const QString& caption, const QString& filters,
+                              const QString& selectedFilter, const QString& fileName) override;
     bool CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options) override;
 };
 

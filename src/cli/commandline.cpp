@@ -26,13 +26,18 @@ const char kUsageHead[] =
     "  tobrin export FILE -o OUT [--order msb|lsb|pages] [--name NAME] [--device]\n"
     "                             [--input-order msb|lsb|pages] [--in-place]\n";
 const char kUsageTail[] =
-    "  tobrin import IMAGE -o OUT [--threshold N] [--components rgb|rg|rb|gb|r|g|b]\n"
+    "  tobrin import IMAGE... -o OUT [--threshold N] [--components rgb|rg|rb|gb|r|g|b]\n"
     "                             [--invert] [--size WxH] [--aspect] [--no-match-size]\n"
     "                             [--full-resolution] [--in-place]\n"
     "                             [--dither none|fs|atkinson|bayer4|bayer8]\n"
     "                             [--order msb|lsb|pages] [--name NAME]\n"
+    "                             [--frames COLUMNSxROWS|--frame-size WxH]\n"
+    "                             [--margin N] [--spacing N] [--skip-empty]\n"
     "                             convert an image to black and white and write it\n"
-    "                             to OUT in the format its extension picks, as export\n"
+    "                             to OUT in the format its extension picks, as export;\n"
+    "                             several images, a sheet cut into frames or an\n"
+    "                             animated GIF make a set (at most 1,024 frames, 64\n"
+    "                             million pixels an image, 128 million in all)\n"
     "  tobrin --help, -h          show this help\n"
     "  tobrin --version, -v       show the version\n";
 

@@ -13,6 +13,7 @@
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
 #include "core/savefile.h"
+#include "core/setimport.h"
 
 namespace tobrin {
 namespace {
@@ -21,17 +22,23 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 const char kUsage[] =
-    "usage: tobrin import IMAGE -o OUT [--threshold N] [--components rgb|rg|rb|gb|r|g|b]\n"
+    "usage: tobrin import IMAGE... -o OUT [--threshold N] [--components rgb|rg|rb|gb|r|g|b]\n"
     "                     [--invert] [--size WxH] [--aspect|--no-aspect] [--no-match-size]\n"
     "                     [--dither none|fs|atkinson|bayer4|bayer8] [--order msb|lsb|pages] [--name NAME]\n"
-    "                     [--full-resolution] [--in-place]\n";
+    "                     [--full-resolution] [--in-place]\n"
+    "                     [--frames COLUMNSxROWS|--frame-size WxH] [--margin N] [--spacing N] [--skip-empty]\n";
 
 int Usage(const QString& problem)
 {
     // The formats' list is made from their entries.
     const QString text = QStringLiteral("OUT's extension picks its format as for export: ") + FormatSuffixList()
         + QStringLiteral(". OUT may be IMAGE itself only with --in-place. --full-resolution converts from the "
-                         "image itself rather than its display copy (at most about 200 x 100).");
+                         "image itself rather than its display copy (at most about 200 x 100). Several IMAGEs, "
+                         "a sheet cut by --frames or --frame-size (with --margin round it and --spacing between "
+                         "frames, read left to right, top to bottom; --skip-empty leaves out the empty cells at "
+                         "its end) or an animated GIF make a set of frames, each converted alike, for a format "
+                         "that holds sets: at most 1,024 frames, 64 million pixels an image and 128 million "
+                         "pixels in all; an animated GIF's frames are at most 240 x 120.");
     std::fprintf(stderr, "tobrin import: %s\n%s%s", qPrintable(problem), kUsage, qPrintable(WrapWords(text, 2)));
     return kExitUsage;
 }
@@ -44,7 +51,8 @@ int ImportFailed(const QString& file, const QString& detail)
 }
 
 struct ImportRequest {
-    QString image;
+    QStringList images;
+    SheetCut cut;
     QString output;
     ExportOptions writing;
     std::optional<int> threshold;
@@ -83,23 +91,30 @@ std::optional<Components> ParseComponents(const QString& text)
     return c;
 }
 
-std::optional<QSize> ParseSize(const QString& text)
+std::optional<QSize> ParseSize(const QString& text, int wLow = ImportPipeline::kHSizeMin,
+                              int wHigh = ImportPipeline::kHSizeMax, int hLow = ImportPipeline::kVSizeMin,
+                              int hHigh = ImportPipeline::kVSizeMax)
 {
-    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,4})[xX](\\d{1,4})$"));
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{1,5})[xX](\\d{1,5})$"));
     const auto match = pattern.match(text);
     if (!match.hasMatch())
         return std::nullopt;
-    const auto w = ParseInt(match.captured(1), ImportPipeline::kHSizeMin, ImportPipeline::kHSizeMax);
-    const auto h = ParseInt(match.captured(2), ImportPipeline::kVSizeMin, ImportPipeline::kVSizeMax);
+    const auto w = ParseInt(match.captured(1), wLow, wHigh);
+    const auto h = ParseInt(match.captured(2), hLow, hHigh);
     if (!w || !h)
         return std::nullopt;
     return QSize(*w, *h);
 }
 
+// The largest sheet side a cut is given in (any image the loader takes is
+// narrower).
+constexpr int kMaxCutPixels = 99999;
+
 // Fills *request from args; returns an error text for bad usage.
 QString ParseArguments(const QStringList& args, ImportRequest* request)
 {
     QStringList positional;
+    QStringList cutBy;
     for (int i = 0; i < args.size(); ++i) {
         QString arg = args.at(i);
         QString value;
@@ -141,6 +156,29 @@ QString ParseArguments(const QStringList& args, ImportRequest* request)
             if (!takeValue(&text) || !(request->size = ParseSize(text)))
                 return QStringLiteral("--size takes WxH with W 8..240 and H 4..120: the import's width "
                                       "starts at 8; the editor's size fields make a picture narrower afterwards");
+        } else if (arg == QLatin1String("--frames")) {
+            QString text;
+            std::optional<QSize> grid;
+            if (!takeValue(&text) || !(grid = ParseSize(text, 1, MonoSet::kMaxFrames, 1, MonoSet::kMaxFrames)))
+                return QStringLiteral("--frames takes COLUMNSxROWS, each 1..1024");
+            request->cut.columns = grid->width();
+            request->cut.rows = grid->height();
+            cutBy += QStringLiteral("--frames");
+        } else if (arg == QLatin1String("--frame-size")) {
+            QString text;
+            std::optional<QSize> size;
+            if (!takeValue(&text) || !(size = ParseSize(text, 1, kMaxCutPixels, 1, kMaxCutPixels)))
+                return QStringLiteral("--frame-size takes WxH in pixels of the sheet");
+            request->cut.frameSize = *size;
+            cutBy += QStringLiteral("--frame-size");
+        } else if (arg == QLatin1String("--margin") || arg == QLatin1String("--spacing")) {
+            QString text;
+            std::optional<int> n;
+            if (!takeValue(&text) || !(n = ParseInt(text, 0, kMaxCutPixels)))
+                return QStringLiteral("%1 takes a number of pixels from 0 to %2").arg(arg).arg(kMaxCutPixels);
+            (arg == QLatin1String("--margin") ? request->cut.margin : request->cut.spacing) = *n;
+        } else if (arg == QLatin1String("--skip-empty") && noValue()) {
+            request->cut.skipEmpty = true;
         } else if (arg == QLatin1String("--dither")) {
             QString text;
             std::optional<Dither> dither;
@@ -177,13 +215,19 @@ QString ParseArguments(const QStringList& args, ImportRequest* request)
             positional += arg;
         }
     }
-    if (positional.size() != 1)
-        return QStringLiteral("give exactly one IMAGE");
-    request->image = positional.first();
+    if (positional.isEmpty())
+        return QStringLiteral("give an IMAGE");
+    if (cutBy.size() > 1)
+        return QStringLiteral("give one of --frames and --frame-size, once");
+    request->images = positional;
     if (request->output.isEmpty())
         return QStringLiteral("-o OUT is required");
-    if (!request->inPlace && SameFile(request->image, request->output))
-        return QStringLiteral("-o %1 names the input file; give --in-place to replace it").arg(request->output);
+    // A set replaces no input: its frames are read from all of them.
+    if (request->inPlace && positional.size() > 1)
+        return QStringLiteral("--in-place takes one IMAGE");
+    for (const QString& image : positional)
+        if (!request->inPlace && SameFile(image, request->output))
+            return QStringLiteral("-o %1 names an input file; give --in-place to replace it").arg(request->output);
     return QString();
 }
 
@@ -224,6 +268,28 @@ void ApplyImportOptions(ImportPipeline& pipeline, const ImportRequest& request)
     pipeline.ConvertImage();
 }
 
+// Several images, a cut sheet or an animated GIF: the options are settled on
+// the first frame as on a loaded picture, and every frame is converted alike.
+int ImportSet(const ImportRequest& request, const ImageLoader& loader)
+{
+    if (request.inPlace)
+        return ImportFailed(request.images.first(), QStringLiteral("a set of frames is not written in place"));
+    SetImportError failure;
+    const auto sources = ReadSetSources(request.images, request.cut, loader, &failure);
+    if (!sources)
+        return ImportFailed(failure.file, failure.cause);
+    ImportPipeline pipeline;
+    pipeline.Paste(sources->Frame(0));
+    ApplyImportOptions(pipeline, request);
+    QString error;
+    const auto set = ConvertSet(pipeline, *sources, &error);
+    if (!set)
+        return ImportFailed(request.images.first(), error);
+    if (!WritePictureSetFile(request.output, *set, request.writing, &error))
+        return ImportFailed(request.output, error);
+    return 0;
+}
+
 }  // namespace
 
 QString WrapWords(const QString& text, int indent)
@@ -251,9 +317,12 @@ int RunImportCommand(const QStringList& args)
     ImportPipeline pipeline;
     ImageLoader loader;
     QString error;
+    const QString& first = request.images.first();
+    if (request.images.size() > 1 || !request.cut.Whole() || IsAnimatedGif(first))
+        return ImportSet(request, loader);
     pipeline.BeginLoad();
-    if (!pipeline.FinishLoad(request.image, loader, &error))
-        return ImportFailed(request.image, error);
+    if (!pipeline.FinishLoad(first, loader, &error))
+        return ImportFailed(first, error);
     ApplyImportOptions(pipeline, request);
 
     PictureData decl;

@@ -394,11 +394,13 @@ void ImportPipeline::GetImport(PictureData& d) const
 {
     const int width = std::min(hSize_, kMaxWidth);
     const int height = std::min(vSize_, kMaxHeight);
+    const int destWidth = dest_.width();
+    const int destHeight = dest_.height();
     for (int y = 0; y < height; ++y) {
-        const QRgb* line = y < dest_.height() ? reinterpret_cast<const QRgb*>(dest_.constScanLine(y)) : nullptr;
+        const QRgb* line = y < destHeight ? reinterpret_cast<const QRgb*>(dest_.constScanLine(y)) : nullptr;
         for (int x = 0; x < width; ++x) {
             // Only exactly black is a set pixel.
-            const bool black = line && x < dest_.width() && line[x] == kBlack;
+            const bool black = line && x < destWidth && line[x] == kBlack;
             d.Pic(x, y) = black ? 1 : 0;
         }
     }

@@ -87,10 +87,13 @@ QImage ThresholdImage(const QImage& dispIn, const Components& useIn, int toleran
     const std::uint32_t blueMask = use.blue ? 0xFFu : 0u;
 
     QImage out(disp.size(), QImage::Format_RGB32);
-    for (int y = 0; y < disp.height(); ++y) {
+    // The sizes are read once: the calls would not leave the inner loop.
+    const int width = disp.width();
+    const int height = disp.height();
+    for (int y = 0; y < height; ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(disp.constScanLine(y));
         auto* to = reinterpret_cast<std::uint32_t*>(out.scanLine(y));
-        for (int x = 0; x < disp.width(); ++x) {
+        for (int x = 0; x < width; ++x) {
             const QRgb c = in[x];
             const std::uint32_t sum = ((c >> 16) & redMask) + ((c >> 8) & greenMask) + (c & blueMask);
             to[x] = bySum[sum];

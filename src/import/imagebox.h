@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <QWidget>
+#include <vector>
 
 namespace tobrin {
 
@@ -18,12 +20,17 @@ public:
     // Gives the box the outer size of an image area of width x height.
     void SetImageArea(int width, int height);
     QSize ImageArea() const;
+    // Outlines drawn over the image (a sheet's cut), in image pixels; none
+    // when empty.
+    void SetGrid(const std::vector<QRect>& cells);
+    const std::vector<QRect>& Grid() const { return grid_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     QImage image_;
+    std::vector<QRect> grid_;
 };
 
 }  // namespace tobrin

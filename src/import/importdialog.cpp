@@ -24,12 +24,18 @@
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
 #include "core/units.h"
+#include "import/framessection.h"
 #include "import/imagebox.h"
 #include "import/importdialogimpl.h"
 #include "import/importsettings.h"
 
 namespace tobrin {
 namespace {
+
+// The dialog's size in window units: the converter above, the cut into
+// frames below.
+constexpr int kWidthUnits = 7770;
+constexpr int kHeightUnits = 5430;
 
 const QString kCaption = QStringLiteral("Import picture");
 const QString kConverting = QStringLiteral("Converting... ");
@@ -56,7 +62,7 @@ ImportDialog::ImportDialog(Session& session, std::function<void()> showDrawing, 
     setWindowTitle(kCaption);
     setModal(true);
     setAcceptDrops(true);  // an image dropped here loads as "Load" would
-    setFixedSize(units::ToPixels(7770), units::ToPixels(4365));
+    setFixedSize(units::ToPixels(kWidthUnits), units::ToPixels(kHeightUnits));
 
     Impl& d = *d_;
     importsettings::Restore(d.pipeline);
@@ -145,6 +151,9 @@ ImportDialog::ImportDialog(Session& session, std::function<void()> showDrawing, 
     SetAccessible(d.VSize, QStringLiteral("Picture height"), QStringLiteral("Height of the imported picture"));
     for (QPushButton* b : {d.Load, d.PasteButton, d.GetImport, d.CloseButton})
         b->setAutoDefault(false);
+    // The cut into frames, under the buttons.
+    d.Frames = new FramesSection(this);
+    d.Frames->setGeometry(UnitRect(120, 4170, 7530, kHeightUnits - 4170 - 60));
     // Captions are never cut off: a box wider than its place in units grows
     // to the right, where each column has room.
     for (QWidget* w : std::initializer_list<QWidget*>{d.uRed, d.uGreen, d.uBlue, d.MatchSize, d.Aspect, d.Invert,
@@ -169,10 +178,11 @@ ImportDialog::ImportDialog(Session& session, std::function<void()> showDrawing, 
     for (QScrollBar* bar : {d.Tolerance, d.HSize, d.VSize})
         bar->setFocusPolicy(Qt::StrongFocus);
     {
-        QWidget* const order[] = {d.Load, d.PasteButton, d.Tolerance, d.uRed, d.uGreen, d.uBlue, d.Dither,
-                                  d.FullResolution, d.HSize, d.VSize, d.MatchSize, d.Aspect, d.Invert,
-                                  d.GetImport, d.CloseButton};
-        for (std::size_t i = 1; i < std::size(order); ++i)
+        QList<QWidget*> order = {d.Load, d.PasteButton, d.Tolerance, d.uRed, d.uGreen, d.uBlue, d.Dither,
+                                 d.FullResolution, d.HSize, d.VSize, d.MatchSize, d.Aspect, d.Invert};
+        order += d.Frames->Controls();
+        order += {d.GetImport, d.CloseButton};
+        for (qsizetype i = 1; i < order.size(); ++i)
             setTabOrder(order[i - 1], order[i]);
     }
 
@@ -219,6 +229,7 @@ ImportDialog::ImportDialog(Session& session, std::function<void()> showDrawing, 
     connect(d.HSize, &QScrollBar::valueChanged, this, &ImportDialog::HSize_Change);
     connect(d.VSize, &QScrollBar::valueChanged, this, &ImportDialog::VSize_Change);
     connect(d.RedrawDelay, &QTimer::timeout, this, &ImportDialog::RedrawDelay_Timer);
+    connect(d.Frames, &FramesSection::CutChanged, this, &ImportDialog::Frames_Change);
 }
 
 ImportDialog::~ImportDialog()
@@ -256,14 +267,17 @@ void ImportDialog::Load_Click()
     d.pipeline.BeginLoad();
     // Every format the loader reads, the Windows ones first.
     const QString graphic = QStringLiteral("Graphic files (%1)").arg(ImageLoader::NamePatterns());
-    const QString name = d.session.dialogs.OpenFileName(this, QStringLiteral("Load"),
-                                                        QStringLiteral("All Files (*.*);;") + graphic, graphic, QString());
-    FinishLoading(name);
+    // Several files make a set of frames, in the order given.
+    const QStringList names = d.session.dialogs.OpenFileNames(
+        this, QStringLiteral("Load"), QStringLiteral("All Files (*.*);;") + graphic, graphic, QString());
+    d.Frames->SetFiles(names);
+    FinishLoading(names.value(0));
 }
 
 void ImportDialog::LoadFile(const QString& name)
 {
     d_->pipeline.BeginLoad();
+    d_->Frames->SetFiles(name.isEmpty() ? QStringList() : QStringList{name});
     FinishLoading(name);
 }
 
@@ -282,6 +296,7 @@ void ImportDialog::FinishLoading(const QString& name)
         why = QStringLiteral("out of memory");  // in the conversion, for one
     }
     d.ShowOptions();
+    d.Frames->ShowCut(d.pipeline, *d.Disp);
     if (!ok) {
         d.session.dialogs.Message(this, QStringLiteral("Error!"), QStringLiteral("File Import Error"),
                                   Dialogs::Icon::Critical, QStringLiteral("%1: %2").arg(QFileInfo(name).fileName(), why));
@@ -298,11 +313,13 @@ void ImportDialog::PasteButton_Click()
     try {
         const auto busy = BusyPointer();
         d.pipeline.Paste(image);
+        d.Frames->SetFiles({});
         d.ShowDisplayCopy();
     } catch (const std::exception&) {
         // Paste reports nothing; what could be done stays.
     }
     d.ShowOptions();
+    d.Frames->ShowCut(d.pipeline, *d.Disp);
 }
 
 void ImportDialog::GetImport_Click()
@@ -310,8 +327,41 @@ void ImportDialog::GetImport_Click()
     Impl& d = *d_;
     if (!d.pipeline.HasSource())
         return;  // as the disabled button
+    if (d.Frames->MakesSet()) {
+        // Every frame is read and converted before the document is
+        // touched: a failure leaves it as it was.
+        SetImportError failure;
+        std::optional<MonoSet> set;
+        try {
+            const auto busy = BusyPointer();
+            set = d.Frames->MakeSet(d.pipeline, d.loader, &failure);
+        } catch (const std::exception&) {
+            failure.cause = QStringLiteral("out of memory");
+        }
+        if (!set) {
+            d.session.dialogs.Message(this, QStringLiteral("Error!"), QStringLiteral("File Import Error"),
+                                      Dialogs::Icon::Critical,
+                                      QStringLiteral("%1: %2").arg(QFileInfo(failure.file).fileName(), failure.cause));
+            return;
+        }
+        d.session.document.ImportFrames(*set);
+        accept();
+        return;
+    }
     d.session.document.Import(d.pipeline);
     accept();
+}
+
+void ImportDialog::Frames_Change()
+{
+    Impl& d = *d_;
+    // The target takes a frame's size, as Match size takes the image's.
+    const QSize frame = d.Frames->FrameSize(d.pipeline);
+    if (frame.isValid()) {
+        d.pipeline.SetHSize(frame.width());
+        d.pipeline.SetVSize(frame.height());
+    }
+    d.Frames->ShowCut(d.pipeline, *d.Disp);
 }
 
 void ImportDialog::CloseButton_Click()

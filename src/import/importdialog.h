@@ -44,6 +44,8 @@ public:
     void HSize_Change();
     void VSize_Change();
     void RedrawDelay_Timer();
+    // The cut into frames changed: the target takes a frame's size.
+    void Frames_Change();
     void ConvertImage();
 
     // The dialog's state without widgets, and its file reader (tests point

@@ -13,6 +13,7 @@
 #include "app/session.h"
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
+#include "import/framessection.h"
 #include "import/imagebox.h"
 #include "import/importdialog.h"
 
@@ -54,6 +55,7 @@ struct ImportDialog::Impl {
     QPushButton* GetImport = nullptr;
     QPushButton* CloseButton = nullptr;
     QTimer* RedrawDelay = nullptr;
+    FramesSection* Frames = nullptr;
     int busy = 0;
 
     Impl(Session& s, std::function<void()> show) : session(s), showDrawing(std::move(show)) {}

@@ -126,7 +126,7 @@ TEST(CommandLine, VersionAndHelp)
         EXPECT_EQ(o.exitCode, 0) << flag;
         EXPECT_TRUE(o.err.isEmpty());
         for (const char* part : {"tobrin export FILE -o OUT [--order msb|lsb|pages] [--name NAME] [--device]",
-                                 "--dither none|fs|atkinson|bayer4|bayer8", "tobrin import IMAGE -o OUT",
+                                 "--dither none|fs|atkinson|bayer4|bayer8", "tobrin import IMAGE... -o OUT",
                                  "--threshold N", "--components rgb|rg", "--invert", "--size WxH",
                                  "--aspect", "--no-match-size", "--version"})
             EXPECT_TRUE(o.out.contains(part)) << part;

@@ -278,7 +278,7 @@ TEST_F(ImportCliTest, BadUsageExitsWithTwo)
         {good},
         {good, "-o"},
         {"-o", out},
-        {good, good, "-o", out},
+        {good, good, "-o", out, "--in-place"},
         {good, "-o", out, "--order", "msb8"},
         {good, "-o", Path(QStringLiteral("out.c")), "--name", "int"},
         {good, "-o", out, "--threshold", "0"},

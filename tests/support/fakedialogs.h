@@ -26,6 +26,9 @@ public:
     QList<Shown> shown;
     QList<bool> answers;         // for AskYesNo, in order; Yes when exhausted
     QStringList fileNames;       // for the file dialogs, in order; "" when exhausted
+    // For the several-file open dialog, in order; when exhausted it takes
+    // one name from fileNames.
+    QList<QStringList> fileLists;
     // For the C array options, in order: nullopt cancels; the starting
     // choice is taken when exhausted.
     QList<std::optional<ExportOptions>> cArrayAnswers;
@@ -52,6 +55,16 @@ public:
     {
         shown.append({QStringLiteral("save"), caption, filters, Icon::None, selectedFilter, fileName, {}});
         return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
+    }
+
+    QStringList OpenFileNames(QWidget*, const QString& caption, const QString& filters,
+                              const QString& selectedFilter, const QString& fileName) override
+    {
+        shown.append({QStringLiteral("open"), caption, filters, Icon::None, selectedFilter, fileName, {}});
+        if (!fileLists.isEmpty())
+            return fileLists.takeFirst();
+        const QString name = fileNames.isEmpty() ? QString() : fileNames.takeFirst();
+        return name.isEmpty() ? QStringList() : QStringList{name};
     }
 
     bool CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options) override

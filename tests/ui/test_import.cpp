@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -98,7 +99,7 @@ private slots:
         Fixture f;
         QCOMPARE(f.dialog.windowTitle(), QStringLiteral("Import picture"));
         QVERIFY(f.dialog.isModal());
-        QCOMPARE(f.dialog.size(), QSize(units::ToPixels(7770), units::ToPixels(4365)));
+        QCOMPARE(f.dialog.size(), QSize(units::ToPixels(7770), units::ToPixels(5430)));
 
         const std::pair<const char*, const char*> texts[] = {
             {"Label1", "Threshold"}, {"ThresholdLabel", "155"}, {"Label2", "Size:"}, {"SizeLabel", " 40, 32"},
@@ -622,6 +623,36 @@ private slots:
         QFile written(out);
         QVERIFY(written.open(QIODevice::ReadOnly));
         QCOMPARE(written.readAll(), QByteArray::fromStdString(HexText(f.session.document.Data())) + "\r\n");
+    }
+
+    // Several files make a set: a cut that does not divide them is refused
+    // and the document stays; one that does gives every frame in one step.
+    void severalFilesImportAsFramesInOneStep()
+    {
+        Fixture f;
+        QStringList files;
+        for (int i = 0; i < 3; ++i)
+            files << PngFile(dir_, QStringLiteral("f%1.png").arg(i), Solid(20, 10, i == 1 ? kBlack : 0xFFFFFFFFu));
+        f.dialogs.fileLists << files;
+        f.Click("Load");
+        QCOMPARE(f.Label("FrameCount")->text(), QStringLiteral("3 frames"));
+        const int steps = f.session.document.HistorySteps();
+        f.Find<QSpinBox>("FramesAcross")->setValue(3);
+        f.Click("GetImport");
+        QCOMPARE(f.dialogs.shown.last().text, QStringLiteral("File Import Error"));
+        QVERIFY(f.dialogs.shown.last().details.startsWith(QStringLiteral("f0.png: its width of 20")));
+        QCOMPARE(f.session.document.FrameCount(), 1);
+        QCOMPARE(f.session.document.HistorySteps(), steps);
+        f.Find<QSpinBox>("FramesAcross")->setValue(2);
+        QCOMPARE(f.Label("FrameCount")->text(), QStringLiteral("6 frames"));
+        QCOMPARE(f.Box("Disp")->Grid().size(), std::size_t(2));
+        f.Click("GetImport");
+        QCOMPARE(f.session.document.FrameCount(), 6);
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(f.session.document.FramePlane(i)[0], std::uint8_t(i / 2 == 1));
+        QCOMPARE(f.session.document.Data().MaxX, 9);
+        f.session.document.Undo();
+        QCOMPARE(f.session.document.FrameCount(), 1);
     }
 
 private:

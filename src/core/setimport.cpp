@@ -1,0 +1,292 @@
+#include "core/setimport.h"
+
+#include <QFile>
+#include <QImageReader>
+#include <algorithm>
+
+#include "core/gifcodec.h"
+#include "core/imageloader.h"
+#include "core/importpipeline.h"
+#include "core/picturedata.h"
+#include "core/regularfile.h"
+
+namespace tobrin {
+namespace {
+
+// An animated GIF is read whole before it is decoded.
+constexpr qint64 kMaxGifBytes = 64LL * 1024 * 1024;
+
+bool Fail(QString* error, const QString& why)
+{
+    if (error)
+        *error = why;
+    return false;
+}
+
+// One axis of a cut: the count of frames and their length along it, or a
+// cause with the numbers when the sheet's length does not come out even.
+struct Axis {
+    qint64 count = 0;
+    qint64 length = 0;
+};
+
+std::optional<Axis> CutAxis(qint64 sheet, qint64 margin, qint64 spacing, qint64 count, qint64 frame,
+                            const char* side, const char* unit, const char* extent, QString* error)
+{
+    const qint64 inner = sheet - 2 * margin;
+    const QString what = QStringLiteral("its %1 of %2").arg(QLatin1String(side)).arg(sheet);
+    if (inner <= 0) {
+        Fail(error, QStringLiteral("%1 leaves nothing inside margins of %2").arg(what).arg(margin));
+        return std::nullopt;
+    }
+    const QString less = margin > 0 ? QStringLiteral(" less margins of %1 is %2").arg(margin).arg(inner) : QString();
+    if (frame > 0) {
+        // count frames and count - 1 spacings fill the inside exactly.
+        const qint64 fits = (inner + spacing) / (frame + spacing);
+        const qint64 taken = fits > 0 ? fits * frame + (fits - 1) * spacing : 0;
+        if (taken != inner) {
+            Fail(error, QStringLiteral("%1%2, which frames %3 %4 with spacing %5 do not divide (%6 of them "
+                                       "take %7)")
+                            .arg(what, less)
+                            .arg(frame)
+                            .arg(QLatin1String(extent))
+                            .arg(spacing)
+                            .arg(fits)
+                            .arg(taken));
+            return std::nullopt;
+        }
+        return Axis{fits, frame};
+    }
+    const qint64 free = inner - (count - 1) * spacing;
+    if (free < count || free % count != 0) {
+        Fail(error, QStringLiteral("%1%2, which %3 %4 with spacing %5 do not divide (%6 pixels are left for "
+                                   "the frames)")
+                        .arg(what, less)
+                        .arg(count)
+                        .arg(QLatin1String(unit))
+                        .arg(spacing)
+                        .arg(free));
+        return std::nullopt;
+    }
+    return Axis{count, free / count};
+}
+
+// c laid over the white background, as the import lays transparency.
+QRgb OverWhite(QRgb c)
+{
+    const int a = qAlpha(c);
+    if (a == 255)
+        return c;
+    const auto blend = [a](int v) { return (v * a + 255 * (255 - a) + 127) / 255; };
+    return qRgb(blend(qRed(c)), blend(qGreen(c)), blend(qBlue(c)));
+}
+
+}  // namespace
+
+std::optional<std::vector<QRect>> CutCells(QSize sheet, const SheetCut& cut, QString* error)
+{
+    if (cut.margin < 0 || cut.spacing < 0 || sheet.isEmpty()) {
+        Fail(error, QStringLiteral("a cut needs a sheet, and a margin and spacing of 0 or more"));
+        return std::nullopt;
+    }
+    const bool bySize = cut.frameSize.isValid();
+    if (bySize ? cut.frameSize.isEmpty() : (cut.columns < 1 || cut.rows < 1)) {
+        Fail(error, QStringLiteral("a cut needs at least one frame each way"));
+        return std::nullopt;
+    }
+    const auto across = CutAxis(sheet.width(), cut.margin, cut.spacing, cut.columns,
+                                bySize ? cut.frameSize.width() : 0, "width", "columns", "wide", error);
+    if (!across)
+        return std::nullopt;
+    const auto down = CutAxis(sheet.height(), cut.margin, cut.spacing, cut.rows,
+                              bySize ? cut.frameSize.height() : 0, "height", "rows", "high", error);
+    if (!down)
+        return std::nullopt;
+    if (across->count * down->count > MonoSet::kMaxFrames) {
+        Fail(error, QStringLiteral("%1 x %2 frames are more than the %3 a set holds")
+                        .arg(across->count)
+                        .arg(down->count)
+                        .arg(MonoSet::kMaxFrames));
+        return std::nullopt;
+    }
+    std::vector<QRect> cells;
+    cells.reserve(std::size_t(across->count * down->count));
+    for (qint64 row = 0; row < down->count; ++row)
+        for (qint64 column = 0; column < across->count; ++column)
+            cells.emplace_back(int(cut.margin + column * (across->length + cut.spacing)),
+                               int(cut.margin + row * (down->length + cut.spacing)), int(across->length),
+                               int(down->length));
+    return cells;
+}
+
+bool IsEmptyCell(const QImage& image, const QRect& cell)
+{
+    const QRect area = cell.intersected(image.rect());
+    if (area.isEmpty())
+        return true;
+    QImage converted;
+    const QImage* from = &image;
+    QRect rect = area;
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32) {
+        converted = image.copy(area).convertToFormat(QImage::Format_ARGB32);
+        from = &converted;
+        rect = converted.rect();
+    }
+    const QRgb first = OverWhite(from->pixel(rect.topLeft()));
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(from->constScanLine(y));
+        for (int x = rect.left(); x <= rect.right(); ++x)
+            if ((line[x] | 0xFF000000u) != first && OverWhite(line[x]) != first)
+                return false;
+    }
+    return true;
+}
+
+QSize GifFrameLimit()
+{
+    return QSize(kMaxWidth, kMaxHeight);
+}
+
+QImage SetSources::Frame(int i) const
+{
+    const Piece& cell = cells_[std::size_t(i)];
+    const QImage& source = sources_[std::size_t(cell.source)];
+    return cell.rect == source.rect() ? source : source.copy(cell.rect);
+}
+
+bool SetSources::Add(const QImage& source, int delay, const SheetCut& cut, QString* error)
+{
+    const qint64 pixels = qint64(source.width()) * source.height();
+    if (pixels_ + pixels > kMaxTotalPixels)
+        return Fail(error, QStringLiteral("the set's images come to more than %1 million pixels together")
+                               .arg(kMaxTotalPixels / 1000000));
+    auto cells = CutCells(source.size(), cut, error);
+    if (!cells)
+        return false;
+    if (cut.skipEmpty && cells->size() > 1) {
+        while (!cells->empty() && IsEmptyCell(source, cells->back()))
+            cells->pop_back();
+        if (cells->empty())
+            return Fail(error, QStringLiteral("every cell of the sheet is empty"));
+    }
+    if (Count() + qint64(cells->size()) > MonoSet::kMaxFrames)
+        return Fail(error, QStringLiteral("the set would have %1 frames, more than the %2 it holds")
+                               .arg(Count() + qint64(cells->size()))
+                               .arg(MonoSet::kMaxFrames));
+    const int index = int(sources_.size());
+    sources_.push_back(source);
+    pixels_ += pixels;
+    for (const QRect& rect : *cells)
+        cells_.push_back(Piece{index, rect, delay});
+    return true;
+}
+
+bool IsAnimatedGif(const QString& path)
+{
+    QFile file(path);
+    if (!IsRegularFile(path) || !file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray head = file.peek(6);
+    if (head != "GIF87a" && head != "GIF89a")
+        return false;
+    QImageReader reader(&file, "gif");
+    return reader.imageCount() > 1;
+}
+
+std::optional<SetSources> ReadSetSources(const QStringList& files, const SheetCut& cut, const ImageLoader& loader,
+                                         SetImportError* error)
+{
+    SetSources sources;
+    QString why;
+    const auto refuse = [&](const QString& file) -> std::optional<SetSources> {
+        if (error)
+            *error = SetImportError{file, why};
+        return std::nullopt;
+    };
+    for (const QString& file : files) {
+        if (IsAnimatedGif(file)) {
+            QFile in(file);
+            if (!OpenRegularFile(in, &why))
+                return refuse(file);
+            if (in.size() > kMaxGifBytes) {
+                why = QStringLiteral("an animated GIF over %1 MB is not read").arg(kMaxGifBytes >> 20);
+                return refuse(file);
+            }
+            const auto frames = DecodeGifFrames(in.readAll(), GifFrameLimit(), &why);
+            if (!frames)
+                return refuse(file);
+            for (std::size_t i = 0; i < frames->images.size(); ++i) {
+                const int delay = i < frames->delays.size() ? frames->delays[i] : 0;
+                if (!sources.Add(frames->images[i], delay > 0 ? std::min(delay, int(MonoSet::kMaxDelay))
+                                                                : MonoSet::kDefaultDelay,
+                                 cut, &why))
+                    return refuse(file);
+            }
+            continue;
+        }
+        // The budget is checked from the header, before the decode.
+        const QSize claimed = QImageReader(file).size();
+        if (claimed.isValid()
+            && sources.Pixels() + qint64(claimed.width()) * claimed.height() > SetSources::kMaxTotalPixels) {
+            why = QStringLiteral("the set's images come to more than %1 million pixels together")
+                      .arg(SetSources::kMaxTotalPixels / 1000000);
+            return refuse(file);
+        }
+        QImage image;
+        if (!loader.Load(file, &image, &why) || !sources.Add(image, MonoSet::kDefaultDelay, cut, &why))
+            return refuse(file);
+    }
+    if (sources.Count() == 0) {
+        why = QStringLiteral("no frames");
+        return refuse(files.isEmpty() ? QString() : files.first());
+    }
+    return sources;
+}
+
+std::optional<MonoSet> ConvertSet(const ImportPipeline& settled, const SetSources& sources, QString* error)
+{
+    // A copy that tells no view about its runs.
+    ImportPipeline base = settled;
+    base.OptionsChanged = nullptr;
+    base.SizeChanged = nullptr;
+    base.ConvertBegin = nullptr;
+    base.ConvertEnd = nullptr;
+
+    MonoSet set;
+    set.frames.reserve(std::size_t(sources.Count()));
+    set.delays.reserve(std::size_t(sources.Count()));
+    QSize firstSource;
+    QSize size;
+    for (int i = 0; i < sources.Count(); ++i) {
+        PictureData d;
+        const QImage frame = sources.Frame(i);
+        ImportPipeline p = base;
+        if (i > 0 && frame.size() != firstSource) {
+            p.SetMatchSize(false);
+            p.RestoreSize(size.width(), size.height());
+        }
+        if (!p.Paste(frame)) {
+            Fail(error, QStringLiteral("frame %1 is empty").arg(i + 1));
+            return std::nullopt;
+        }
+        p.GetImport(d);
+        const QSize made(d.MaxX + 1, d.MaxY + 1);
+        if (i == 0) {
+            firstSource = frame.size();
+            size = made;
+        } else if (made != size) {
+            Fail(error, QStringLiteral("frame %1 came out %2 x %3, not %4 x %5 as the first")
+                            .arg(i + 1)
+                            .arg(made.width())
+                            .arg(made.height())
+                            .arg(size.width())
+                            .arg(size.height()));
+            return std::nullopt;
+        }
+        set.frames.push_back(MonoPicture::FromPlane(d.PicData.data(), made.width(), made.height()));
+        set.delays.push_back(sources.Delay(i));
+    }
+    return set;
+}
+
+}  // namespace tobrin
