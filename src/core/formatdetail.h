@@ -29,6 +29,10 @@ void AppendByteList(QByteArray& out, const std::vector<std::uint8_t>& bytes, int
 // A C array (xbm false) or an X11 bitmap; nullopt and *why on failure.
 std::optional<MonoPicture> DecodeCLike(const QByteArray& data, bool xbm, const ReadOptions& options, QString* why);
 
+// A C array set (NAME[FRAMES][BYTES]); a file holding one picture's array
+// is read as a set of one (src/core/formats/carrayset.cpp).
+std::optional<MonoSet> DecodeCArraySet(const QByteArray& data, const ReadOptions& options, QString* why);
+
 // The size rule in words, for messages.
 QString SizeRule();
 

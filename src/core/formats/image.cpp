@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
+#include <algorithm>
 #include <cstdlib>
 
 #include "core/formatdetail.h"
@@ -65,6 +66,49 @@ std::optional<QByteArray> EncodeBmp(const MonoPicture& picture, const ExportOpti
     return Encode(picture, options, "BMP", path, error);
 }
 
+// A sprite sheet: the frames left to right, sheetColumns to a row (all in
+// one row when 0), rows from the top; cells of the last row left empty
+// are white.
+std::optional<QByteArray> EncodePngSheet(const MonoSet& set, const ExportOptions& options, const QString& path,
+                                         QString* error)
+{
+    if (set.Count() == 1)
+        return EncodePng(set.frames.front(), options, path, error);
+    const int w = set.frames.front().width;
+    const int h = set.frames.front().height;
+    const int columns = options.sheetColumns > 0 ? std::min(options.sheetColumns, set.Count()) : set.Count();
+    const int rows = (set.Count() + columns - 1) / columns;
+    QImage sheet(w * columns, h * rows, options.deviceColours ? QImage::Format_RGB32 : QImage::Format_Mono);
+    if (sheet.isNull()) {
+        if (error)
+            *error = QStringLiteral("Could not encode %1").arg(path);
+        return std::nullopt;
+    }
+    if (!options.deviceColours)
+        sheet.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    sheet.fill(options.deviceColours ? qRgb(125, 145, 120) : 0u);
+    for (int i = 0; i < set.Count(); ++i) {
+        const MonoPicture& p = set.frames[std::size_t(i)];
+        const int left = (i % columns) * w;
+        const int top = (i / columns) * h;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                if (options.deviceColours)
+                    sheet.setPixel(left + x, top + y, p.At(x, y) ? qRgb(65, 64, 69) : qRgb(125, 145, 120));
+                else
+                    sheet.setPixel(left + x, top + y, p.At(x, y) ? 1u : 0u);
+            }
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::WriteOnly) || !sheet.save(&buffer, "PNG")) {
+        if (error)
+            *error = QStringLiteral("Could not encode %1").arg(path);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
 std::optional<MonoPicture> DecodeImage(const QByteArray& data, const ReadOptions& options, QString* why)
 {
     const auto fail = [why](const QString& text) -> std::optional<MonoPicture> {
@@ -125,7 +169,9 @@ std::optional<MonoPicture> DecodeImage(const QByteArray& data, const ReadOptions
 
 extern const FileFormat kPngFormat = {
     "png", "PNG", "png", true, true, kTakesDeviceColours, EncodePng, DecodeImage,
-    ".png a 1-bit PNG image (the device's colours with --device)",
+    ".png a 1-bit PNG image (the device's colours with --device; a set as a sprite sheet, --sheet COLUMNS "
+    "frames to a row)",
+    nullptr, nullptr, nullptr, false, nullptr, EncodePngSheet,
 };
 extern const FileFormat kBmpFormat = {
     "bmp", "BMP", "bmp", true, true, kTakesDeviceColours, EncodeBmp, DecodeImage,

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "core/formatdetail.h"
+#include "core/hexreader.h"
 #include "core/hexwriter.h"
 #include "core/regularfile.h"
 #include "core/savefile.h"
@@ -57,30 +58,65 @@ QString HexSetText(const MonoSet& set, const QString& label)
 std::optional<MonoSet> ReadPictureSetFile(const QString& path, const ReadOptions& options, QString* error)
 {
     const FileFormat& format = FormatForPath(path);
-    if (format.decodeSet) {
-        QFile file(path);
-        if (!OpenRegularFile(file, error))
-            return std::nullopt;
-        const qint64 limit = format.readFile ? qint64(64) * 1024 * 1024 : kMaxFileBytes;
-        const QByteArray data = file.read(limit + 1);
-        if (qint64(data.size()) > limit) {
-            if (error)
-                *error = QStringLiteral("larger than %1 MB").arg(limit >> 20);
-            return std::nullopt;
-        }
-        if (std::optional<MonoSet> set = format.decodeSet(data, options, error))
-            return set;
-        if (!format.mayBeNative)
-            return std::nullopt;
+    if (!format.decodeSet) {
+        if (std::optional<MonoPicture> picture = ReadPictureFile(path, options, error))
+            return MonoSet::Of(*picture);
+        return std::nullopt;
     }
-    if (std::optional<MonoPicture> picture = ReadPictureFile(path, options, error))
-        return MonoSet::Of(*picture);
+    QFile file(path);
+    if (!OpenRegularFile(file, error))
+        return std::nullopt;
+    // The hex text is read whole here too: a set's text is at most about
+    // 16 MB (1024 frames).
+    const qint64 limit = format.readFile || format.mayBeNative ? kMaxHexBytes : kMaxFileBytes;
+    const QByteArray data = file.read(limit + 1);
+    if (qint64(data.size()) > limit) {
+        if (error)
+            *error = QStringLiteral("larger than %1 MB").arg(limit >> 20);
+        return std::nullopt;
+    }
+    if (qint64(data.size()) > kMaxFileBytes && !format.readFile) {
+        // Only the hex text may be this long.
+        QString ignored;
+        if (std::optional<MonoSet> native = NativeFormat().decodeSet(data, ReadOptions(), &ignored))
+            return native;
+        if (error)
+            *error = QStringLiteral("larger than %1 MB").arg(kMaxFileBytes >> 20);
+        return std::nullopt;
+    }
+    QString why;
+    if (std::optional<MonoSet> set = format.decodeSet(data, options, &why))
+        return set;
+    // Hex text has always been saved under .c names too; such a file still
+    // opens, as the hex text it is.
+    if (format.mayBeNative) {
+        QString ignored;
+        if (std::optional<MonoSet> native = NativeFormat().decodeSet(data, ReadOptions(), &ignored))
+            return native;
+    }
+    // A file that is no picture's text at all: the picture reader says
+    // what it is instead (an image, with the way to convert it).
+    if (IsNative(format) && why.startsWith(QLatin1String("no line begins")) && !ReadPictureFile(path, options, error))
+        return std::nullopt;
+    if (error)
+        *error = why;
     return std::nullopt;
 }
 
 bool WritePictureSetFile(const QString& path, const MonoSet& set, const ExportOptions& options, QString* error)
 {
     const FileFormat& format = FormatForPath(path);
+    const auto fail = [error](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (set.frames.empty() || set.Count() > MonoSet::kMaxFrames || set.delays.size() != set.frames.size())
+        return fail(QStringLiteral("a set holds 1..%1 frames, each with its delay").arg(MonoSet::kMaxFrames));
+    for (const MonoPicture& frame : set.frames)
+        if (frame.width != set.frames.front().width || frame.height != set.frames.front().height
+            || !SizeAllowed(frame.width, frame.height))
+            return fail(QStringLiteral("the picture size is out of range"));
     if (set.Count() == 1 && !format.encodeSet)
         return WritePictureFile(path, set.frames.front(), options, error);
     if (!format.encodeSet) {
