@@ -5,6 +5,7 @@
 #include <QImageReader>
 #include <algorithm>
 #include <cstdlib>
+#include <string_view>
 
 #include "core/formatdetail.h"
 #include "core/imagecheck.h"
@@ -18,6 +19,24 @@ namespace tobrin {
 using namespace detail;
 
 namespace {
+
+// Qt's BMP writer leaves the bytes that pad a 1-bit row to 4 bytes as it
+// found them in memory: they are cleared, so that a file holds nothing but
+// its picture and the same picture is written the same every time.
+void ClearBmpRowPadding(QByteArray& bmp, int width, int height)
+{
+    if (bmp.size() < 14)
+        return;
+    const auto* header = reinterpret_cast<const uchar*>(bmp.constData());
+    const qsizetype offset = qsizetype(header[10] | header[11] << 8 | header[12] << 16 | quint32(header[13]) << 24);
+    const qsizetype stride = (width + 31) / 32 * 4;
+    const qsizetype used = (width + 7) / 8;
+    for (int y = 0; y < height; ++y) {
+        const qsizetype row = offset + y * stride;
+        for (qsizetype k = row + used; k < row + stride && k < bmp.size(); ++k)
+            bmp[k] = 0;
+    }
+}
 
 // format: "PNG", or "BMP" for a file named so.
 std::optional<QByteArray> ImageData(const MonoPicture& p, bool deviceColours, const char* format)
@@ -33,6 +52,7 @@ std::optional<QByteArray> ImageData(const MonoPicture& p, bool deviceColours, co
     } else {
         image = QImage(p.width, p.height, QImage::Format_Mono);
         image.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+        image.fill(0u);  // the bits right of the width too: a picture is written the same every time
         for (int y = 0; y < p.height; ++y)
             for (int x = 0; x < p.width; ++x)
                 image.setPixel(x, y, p.At(x, y) ? 1u : 0u);
@@ -41,6 +61,8 @@ std::optional<QByteArray> ImageData(const MonoPicture& p, bool deviceColours, co
     QBuffer buffer(&bytes);
     if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, format))
         return std::nullopt;
+    if (!deviceColours && format == std::string_view("BMP"))
+        ClearBmpRowPadding(bytes, p.width, p.height);
     return bytes;
 }
 
