@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/formats.h"
@@ -32,6 +33,9 @@ std::optional<MonoPicture> DecodeCLike(const QByteArray& data, bool xbm, const R
 // A C array set (NAME[FRAMES][BYTES]); a file holding one picture's array
 // is read as a set of one (src/core/formats/carrayset.cpp).
 std::optional<MonoSet> DecodeCArraySet(const QByteArray& data, const ReadOptions& options, QString* why);
+
+// HexSetText's text as bytes.
+std::string HexSetString(const MonoSet& set, const QString& label);
 
 // The size rule in words, for messages.
 QString SizeRule();

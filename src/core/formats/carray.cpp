@@ -91,7 +91,7 @@ QByteArray CArraySetText(const MonoSet& set, ByteOrder order, const QString& nam
 
 std::optional<QByteArray> EncodeCArraySet(const MonoSet& set, const ExportOptions& options, const QString&, QString*)
 {
-    if (set.Count() == 1)
+    if (set.Count() == 1 && set.AllDefaultDelays())
         return CArrayText(set.frames.front(), options.order, options.name);
     return CArraySetText(set, options.order, options.name);
 }

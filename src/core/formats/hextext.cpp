@@ -216,7 +216,8 @@ std::optional<MonoSet> DecodeHexSet(const QByteArray& data, const ReadOptions& o
 std::optional<QByteArray> EncodeHexSet(const MonoSet& set, const ExportOptions& options, const QString&, QString*)
 {
     // As Save writes it: the text, then one more line end.
-    return (HexSetText(set, options.name) + QStringLiteral("\r\n")).toLatin1();
+    const std::string text = HexSetString(set, options.name) + "\r\n";
+    return QByteArray(text.data(), qsizetype(text.size()));
 }
 
 }  // namespace

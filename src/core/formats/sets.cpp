@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QStringList>
+#include <string>
 
 #include "core/formatdetail.h"
 #include "core/hexreader.h"
@@ -36,23 +37,35 @@ std::string PictureText(const MonoPicture& p)
 
 }  // namespace
 
-QString HexSetText(const MonoSet& set, const QString& label)
+namespace detail {
+
+std::string HexSetString(const MonoSet& set, const QString& label)
 {
-    if (set.Count() == 1)
-        return QString::fromStdString(PictureText(set.frames.front()));
+    // A single frame shown for the default time is a picture, as ever; one
+    // with a delay of its own keeps it under a label.
+    if (set.Count() == 1 && set.AllDefaultDelays())
+        return PictureText(set.frames.front());
     // Each frame is a picture as a single one is written, under a label an
     // assembler takes; the empty line that ends a picture's file parts them.
     const bool delays = !set.AllDefaultDelays();
+    const std::string name = label.toStdString();
     std::string text;
     for (int i = 0; i < set.Count(); ++i) {
         if (i > 0)
             text += "\r\n";
-        text += QStringLiteral("%1_%2:\r\n").arg(label).arg(i).toStdString();
+        text += name + "_" + std::to_string(i) + ":\r\n";
         if (delays)
-            text += QStringLiteral("; delay %1 ms\r\n").arg(set.delays[std::size_t(i)]).toStdString();
+            text += "; delay " + std::to_string(set.delays[std::size_t(i)]) + " ms\r\n";
         text += PictureText(set.frames[std::size_t(i)]);
     }
-    return QString::fromStdString(text);
+    return text;
+}
+
+}  // namespace detail
+
+QString HexSetText(const MonoSet& set, const QString& label)
+{
+    return QString::fromStdString(HexSetString(set, label));
 }
 
 std::optional<MonoSet> ReadPictureSetFile(const QString& path, const ReadOptions& options, QString* error)
