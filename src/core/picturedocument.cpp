@@ -599,6 +599,8 @@ void PictureDocument::ResetFrames()
     current_ = 0;
     hexValid_ = false;
     if (many) {
+        const Batch batch(*this);
+        Touched(Bounds());
         emit framesChanged();
         emit currentFrameChanged(0);
     }

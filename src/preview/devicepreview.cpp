@@ -114,15 +114,23 @@ void DevicePreview::ShowFrame(int frame, const QRect& region)
 {
     const QRect r = region & document_.Bounds();
     const PictureData::Plane& plane = document_.FramePlane(frame);
+    bool changed = false;
     for (int y = r.top(); y <= r.bottom(); ++y) {
         const std::uint8_t* pic = &plane[PictureData::Offset(0, y)];
-        const QRgb* dots = reinterpret_cast<const QRgb*>(display_.constScanLine(y));
+        auto* dots = reinterpret_cast<QRgb*>(display_.scanLine(y));
         for (int x = r.left(); x <= r.right(); ++x) {
             const QRgb colour = pic[x] ? kSetColour : kClearColour;
             // A dot that already shows its colour needs no plot.
-            if ((dots[x] | 0xFF000000u) != colour)
-                PlotPixel(x, y, colour);
+            if ((dots[x] | 0xFF000000u) != colour) {
+                dots[x] = colour;
+                changed = true;
+            }
         }
+    }
+    // One repaint serves every dot plotted before it runs.
+    if (changed && !repaintPending_) {
+        repaintPending_ = true;
+        displayWidget_->update();
     }
 }
 

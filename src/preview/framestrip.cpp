@@ -1,5 +1,7 @@
 #include "preview/framestrip.h"
 
+#include <utility>
+
 #include <QDropEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -24,11 +26,14 @@ FrameListModel::FrameListModel(const PictureDocument& document, QObject* parent)
     // drawing change only the current frame's thumbnail.
     connect(&document, &PictureDocument::framesChanged, this, &FrameListModel::Reset);
     connect(&document, &PictureDocument::sizeChanged, this, &FrameListModel::Reset);
+    // Choosing a frame repaints the whole picture without changing a frame:
+    // the thumbnails stand. The choice is announced before the repaint.
+    connect(&document, &PictureDocument::currentFrameChanged, this, [this] { choosing_ = true; });
     connect(&document, &PictureDocument::pixelsChanged, this, [this] {
         const int row = document_.CurrentFrame();
-        if (row >= int(thumbnails_.size()))
+        if (std::exchange(choosing_, false) || row >= int(thumbnails_.size()))
             return;
-        thumbnails_[std::size_t(row)] = QImage();
+        thumbnails_[std::size_t(row)] = QPixmap();
         emit dataChanged(index(row), index(row), {Qt::DecorationRole});
     });
 }
@@ -36,7 +41,7 @@ FrameListModel::FrameListModel(const PictureDocument& document, QObject* parent)
 void FrameListModel::Reset()
 {
     beginResetModel();
-    thumbnails_.assign(std::size_t(document_.FrameCount()), QImage());
+    thumbnails_.assign(std::size_t(document_.FrameCount()), QPixmap());
     endResetModel();
 }
 
@@ -62,17 +67,18 @@ QVariant FrameListModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole:
         return FrameName(row, document_.FrameDelay(row));
     case Qt::DecorationRole: {
-        QImage& thumbnail = thumbnails_[std::size_t(row)];
+        QPixmap& thumbnail = thumbnails_[std::size_t(row)];
         if (thumbnail.isNull()) {
             const QRect bounds = document_.Bounds();
-            thumbnail = QImage(bounds.size(), QImage::Format_RGB32);
+            QImage image(bounds.size(), QImage::Format_RGB32);
             const PictureData::Plane& plane = document_.FramePlane(row);
             for (int y = 0; y < bounds.height(); ++y) {
-                auto* line = reinterpret_cast<QRgb*>(thumbnail.scanLine(y));
+                auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
                 for (int x = 0; x < bounds.width(); ++x)
                     line[x] = plane[std::size_t(PictureData::Offset(x, y))] ? DevicePreview::kSetColour
                                                                              : DevicePreview::kClearColour;
             }
+            thumbnail = QPixmap::fromImage(image);
         }
         return thumbnail;
     }
@@ -100,6 +106,8 @@ FrameListView::FrameListView(PictureDocument& document, QWidget* parent) : QList
     setDefaultDropAction(Qt::MoveAction);
     setDropIndicatorShown(true);
     setIconSize(QSize(kMaxWidth, kMaxHeight));
+    // Every frame has the one size: laying the strip out asks one of them.
+    setUniformItemSizes(true);
     setSpacing(4);
     auto follow = [this] {
         following_ = true;

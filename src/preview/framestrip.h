@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
-#include <QImage>
+#include <QPixmap>
 #include <QListView>
 #include <QWidget>
 #include <vector>
@@ -31,7 +31,8 @@ public:
 private:
     void Reset();
     const PictureDocument& document_;
-    mutable std::vector<QImage> thumbnails_;  // null: to be drawn
+    mutable std::vector<QPixmap> thumbnails_;  // null: to be drawn
+    bool choosing_ = false;
 };
 
 // The list itself: a click chooses the current frame, a drag moves a frame,
