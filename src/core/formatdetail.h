@@ -40,4 +40,22 @@ std::string HexSetString(const MonoSet& set, const QString& label);
 // The size rule in words, for messages.
 QString SizeRule();
 
+// How a reader refuses a file: fail gives the reason; convertible is for
+// an image that is no picture only for its colours or size, which the
+// import would make one, and adds the hint that says so.
+struct Refusal {
+    QString* error;
+    const ReadOptions& options;
+    std::nullopt_t fail(const QString& why) const
+    {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    }
+    std::nullopt_t convertible(const QString& why) const
+    {
+        return fail(options.convertHint.isEmpty() ? why : why + QStringLiteral("; ") + options.convertHint);
+    }
+};
+
 }  // namespace tobrin::detail

@@ -27,27 +27,20 @@ std::optional<QByteArray> EncodeGifPicture(const MonoPicture& picture, const Exp
 
 std::optional<MonoSet> DecodeGifSet(const QByteArray& data, const ReadOptions& options, QString* error)
 {
-    const auto fail = [error](const QString& why) -> std::optional<MonoSet> {
-        if (error)
-            *error = why;
-        return std::nullopt;
-    };
     // A colour or oversized animation is no set, but the import makes one.
-    const auto convertible = [&](const QString& why) {
-        return fail(options.convertHint.isEmpty() ? why : why + QStringLiteral("; ") + options.convertHint);
-    };
+    const Refusal refuse{error, options};
     QString why;
     // Larger canvases are read only to say their size.
     const std::optional<ImageFrames> frames = DecodeGifFrames(data, QSize(kMaxWidth, kMaxHeight), &why);
     if (!frames) {
         if (why.startsWith(QLatin1String("a GIF of")))
-            return convertible(why.left(why.indexOf(QLatin1Char(';'))) + QStringLiteral("; a picture is ") +
+            return refuse.convertible(why.left(why.indexOf(QLatin1Char(';'))) + QStringLiteral("; a picture is ") +
                                SizeRule());
-        return fail(why);
+        return refuse.fail(why);
     }
     const QSize size = frames->images.front().size();
     if (!SizeAllowed(size.width(), size.height()))
-        return convertible(QStringLiteral("%1 x %2 pixels; a picture is %3").arg(size.width()).arg(size.height()).arg(SizeRule()));
+        return refuse.convertible(QStringLiteral("%1 x %2 pixels; a picture is %3").arg(size.width()).arg(size.height()).arg(SizeRule()));
     MonoSet set;
     set.delays = frames->delays;
     for (std::size_t i = 0; i < frames->images.size(); ++i) {
@@ -59,7 +52,7 @@ std::optional<MonoSet> DecodeGifSet(const QByteArray& data, const ReadOptions& o
                 if (line[x] == 0xFF000000u)
                     p.At(x, y) = 1;
                 else if (line[x] != 0xFFFFFFFFu)
-                    return convertible(QStringLiteral("not black and white (frame %1, pixel %2, %3 is neither)")
+                    return refuse.convertible(QStringLiteral("not black and white (frame %1, pixel %2, %3 is neither)")
                                            .arg(i)
                                            .arg(x)
                                            .arg(y));

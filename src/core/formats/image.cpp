@@ -133,46 +133,39 @@ std::optional<QByteArray> EncodePngSheet(const MonoSet& set, const ExportOptions
 
 std::optional<MonoPicture> DecodeImage(const QByteArray& data, const ReadOptions& options, QString* why)
 {
-    const auto fail = [why](const QString& text) -> std::optional<MonoPicture> {
-        if (why)
-            *why = text;
-        return std::nullopt;
-    };
     // A colour or oversized image is no picture, but the import makes one.
-    const auto convertible = [&](const QString& text) {
-        return fail(options.convertHint.isEmpty() ? text : text + QStringLiteral("; ") + options.convertHint);
-    };
+    const Refusal refuse{why, options};
     QByteArray copy = data;
     QBuffer buffer(&copy);
     if (!buffer.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("cannot be read"));
+        return refuse.fail(QStringLiteral("cannot be read"));
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(false);
     const QByteArray format = reader.format().toLower();
     if (format != "png" && format != "bmp")
-        return fail(format.isEmpty() ? QStringLiteral("not a PNG or BMP image")
+        return refuse.fail(format.isEmpty() ? QStringLiteral("not a PNG or BMP image")
                                      : QStringLiteral("a %1 image, not a PNG or BMP").arg(QString::fromLatin1(format.toUpper())));
     // A top-down bitmap gives its height as a negative number.
     const QSize claimed = reader.size();
     const QSize size(std::abs(claimed.width()), std::abs(claimed.height()));
     if (!SizeAllowed(size.width(), size.height()))
-        return convertible(QStringLiteral("%1 x %2 pixels; a picture is %3")
+        return refuse.convertible(QStringLiteral("%1 x %2 pixels; a picture is %3")
                                .arg(size.width())
                                .arg(size.height())
                                .arg(SizeRule()));
     QString damage;
     if (!CheckImageStructure(buffer, &damage))
-        return fail(damage);
+        return refuse.fail(damage);
     QImage read;
     {
         const DecoderComplaints complaints;
         read = reader.read();
         if (!complaints.First().isEmpty())
-            return fail(QStringLiteral("damaged image: %1").arg(complaints.First()));
+            return refuse.fail(QStringLiteral("damaged image: %1").arg(complaints.First()));
     }
     if (read.isNull() || read.size() != size)
-        return fail(QStringLiteral("damaged image: %1").arg(reader.errorString()));
+        return refuse.fail(QStringLiteral("damaged image: %1").arg(reader.errorString()));
     const QImage image = read.convertToFormat(QImage::Format_ARGB32);
     MonoPicture p = Blank(size.width(), size.height());
     for (int y = 0; y < p.height; ++y) {
@@ -181,7 +174,7 @@ std::optional<MonoPicture> DecodeImage(const QByteArray& data, const ReadOptions
             if (line[x] == 0xFF000000u)
                 p.At(x, y) = 1;
             else if (line[x] != 0xFFFFFFFFu)
-                return convertible(QStringLiteral("not black and white (pixel %1, %2 is neither)").arg(x).arg(y));
+                return refuse.convertible(QStringLiteral("not black and white (pixel %1, %2 is neither)").arg(x).arg(y));
         }
     }
     return p;
