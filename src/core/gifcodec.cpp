@@ -3,6 +3,7 @@
 #include <gif_lib.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 
@@ -145,24 +146,34 @@ bool Decoder::ReadImage()
 
     const QImage before = disposal == DISPOSE_PREVIOUS ? canvas_.copy() : QImage();
     std::vector<GifPixelType> line(std::size_t(desc.Width));
-    std::vector<QRgb> palette(std::size_t(colours->ColorCount));
-    for (int i = 0; i < colours->ColorCount; ++i) {
+    // The colour each index draws; 0 (never an opaque colour) for the
+    // transparent index and indices beyond the colour table, which draw
+    // nothing, as browsers do.
+    std::array<QRgb, 256> palette{};
+    for (int i = 0; i < std::min(colours->ColorCount, 256); ++i) {
         const GifColorType& c = colours->Colors[i];
         palette[std::size_t(i)] = qRgb(c.Red, c.Green, c.Blue);
     }
+    if (transparent >= 0 && transparent < 256)
+        palette[std::size_t(transparent)] = 0;
+    // The canvas is shared with the frame before it until here: it is
+    // copied once, and its rows are reached from its first one.
+    uchar* bits = canvas_.bits();
+    const qsizetype stride = canvas_.bytesPerLine();
+    const int canvasHeight = canvas_.height();
+    const int end = std::min(int(desc.Width), canvas_.width() - desc.Left);
     for (int y : RowOrder(desc.Height, desc.Interlace)) {
         if (DGifGetLine(gif_, line.data(), desc.Width) == GIF_ERROR)
             return FailGif();
         const int cy = desc.Top + y;
-        if (cy >= canvas_.height())
+        if (cy >= canvasHeight || end <= 0)
             continue;  // a frame is clipped to the canvas, as viewers do
-        auto* out = reinterpret_cast<QRgb*>(canvas_.scanLine(cy));
-        const int end = std::min(desc.Width, canvas_.width() - desc.Left);
+        auto* out = reinterpret_cast<QRgb*>(bits + cy * stride) + desc.Left;
+        const GifPixelType* in = line.data();
         for (int x = 0; x < end; ++x) {
-            const int index = line[std::size_t(x)];
-            // Indices beyond the colour table draw nothing, as browsers do.
-            if (index != transparent && index < colours->ColorCount)
-                out[desc.Left + x] = palette[std::size_t(index)];
+            const QRgb c = palette[in[x]];
+            if (c != 0)
+                out[x] = c;
         }
     }
     frames_.images.push_back(canvas_);

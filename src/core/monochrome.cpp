@@ -90,6 +90,17 @@ QImage ThresholdImage(const QImage& dispIn, const Components& useIn, int toleran
     // The sizes are read once: the calls would not leave the inner loop.
     const int width = disp.width();
     const int height = disp.height();
+    if (count == 1) {
+        // One component: its value alone is the sum.
+        const int shift = use.red ? 16 : use.green ? 8 : 0;
+        for (int y = 0; y < height; ++y) {
+            const auto* in = reinterpret_cast<const QRgb*>(disp.constScanLine(y));
+            auto* to = reinterpret_cast<std::uint32_t*>(out.scanLine(y));
+            for (int x = 0; x < width; ++x)
+                to[x] = bySum[(in[x] >> shift) & 0xFFu];
+        }
+        return out;
+    }
     for (int y = 0; y < height; ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(disp.constScanLine(y));
         auto* to = reinterpret_cast<std::uint32_t*>(out.scanLine(y));
