@@ -3,6 +3,10 @@
 #include <QFile>
 #include <QImageReader>
 #include <algorithm>
+#include <atomic>
+#include <functional>
+#include <system_error>
+#include <thread>
 
 #include "core/gifcodec.h"
 #include "core/imageloader.h"
@@ -15,6 +19,9 @@ namespace {
 
 // An animated GIF is read whole before it is decoded.
 constexpr qint64 kMaxGifBytes = 64LL * 1024 * 1024;
+
+// A set's frames are converted by at most this many threads together.
+constexpr int kMaxConvertThreads = 8;
 
 bool Fail(QString* error, const QString& why)
 {
@@ -243,6 +250,40 @@ std::optional<SetSources> ReadSetSources(const QStringList& files, const SheetCu
     return sources;
 }
 
+namespace {
+
+// One frame converted as a pasted picture by a copy of base; drawn at
+// `size` when its source is not the first frame's size. nullopt and *why
+// when it fails.
+std::optional<MonoPicture> ConvertFrame(const ImportPipeline& base, const QImage& frame, int number,
+                                        QSize firstSource, QSize size, QString* why)
+{
+    ImportPipeline p = base;
+    if (number > 1 && frame.size() != firstSource) {
+        p.SetMatchSize(false);
+        p.RestoreSize(size.width(), size.height());
+    }
+    if (!p.Paste(frame)) {
+        *why = QStringLiteral("frame %1 is empty").arg(number);
+        return std::nullopt;
+    }
+    PictureData d;
+    p.GetImport(d);
+    const QSize made(d.MaxX + 1, d.MaxY + 1);
+    if (number > 1 && made != size) {
+        *why = QStringLiteral("frame %1 came out %2 x %3, not %4 x %5 as the first")
+                   .arg(number)
+                   .arg(made.width())
+                   .arg(made.height())
+                   .arg(size.width())
+                   .arg(size.height());
+        return std::nullopt;
+    }
+    return MonoPicture::FromPlane(d.PicData.data(), made.width(), made.height());
+}
+
+}  // namespace
+
 std::optional<MonoSet> ConvertSet(const ImportPipeline& settled, const SetSources& sources, QString* error)
 {
     // A copy that tells no view about its runs.
@@ -252,38 +293,65 @@ std::optional<MonoSet> ConvertSet(const ImportPipeline& settled, const SetSource
     base.ConvertBegin = nullptr;
     base.ConvertEnd = nullptr;
 
+    const int count = sources.Count();
+    if (count == 0)
+        return MonoSet{};
+    // The first frame decides the size the others must come out at.
+    QString why;
+    const QImage first = sources.Frame(0);
+    auto firstPicture = ConvertFrame(base, first, 1, QSize(), QSize(), &why);
+    if (!firstPicture) {
+        Fail(error, why);
+        return std::nullopt;
+    }
+    const QSize firstSource = first.size();
+    const QSize size(firstPicture->width, firstPicture->height);
+
+    // The other frames are independent of one another: they are shared out
+    // among threads, each taking the next frame not yet taken. A failure
+    // stops the frames after it; the set is refused for the first frame
+    // that failed, whichever thread found it.
+    std::vector<std::optional<MonoPicture>> pictures(static_cast<std::size_t>(count));
+    std::vector<QString> causes(static_cast<std::size_t>(count));
+    pictures[0] = std::move(firstPicture);
+    std::atomic<int> next{1};
+    std::atomic<int> firstFailure{count};
+    const auto work = [&](const ImportPipeline& own) {
+        for (int i = next++; i < count && i < firstFailure; i = next++) {
+            pictures[std::size_t(i)] =
+                ConvertFrame(own, sources.Frame(i), i + 1, firstSource, size, &causes[std::size_t(i)]);
+            if (!pictures[std::size_t(i)]) {
+                int seen = firstFailure;
+                while (i < seen && !firstFailure.compare_exchange_weak(seen, i)) {
+                }
+            }
+        }
+    };
+    const int helpers = std::min(int(std::thread::hardware_concurrency()), kMaxConvertThreads) - 1;
+    std::vector<std::thread> threads;
+    // Each thread converts through a pipeline of its own.
+    std::vector<ImportPipeline> copies(std::size_t(std::clamp(std::min(helpers, count - 2), 0, kMaxConvertThreads)),
+                                       base);
+    for (const ImportPipeline& own : copies) {
+        try {
+            threads.emplace_back(work, std::cref(own));
+        } catch (const std::system_error&) {
+            break;  // the threads there are (this one at least) do the work
+        }
+    }
+    work(base);
+    for (std::thread& thread : threads)
+        thread.join();
+    if (firstFailure < count) {
+        Fail(error, causes[std::size_t(firstFailure.load())]);
+        return std::nullopt;
+    }
+
     MonoSet set;
-    set.frames.reserve(std::size_t(sources.Count()));
-    set.delays.reserve(std::size_t(sources.Count()));
-    QSize firstSource;
-    QSize size;
-    for (int i = 0; i < sources.Count(); ++i) {
-        PictureData d;
-        const QImage frame = sources.Frame(i);
-        ImportPipeline p = base;
-        if (i > 0 && frame.size() != firstSource) {
-            p.SetMatchSize(false);
-            p.RestoreSize(size.width(), size.height());
-        }
-        if (!p.Paste(frame)) {
-            Fail(error, QStringLiteral("frame %1 is empty").arg(i + 1));
-            return std::nullopt;
-        }
-        p.GetImport(d);
-        const QSize made(d.MaxX + 1, d.MaxY + 1);
-        if (i == 0) {
-            firstSource = frame.size();
-            size = made;
-        } else if (made != size) {
-            Fail(error, QStringLiteral("frame %1 came out %2 x %3, not %4 x %5 as the first")
-                            .arg(i + 1)
-                            .arg(made.width())
-                            .arg(made.height())
-                            .arg(size.width())
-                            .arg(size.height()));
-            return std::nullopt;
-        }
-        set.frames.push_back(MonoPicture::FromPlane(d.PicData.data(), made.width(), made.height()));
+    set.frames.reserve(std::size_t(count));
+    set.delays.reserve(std::size_t(count));
+    for (int i = 0; i < count; ++i) {
+        set.frames.push_back(std::move(*pictures[std::size_t(i)]));
         set.delays.push_back(sources.Delay(i));
     }
     return set;

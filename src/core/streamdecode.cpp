@@ -369,11 +369,8 @@ QImage RowShrinker::Take()
 {
     // Opaque whatever the source's alpha said, as StretchDraw leaves it.
     const int w = copy_.width();
-    for (int ty = 0; ty < copy_.height(); ++ty) {
-        auto* out = reinterpret_cast<std::uint32_t*>(copy_.scanLine(ty));
-        for (int tx = 0; tx < w; ++tx)
-            out[tx] |= 0xFF000000u;
-    }
+    for (int ty = 0; ty < copy_.height(); ++ty)
+        MakeOpaque(reinterpret_cast<std::uint32_t*>(copy_.scanLine(ty)), w);
     QImage out = copy_;
     copy_ = QImage();
     return out;

@@ -41,6 +41,20 @@ void MinInto(std::uint32_t* out, const std::uint32_t* in, int n)
         out[i] = MinChannels(out[i], in[i]);
 }
 
+void MakeOpaque(std::uint32_t* p, int n)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    for (; i + 4 <= n; i += 4) {
+        auto* v = reinterpret_cast<__m128i*>(p + i);
+        _mm_storeu_si128(v, _mm_or_si128(_mm_loadu_si128(v), alpha));
+    }
+#endif
+    for (; i < n; ++i)
+        p[i] |= 0xFF000000u;
+}
+
 namespace {
 
 // For target index t of n targets over m sources: the half-open source range
@@ -146,8 +160,7 @@ void StretchDraw(const QImage& srcIn, QImage& dst, int drawnWidth, int drawnHeig
             MinInto(out, more.data(), outW);
         }
         // Keep the result opaque whatever the source's alpha said.
-        for (int tx = 0; tx < outW; ++tx)
-            out[tx] |= 0xFF000000u;
+        MakeOpaque(out, outW);
     }
 }
 

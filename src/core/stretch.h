@@ -24,6 +24,9 @@ inline std::uint32_t MinChannels(std::uint32_t a, std::uint32_t b)
 std::uint32_t MinOfSpan(const std::uint32_t* p, const std::uint32_t* end);
 // out[i] = MinChannels(out[i], in[i]) for n pixels.
 void MinInto(std::uint32_t* out, const std::uint32_t* in, int n);
+// Sets the alpha of n pixels to opaque.
+void MakeOpaque(std::uint32_t* p, int n);
+
 // How the target columns share the source columns, as StretchDraw divides
 // them: the first `targets` of `drawn` columns over `sources` (shrinking
 // partitions the sources, enlarging gives each target the one under it).
