@@ -1,6 +1,6 @@
 // Writes the fuzzers' seed corpora: make_seeds OUTDIR writes
-// OUTDIR/fuzz_hexreader, OUTDIR/fuzz_imageimport, OUTDIR/fuzz_paste and
-// OUTDIR/fuzz_formats.
+// OUTDIR/fuzz_hexreader, OUTDIR/fuzz_imageimport, OUTDIR/fuzz_paste,
+// OUTDIR/fuzz_formats, OUTDIR/fuzz_hexset and OUTDIR/fuzz_gif.
 // The files are committed; run it again only to change them.
 
 #include <QCoreApplication>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/formats.h"
+#include "core/gifcodec.h"
 #include "imagefiles.h"
 
 using namespace tobrin;
@@ -170,6 +171,42 @@ std::vector<std::pair<QString, QByteArray>> FormatSeeds()
     };
 }
 
+// A walk of three frames, its delays written and left at the default.
+MonoSet SeedSet()
+{
+    MonoSet set;
+    for (unsigned i = 0; i < 3; ++i)
+        set.frames.push_back(RandomPicture(12, 6, 20 + i));
+    set.delays = {100, 250, 40};
+    return set;
+}
+
+std::vector<std::pair<QString, QByteArray>> HexSetSeeds()
+{
+    MonoSet plain = SeedSet();
+    plain.delays = {100, 100, 100};
+    const auto text = [](const MonoSet& set) { return (HexSetText(set, QStringLiteral("walk")) + "\r\n").toLatin1(); };
+    return {
+        {QStringLiteral("delays.db"), text(SeedSet())},
+        {QStringLiteral("plain.db"), text(plain)},
+        {QStringLiteral("one.db"), text(MonoSet::Of(plain.frames[0]))},
+    };
+}
+
+std::vector<std::pair<QString, QByteArray>> GifSeeds()
+{
+    // A 4096 x 4096 canvas with 1 x 1 frames: the decode budget's case.
+    QByteArray budget("GIF89a\x00\x10\x00\x10\x80\x00\x00\xff\xff\xff\x00\x00\x00", 19);
+    for (int i = 0; i < 3; ++i)
+        budget += QByteArray("\x2c\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0", 15);
+    budget += ';';
+    return {
+        {QStringLiteral("walk.gif"), *EncodeGif(SeedSet())},
+        {QStringLiteral("still.gif"), *EncodeGif(MonoSet::Of(SeedSet().frames[1]))},
+        {QStringLiteral("budget.gif"), budget},
+    };
+}
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -194,5 +231,7 @@ int main(int argc, char** argv)
     writeAll("fuzz_imageimport", ImageSeeds());
     writeAll("fuzz_paste", PasteSeeds());
     writeAll("fuzz_formats", FormatSeeds());
+    writeAll("fuzz_hexset", HexSetSeeds());
+    writeAll("fuzz_gif", GifSeeds());
     return ok ? 0 : 1;
 }

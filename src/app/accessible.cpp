@@ -1,6 +1,8 @@
 #include "app/accessible.h"
 
 #include <QAbstractScrollArea>
+#include <QAbstractSpinBox>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QToolButton>
 #include <QWidget>
@@ -16,6 +18,10 @@ void SetAccessible(QWidget* widget, const QString& name, const QString& descript
     if (text.isEmpty())
         text = widget->toolTip().isEmpty() ? name : widget->toolTip();
     widget->setAccessibleDescription(text);
+    // A spin box's text field is a control of its own to a screen reader.
+    if (qobject_cast<QAbstractSpinBox*>(widget))
+        if (auto* field = widget->findChild<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly))
+            SetAccessible(field, name, text);
 }
 
 void SetAccessibleScrollBars(QAbstractScrollArea* area, const QString& viewName)

@@ -24,7 +24,8 @@ const char kUsageHead[] =
     "  tobrin                     start the editor\n"
     "  tobrin FILE                start the editor with the picture FILE open\n"
     "  tobrin export FILE -o OUT [--order msb|lsb|pages] [--name NAME] [--device]\n"
-    "                             [--input-order msb|lsb|pages] [--in-place]\n";
+    "                             [--input-order msb|lsb|pages] [--in-place]\n"
+    "                             [--frame N] [--sheet COLUMNS]\n";
 const char kUsageTail[] =
     "  tobrin import IMAGE... -o OUT [--threshold N] [--components rgb|rg|rb|gb|r|g|b]\n"
     "                             [--invert] [--size WxH] [--aspect] [--no-match-size]\n"
@@ -46,7 +47,9 @@ QString Usage()
     const QString sentence = QStringLiteral("convert the picture FILE to OUT; each is chosen by its extension: ")
         + FormatUsagePhrases()
         + QStringLiteral("; images are read only when they are black and white. --input-order names a C array's "
-                         "order when its comment does not; OUT may be FILE itself only with --in-place");
+                         "order when its comment does not; OUT may be FILE itself only with --in-place. A set of frames (the hex "
+                         "text's frames under labels NAME_0:, NAME_1:, ..., a C array set, a GIF animation) is "
+                         "written whole to a format that holds one; --frame N writes only frame N (from 0)");
     return QString::fromLatin1(kUsageHead) + WrapWords(sentence, 29) + QString::fromLatin1(kUsageTail);
 }
 
@@ -66,7 +69,8 @@ int UsageError(const QString& why)
 }
 
 // "export FILE -o OUT [--order ORDER] [--name NAME] [--input-order ORDER]
-// [--device]"; args start after "export".
+// [--device] [--in-place] [--frame N] [--sheet COLUMNS]"; args start after
+// "export".
 int RunExport(const QStringList& args)
 {
     QString input;
@@ -76,6 +80,7 @@ int RunExport(const QStringList& args)
     ReadOptions reading;
     reading.convertHint = QStringLiteral("tobrin import converts it");
     bool inPlace = false;
+    int frame = -1;
     for (int i = 0; i < args.size(); ++i) {
         QString a = args.at(i);
         QString value;
@@ -113,6 +118,14 @@ int RunExport(const QStringList& args)
             if (!takeValue() || !IsCIdentifier(value))
                 return UsageError(QStringLiteral("--name takes a C identifier"));
             options.name = value;
+        } else if (a == QLatin1String("--frame") || a == QLatin1String("--sheet")) {
+            bool number = false;
+            const int n = takeValue() ? value.toInt(&number) : -1;
+            const bool isFrame = a == QLatin1String("--frame");
+            if (!number || n < (isFrame ? 0 : 1) || n > MonoSet::kMaxFrames)
+                return UsageError(isFrame ? QStringLiteral("--frame takes a frame number from 0")
+                                          : QStringLiteral("--sheet takes a number of columns from 1"));
+            (isFrame ? frame : options.sheetColumns) = n;
         } else if (a == QLatin1String("--device") && !hasValue) {
             options.deviceColours = true;
         } else if (a == QLatin1String("--in-place") && !hasValue) {
@@ -134,14 +147,34 @@ int RunExport(const QStringList& args)
     if (!inPlace && SameFile(input, output))
         return UsageError(QStringLiteral("-o %1 names the input file; give --in-place to replace it").arg(output));
 
+    if (options.sheetColumns > 0 && &FormatForPath(output) != &Format("png"))
+        return UsageError(QStringLiteral("--sheet is for a PNG sprite sheet"));
+
     QString problem;
-    const std::optional<MonoPicture> picture = ReadPictureFile(input, reading, &problem);
-    if (!picture) {
+    std::optional<MonoSet> set = ReadPictureSetFile(input, reading, &problem);
+    if (!set) {
         Print(stderr, QStringLiteral("File Import Error\ntobrin export: %1: %2\n").arg(input, problem));
         return kExitFailure;
     }
+    if (frame >= set->Count()) {
+        Print(stderr, QStringLiteral("tobrin export: %1: it has %2 frame(s); --frame takes 0..%3\n")
+                          .arg(input)
+                          .arg(set->Count())
+                          .arg(set->Count() - 1));
+        return kExitFailure;
+    }
+    if (frame >= 0)
+        *set = MonoSet{{set->frames[std::size_t(frame)]}, {set->delays[std::size_t(frame)]}};
+    const FileFormat& format = FormatForPath(output);
+    if (set->Count() > 1 && !format.encodeSet) {
+        Print(stderr, QStringLiteral("tobrin export: %1: %2 holds one picture and %3 has %4 frames; choose one with "
+                                     "--frame N\n")
+                          .arg(output, QLatin1String(format.description), input)
+                          .arg(set->Count()));
+        return kExitFailure;
+    }
     QString why;
-    if (!WritePictureFile(output, *picture, options, &why)) {
+    if (!WritePictureSetFile(output, *set, options, &why)) {
         Print(stderr, QStringLiteral("Error writing file! %1: %2\n").arg(output, why));
         return kExitFailure;
     }

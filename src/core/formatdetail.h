@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/formats.h"
@@ -28,6 +29,13 @@ void AppendByteList(QByteArray& out, const std::vector<std::uint8_t>& bytes, int
 
 // A C array (xbm false) or an X11 bitmap; nullopt and *why on failure.
 std::optional<MonoPicture> DecodeCLike(const QByteArray& data, bool xbm, const ReadOptions& options, QString* why);
+
+// A C array set (NAME[FRAMES][BYTES]); a file holding one picture's array
+// is read as a set of one (src/core/formats/carrayset.cpp).
+std::optional<MonoSet> DecodeCArraySet(const QByteArray& data, const ReadOptions& options, QString* why);
+
+// HexSetText's text as bytes.
+std::string HexSetString(const MonoSet& set, const QString& label);
 
 // The size rule in words, for messages.
 QString SizeRule();

@@ -119,8 +119,10 @@ std::optional<MonoSet> ReadPictureSetFile(const QString& path, const ReadOptions
 bool WritePictureSetFile(const QString& path, const MonoSet& set, const ExportOptions& options,
                          QString* error = nullptr);
 // The hex text of a set, as Save writes it without the final empty line: a
-// single frame exactly as a picture; more frames each under a label line
-// "LABEL_N:". label is an assembler label (see CNameFromPath).
+// single frame of the default delay exactly as a picture; otherwise each
+// frame under a label line "LABEL_N:" (with "; delay N ms" after it when
+// the delays are not all the default). label is an assembler label (see
+// CNameFromPath).
 QString HexSetText(const MonoSet& set, const QString& label);
 
 // ---- the formats -------------------------------------------------------------------

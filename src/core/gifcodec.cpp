@@ -280,7 +280,9 @@ std::optional<QByteArray> EncodeGif(const MonoSet& set, QString* error)
     const int width = set.frames.front().width;
     const int height = set.frames.front().height;
     const bool animated = set.Count() > 1;
-    EGifSetGifVersion(gif, animated);
+    // A still picture carries a delay only when it is not the default one.
+    const bool timed = animated || set.delays.front() != MonoSet::kDefaultDelay;
+    EGifSetGifVersion(gif, timed);
     // Index 0 white, 1 black: a set cell is drawn in index 1.
     const GifColorType colours[2] = {{255, 255, 255}, {0, 0, 0}};
     ColorMapObject* map = GifMakeMapObject(2, colours);
@@ -301,7 +303,7 @@ std::optional<QByteArray> EncodeGif(const MonoSet& set, QString* error)
     std::vector<GifPixelType> line(static_cast<std::size_t>(width));
     for (int i = 0; i < set.Count(); ++i) {
         const MonoPicture& frame = set.frames[std::size_t(i)];
-        if (animated) {
+        if (timed) {
             GraphicsControlBlock control{};
             control.DisposalMode = DISPOSE_DO_NOT;
             control.UserInputFlag = false;

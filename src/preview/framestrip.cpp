@@ -2,7 +2,6 @@
 
 #include <QDropEvent>
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -166,8 +165,7 @@ FrameStrip::FrameStrip(PictureDocument& document, const QList<QAction*>& command
     delay_->setRange(1, MonoSet::kMaxDelay);
     delay_->setSuffix(QStringLiteral(" ms"));
     delay_->setPrefix(QStringLiteral("Delay "));
-    for (QWidget* w : {static_cast<QWidget*>(delay_), static_cast<QWidget*>(delay_->findChild<QLineEdit*>())})
-        SetAccessible(w, QStringLiteral("Frame delay"), QStringLiteral("How long the current frame shows, in milliseconds"));
+    SetAccessible(delay_, QStringLiteral("Frame delay"), QStringLiteral("How long the current frame shows, in milliseconds"));
     auto* toAll = new QPushButton(QStringLiteral("For all frames"), this);
     toAll->setObjectName(QStringLiteral("DelayToAll"));
     SetAccessible(toAll, QStringLiteral("Delay for all frames"), QStringLiteral("Gives every frame this delay"));

@@ -66,7 +66,7 @@ const Written kEveryExport[] = {
     {"hex", Format("hex"), ByteOrder::Msb},  {"c msb", Format("c"), ByteOrder::Msb},
     {"c lsb", Format("c"), ByteOrder::Lsb}, {"c pages", Format("c"), ByteOrder::Pages},
     {"xbm", Format("xbm"), ByteOrder::Msb},      {"pbm", Format("pbm"), ByteOrder::Msb},
-    {"png", Format("png"), ByteOrder::Msb},
+    {"png", Format("png"), ByteOrder::Msb},      {"gif", Format("gif"), ByteOrder::Msb},
 };
 
 TEST(Formats, EveryExportReadsBackToTheSamePictureAtEveryWidth)

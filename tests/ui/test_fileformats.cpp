@@ -121,7 +121,7 @@ private slots:
         QCOMPARE(asked.title, QStringLiteral("Export"));
         QCOMPARE(asked.fileName, QStringLiteral("/somewhere/current.c"));
         QCOMPARE(asked.text, QStringLiteral("C array (*.c *.h);;X11 bitmap (*.xbm);;Portable bitmap (*.pbm);;"
-                                            "PNG (*.png);;BMP (*.bmp);;Hex text (*.txt)"));
+                                            "PNG (*.png);;BMP (*.bmp);;GIF (*.gif);;Hex text (*.txt)"));
         QCOMPARE(e.dialogs.count("c-options"), &FormatForPath(path) == &Format("c") ? 1 : 0);
         QCOMPARE(e.dialogs.count("message"), 0);
         // Export leaves the current file and the saved flag alone.
@@ -156,7 +156,8 @@ private slots:
         e.Open(QString());
         const auto& open = e.dialogs.shown.last();
         QCOMPARE(open.text, QStringLiteral("All Files (*);;Hex values (*.db *.txt *.c);;C array (*.c *.h);;"
-                                           "X11 bitmap (*.xbm);;Portable bitmap (*.pbm);;PNG (*.png);;BMP (*.bmp)"));
+                                           "X11 bitmap (*.xbm);;Portable bitmap (*.pbm);;PNG (*.png);;BMP (*.bmp);;"
+                                           "GIF (*.gif)"));
         QCOMPARE(open.selectedFilter, QStringLiteral("Hex values (*.db *.txt *.c)"));
     }
 

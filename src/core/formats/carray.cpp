@@ -3,7 +3,8 @@
 #include "core/formatdetail.h"
 
 // A C array: NAME[] with NAME_WIDTH and NAME_HEIGHT, in any of the three
-// byte orders, its order said in a comment. The reader it shares with the
+// byte orders, its order said in a comment; a set is NAME[NAME_FRAMES][]
+// and, when its delays are not all the default, NAME_delays[]. The reader it shares with the
 // X11 bitmap is in src/core/carrayreader.cpp.
 
 namespace tobrin {
@@ -45,6 +46,56 @@ QByteArray CArrayText(const MonoPicture& p, ByteOrder order, const QString& name
     return out;
 }
 
+// More frames: one array of FRAMES rows of the picture's bytes, with the
+// delays in a table of their own when any differs from the default.
+QByteArray CArraySetText(const MonoSet& set, ByteOrder order, const QString& name)
+{
+    const MonoPicture& first = set.frames.front();
+    const QByteArray lower = name.toLatin1();
+    const QByteArray upper = name.toUpper().toLatin1();
+    const QByteArray w = QByteArray::number(first.width);
+    const QByteArray h = QByteArray::number(first.height);
+    const QByteArray frames = QByteArray::number(set.Count());
+    const std::size_t size = PackedSize(first.width, first.height, order);
+    QByteArray out;
+    out += "/* Tobrin picture set of " + frames + " frames of " + w + " x " + h + ", byte order: " +
+           ByteOrderName(order) + "\n";
+    out += " * (" + QByteArray(OrderDescription(order)) + "; 1 = black). */\n";
+    out += "#ifndef " + upper + "_TOBRIN_PICTURE\n";
+    out += "#define " + upper + "_TOBRIN_PICTURE\n\n";
+    out += "#define " + upper + "_FRAMES " + frames + "\n";
+    out += "#define " + upper + "_WIDTH " + w + "\n";
+    out += "#define " + upper + "_HEIGHT " + h + "\n\n";
+    out += "static const unsigned char " + lower + "[" + upper + "_FRAMES][" + QByteArray::number(qulonglong(size)) +
+           "] = {\n";
+    for (int i = 0; i < set.Count(); ++i) {
+        out += "    { /* frame " + QByteArray::number(i) + " */\n";
+        QByteArray bytes;
+        AppendByteList(bytes, Pack(set.frames[std::size_t(i)], order), 16);
+        out += bytes.replace("    0x", "        0x");
+        out += i + 1 < set.Count() ? "    },\n" : "    }\n";
+    }
+    out += "};\n";
+    if (!set.AllDefaultDelays()) {
+        out += "\n/* How long each frame is shown, in milliseconds. */\n";
+        out += "static const unsigned short " + lower + "_delays[" + upper + "_FRAMES] = {\n    ";
+        for (int i = 0; i < set.Count(); ++i) {
+            out += QByteArray::number(set.delays[std::size_t(i)]);
+            out += i + 1 < set.Count() ? (i % 12 == 11 ? ",\n    " : ", ") : "\n";
+        }
+        out += "};\n";
+    }
+    out += "\n#endif\n";
+    return out;
+}
+
+std::optional<QByteArray> EncodeCArraySet(const MonoSet& set, const ExportOptions& options, const QString&, QString*)
+{
+    if (set.Count() == 1 && set.AllDefaultDelays())
+        return CArrayText(set.frames.front(), options.order, options.name);
+    return CArraySetText(set, options.order, options.name);
+}
+
 std::optional<QByteArray> EncodeCArray(const MonoPicture& picture, const ExportOptions& options, const QString&,
                                        QString*)
 {
@@ -64,7 +115,7 @@ extern const FileFormat kCArrayFormat = {
     "c", "C array", "c h", true, true, kTakesByteOrder | kTakesArrayName, EncodeCArray, DecodeCArray,
     ".c or .h a C array (NAME[] with NAME_WIDTH and NAME_HEIGHT; --order packs rows with the leftmost pixel "
     "in the top bit (msb, the default) or the bottom bit (lsb), or 8-row pages with the top row in bit 0)",
-    nullptr, nullptr, nullptr, true, OptionsOf,
+    nullptr, nullptr, nullptr, true, OptionsOf, EncodeCArraySet, DecodeCArraySet,
 };
 
 }  // namespace tobrin

@@ -24,7 +24,8 @@ using namespace detail;
     X(kXbmFormat)              \
     X(kPbmFormat)              \
     X(kPngFormat)              \
-    X(kBmpFormat)
+    X(kBmpFormat)              \
+    X(kGifFormat)
 
 #define TOBRIN_DECLARE_FORMAT(entry) extern const FileFormat entry;
 TOBRIN_FILE_FORMATS(TOBRIN_DECLARE_FORMAT)
