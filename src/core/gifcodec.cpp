@@ -78,9 +78,9 @@ int DelayMs(int centiseconds)
 
 class Decoder {
 public:
-    Decoder(GifFileType* gif, QString* error) : gif_(gif), error_(error) {}
+    Decoder(GifFileType* gif, const GifFrameSink& take, QString* error) : gif_(gif), take_(take), error_(error) {}
 
-    std::optional<ImageFrames> Run();
+    bool Run();
 
 private:
     bool Fail(const QString& why)
@@ -94,8 +94,9 @@ private:
     bool ReadImage();
 
     GifFileType* gif_;
+    const GifFrameSink& take_;
     QString* error_;
-    ImageFrames frames_;
+    int frames_ = 0;
     QImage canvas_;
     qint64 spent_ = 0;  // pixels decoded and composited so far
     GraphicsControlBlock control_{};
@@ -122,7 +123,7 @@ bool Decoder::ReadExtension()
 
 bool Decoder::ReadImage()
 {
-    const int number = int(frames_.images.size()) + 1;
+    const int number = frames_ + 1;
     if (number > MonoSet::kMaxFrames)
         return Fail(QStringLiteral("more than %1 frames").arg(MonoSet::kMaxFrames));
     if (DGifGetImageDesc(gif_) == GIF_ERROR)
@@ -176,8 +177,11 @@ bool Decoder::ReadImage()
                 out[x] = c;
         }
     }
-    frames_.images.push_back(canvas_);
-    frames_.delays.push_back(delay);
+    // The frame is handed over as a copy of its own, so the canvas is never
+    // shared with whoever takes it (perhaps on another thread).
+    ++frames_;
+    if (!take_(canvas_.copy(), delay))
+        return Fail(QStringLiteral("the GIF's reading was stopped"));
 
     // What the next frame is drawn over. The background is shown as
     // transparent, as browsers show it.
@@ -194,16 +198,16 @@ bool Decoder::ReadImage()
     return true;
 }
 
-std::optional<ImageFrames> Decoder::Run()
+bool Decoder::Run()
 {
     canvas_ = QImage(gif_->SWidth, gif_->SHeight, QImage::Format_ARGB32);
     if (canvas_.isNull())
-        return Fail(QStringLiteral("cannot hold the GIF's canvas")), std::nullopt;
+        return Fail(QStringLiteral("cannot hold the GIF's canvas"));
     canvas_.fill(Qt::transparent);
     for (;;) {
         GifRecordType record = UNDEFINED_RECORD_TYPE;
         if (DGifGetRecordType(gif_, &record) == GIF_ERROR)
-            return FailGif(), std::nullopt;
+            return FailGif();
         bool ok = true;
         if (record == EXTENSION_RECORD_TYPE)
             ok = ReadExtension();
@@ -214,11 +218,11 @@ std::optional<ImageFrames> Decoder::Run()
         else
             ok = Fail(QStringLiteral("damaged GIF: an unknown block"));
         if (!ok)
-            return std::nullopt;
+            return false;
     }
-    if (frames_.images.empty())
-        return Fail(QStringLiteral("the GIF holds no picture")), std::nullopt;
-    return std::move(frames_);
+    if (frames_ == 0)
+        return Fail(QStringLiteral("the GIF holds no picture"));
+    return true;
 }
 
 int WriteToMemory(GifFileType* gif, const GifByteType* from, int length)
@@ -229,7 +233,7 @@ int WriteToMemory(GifFileType* gif, const GifByteType* from, int length)
 
 }  // namespace
 
-std::optional<ImageFrames> DecodeGifFrames(const QByteArray& data, QSize maxSize, QString* error)
+bool DecodeGifFrames(const QByteArray& data, QSize maxSize, const GifFrameSink& take, QString* error)
 {
     MemoryReader reader{&data};
     int code = 0;
@@ -237,7 +241,7 @@ std::optional<ImageFrames> DecodeGifFrames(const QByteArray& data, QSize maxSize
     if (!gif) {
         if (error)
             *error = GifError(code);
-        return std::nullopt;
+        return false;
     }
     if (gif->SWidth <= 0 || gif->SHeight <= 0 || gif->SWidth > maxSize.width() || gif->SHeight > maxSize.height()) {
         if (error)
@@ -246,9 +250,22 @@ std::optional<ImageFrames> DecodeGifFrames(const QByteArray& data, QSize maxSize
                          .arg(gif->SHeight)
                          .arg(maxSize.width())
                          .arg(maxSize.height());
-        return std::nullopt;
+        return false;
     }
-    return Decoder(gif.get(), error).Run();
+    return Decoder(gif.get(), take, error).Run();
+}
+
+std::optional<ImageFrames> DecodeGifFrames(const QByteArray& data, QSize maxSize, QString* error)
+{
+    ImageFrames frames;
+    const GifFrameSink keep = [&frames](QImage image, int delay) {
+        frames.images.push_back(std::move(image));
+        frames.delays.push_back(delay);
+        return true;
+    };
+    if (!DecodeGifFrames(data, maxSize, keep, error))
+        return std::nullopt;
+    return frames;
 }
 
 std::optional<QByteArray> EncodeGif(const MonoSet& set, QString* error)

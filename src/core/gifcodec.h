@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -33,6 +34,14 @@ constexpr qint64 kGifDecodeBudget = 256LL * 1024 * 1024;
 // of 0 or 1 centisecond is shown as 100 ms, as browsers show it; delays
 // are capped at MonoSet::kMaxDelay.
 std::optional<ImageFrames> DecodeGifFrames(const QByteArray& data, QSize maxSize, QString* error = nullptr);
+
+// Takes each frame as soon as it is composited (an image of its own, shared
+// with nothing the decoder keeps) with its delay; false stops the decode.
+using GifFrameSink = std::function<bool(QImage, int)>;
+
+// The same decode, every frame handed to take instead of kept; false (and
+// *error) on the same refusals, which may come after some frames were taken.
+bool DecodeGifFrames(const QByteArray& data, QSize maxSize, const GifFrameSink& take, QString* error = nullptr);
 
 // An animated 1-bit GIF of the set, black on white, with its delays and an
 // endless loop.

@@ -4,21 +4,23 @@
 #include <QImageReader>
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <functional>
+#include <mutex>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "core/gifcodec.h"
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
 #include "core/picturedata.h"
 #include "core/regularfile.h"
+#include "core/setread.h"
 
 namespace tobrin {
 namespace {
-
-// An animated GIF is read whole before it is decoded.
-constexpr qint64 kMaxGifBytes = 64LL * 1024 * 1024;
 
 // A set's frames are converted by at most this many threads together.
 constexpr int kMaxConvertThreads = 8;
@@ -188,68 +190,6 @@ bool SetSources::Add(const QImage& source, int delay, const SheetCut& cut, QStri
     return true;
 }
 
-bool IsAnimatedGif(const QString& path)
-{
-    QFile file(path);
-    if (!IsRegularFile(path) || !file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.peek(6);
-    if (head != "GIF87a" && head != "GIF89a")
-        return false;
-    QImageReader reader(&file, "gif");
-    return reader.imageCount() > 1;
-}
-
-std::optional<SetSources> ReadSetSources(const QStringList& files, const SheetCut& cut, const ImageLoader& loader,
-                                         SetImportError* error)
-{
-    SetSources sources;
-    QString why;
-    const auto refuse = [&](const QString& file) -> std::optional<SetSources> {
-        if (error)
-            *error = SetImportError{file, why};
-        return std::nullopt;
-    };
-    for (const QString& file : files) {
-        if (IsAnimatedGif(file)) {
-            QFile in(file);
-            if (!OpenRegularFile(in, &why))
-                return refuse(file);
-            if (in.size() > kMaxGifBytes) {
-                why = QStringLiteral("an animated GIF over %1 MB is not read").arg(kMaxGifBytes >> 20);
-                return refuse(file);
-            }
-            const auto frames = DecodeGifFrames(in.readAll(), GifFrameLimit(), &why);
-            if (!frames)
-                return refuse(file);
-            for (std::size_t i = 0; i < frames->images.size(); ++i) {
-                const int delay = i < frames->delays.size() ? frames->delays[i] : 0;
-                if (!sources.Add(frames->images[i], delay > 0 ? std::min(delay, int(MonoSet::kMaxDelay))
-                                                                : MonoSet::kDefaultDelay,
-                                 cut, &why))
-                    return refuse(file);
-            }
-            continue;
-        }
-        // The budget is checked from the header, before the decode.
-        const QSize claimed = QImageReader(file).size();
-        if (claimed.isValid()
-            && sources.Pixels() + qint64(claimed.width()) * claimed.height() > SetSources::kMaxTotalPixels) {
-            why = QStringLiteral("the set's images come to more than %1 million pixels together")
-                      .arg(SetSources::kMaxTotalPixels / 1000000);
-            return refuse(file);
-        }
-        QImage image;
-        if (!loader.Load(file, &image, &why) || !sources.Add(image, MonoSet::kDefaultDelay, cut, &why))
-            return refuse(file);
-    }
-    if (sources.Count() == 0) {
-        why = QStringLiteral("no frames");
-        return refuse(files.isEmpty() ? QString() : files.first());
-    }
-    return sources;
-}
-
 namespace {
 
 // One frame converted as a pasted picture by a copy of base; drawn at
@@ -355,6 +295,71 @@ std::optional<MonoSet> ConvertSet(const ImportPipeline& settled, const SetSource
         set.delays.push_back(sources.Delay(i));
     }
     return set;
+}
+
+namespace {
+
+// A set converted frame by frame as its sources are read, on the reading
+// thread: the first frame settles the pipeline and decides the size. The
+// first frame that fails is kept and conversion stops, but reading goes on:
+// a file that fails to read refuses the set first, as when every file is
+// read before any frame is converted.
+class StreamedSet {
+public:
+    explicit StreamedSet(const SettleSet& settle) : settle_(settle) {}
+
+    void Convert(const SetSources& sources, int from)
+    {
+        for (int i = from; i < sources.Count() && failure_.isEmpty(); ++i) {
+            const QImage frame = sources.Frame(i);
+            if (i == 0) {
+                // A copy that tells no view about its runs.
+                base_ = settle_(frame);
+                base_.OptionsChanged = nullptr;
+                base_.SizeChanged = nullptr;
+                base_.ConvertBegin = nullptr;
+                base_.ConvertEnd = nullptr;
+                firstSource_ = frame.size();
+            }
+            auto picture = ConvertFrame(base_, frame, i + 1, firstSource_, size_, &failure_);
+            if (!picture) {
+                if (failure_.isEmpty())
+                    failure_ = QStringLiteral("frame %1 cannot be converted").arg(i + 1);
+                return;
+            }
+            if (i == 0)
+                size_ = QSize(picture->width, picture->height);
+            set_.frames.push_back(std::move(*picture));
+            set_.delays.push_back(sources.Delay(i));
+        }
+    }
+    const QString& Failure() const { return failure_; }
+    MonoSet Take() { return std::move(set_); }
+
+private:
+    const SettleSet& settle_;
+    ImportPipeline base_;
+    QSize firstSource_;
+    QSize size_;
+    QString failure_;
+    MonoSet set_;
+};
+
+}  // namespace
+
+std::optional<MonoSet> ReadAndConvertSet(const QStringList& files, const SheetCut& cut, const ImageLoader& loader,
+                                         const SettleSet& settle, SetImportError* error)
+{
+    StreamedSet streamed(settle);
+    const AddedSource convert = [&streamed](const SetSources& sources, int from) { streamed.Convert(sources, from); };
+    if (!ReadSources(files, cut, loader, convert, true, error))
+        return std::nullopt;
+    if (!streamed.Failure().isEmpty()) {
+        if (error)
+            *error = SetImportError{files.value(0), streamed.Failure()};
+        return std::nullopt;
+    }
+    return streamed.Take();
 }
 
 }  // namespace tobrin

@@ -5,6 +5,7 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -107,5 +108,16 @@ std::optional<SetSources> ReadSetSources(const QStringList& files, const SheetCu
 // matches it); a later frame of another size is drawn at that size.
 std::optional<MonoSet> ConvertSet(const ImportPipeline& settled, const SetSources& sources,
                                   QString* error = nullptr);
+
+// Makes the pipeline a set is converted by from its first frame: the frame
+// pasted or loaded into it and the options applied.
+using SettleSet = std::function<ImportPipeline(const QImage& first)>;
+
+// ReadSetSources and then ConvertSet of what settle makes of the first
+// frame, giving the same set or the same refusal (a conversion failure names
+// the first file), but an animated GIF's frames are converted one by one
+// while the rest of the file is still decoded on a thread of its own.
+std::optional<MonoSet> ReadAndConvertSet(const QStringList& files, const SheetCut& cut, const ImageLoader& loader,
+                                         const SettleSet& settle, SetImportError* error = nullptr);
 
 }  // namespace tobrin
