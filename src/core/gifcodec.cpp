@@ -177,10 +177,8 @@ bool Decoder::ReadImage()
                 out[x] = c;
         }
     }
-    // The frame is handed over as a copy of its own, so the canvas is never
-    // shared with whoever takes it (perhaps on another thread).
     ++frames_;
-    if (!take_(canvas_.copy(), delay))
+    if (!take_(canvas_, delay))
         return Fail(QStringLiteral("the GIF's reading was stopped"));
 
     // What the next frame is drawn over. The background is shown as
@@ -258,8 +256,8 @@ bool DecodeGifFrames(const QByteArray& data, QSize maxSize, const GifFrameSink& 
 std::optional<ImageFrames> DecodeGifFrames(const QByteArray& data, QSize maxSize, QString* error)
 {
     ImageFrames frames;
-    const GifFrameSink keep = [&frames](QImage image, int delay) {
-        frames.images.push_back(std::move(image));
+    const GifFrameSink keep = [&frames](const QImage& canvas, int delay) {
+        frames.images.push_back(canvas);
         frames.delays.push_back(delay);
         return true;
     };

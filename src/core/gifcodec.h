@@ -35,9 +35,11 @@ constexpr qint64 kGifDecodeBudget = 256LL * 1024 * 1024;
 // are capped at MonoSet::kMaxDelay.
 std::optional<ImageFrames> DecodeGifFrames(const QByteArray& data, QSize maxSize, QString* error = nullptr);
 
-// Takes each frame as soon as it is composited (an image of its own, shared
-// with nothing the decoder keeps) with its delay; false stops the decode.
-using GifFrameSink = std::function<bool(QImage, int)>;
+// Takes each frame's canvas as soon as it is composited, with its delay;
+// false stops the decode. The canvas is the decoder's own: a copy made on
+// the decoding thread may share it (the decoder's next change detaches
+// from it), one for another thread must be deep.
+using GifFrameSink = std::function<bool(const QImage& canvas, int delay)>;
 
 // The same decode, every frame handed to take instead of kept; false (and
 // *error) on the same refusals, which may come after some frames were taken.

@@ -72,6 +72,13 @@ public:
     // fit it, or the frames or pixels would pass their caps. Nothing is
     // added on failure.
     bool Add(const QImage& source, int delay, const SheetCut& cut, QString* error = nullptr);
+    // Lets go of the last source added, once its cells are converted: their
+    // frames are empty from then on; counts, cells and delays stay.
+    void ReleaseLast()
+    {
+        if (!sources_.empty())
+            sources_.back() = QImage();
+    }
 
 private:
     struct Piece {

@@ -4,11 +4,13 @@
 #include <QImageReader>
 #include <algorithm>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <system_error>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "core/gifcodec.h"
 #include "core/imageloader.h"
@@ -41,26 +43,43 @@ constexpr std::size_t kQueuedFrames = 4;
 
 // Decodes on a thread of its own while this thread hands each frame to
 // take, through a queue of at most kQueuedFrames. Synchronisation: the
-// queue and the done and stop flags are touched only with `lock` held; the
-// decoder waits on `room` while the queue is full, this thread on `ready`
-// while it is empty. A frame is an image of its own (the decoder keeps no
-// reference to it), so once taken from the queue only this thread touches
-// it. The decoder's result and cause are read only after it is joined.
-// take runs on this thread alone, so what it changes needs no lock.
+// queue, the spare images and the done and stop flags are touched only with
+// `lock` held; the decoder waits on `room` while the queue is full, this
+// thread on `ready` while it is empty. Each frame is copied by the decoding
+// thread into an image no other reference reaches (a new one, or a spare
+// this thread gave back when it held the only reference), so an image
+// belongs to one thread at a time and changes hands only under the lock.
+// The decoder's result and cause are read only after it is joined; take runs
+// on this thread alone, so what it changes needs no lock. Reusing the spares
+// spares the fresh pages a new image per frame would fault in.
 bool DecodeAlongside(const QByteArray& data, const GifFrameSink& take, QString* why)
 {
     std::mutex lock;
     std::condition_variable ready;
     std::condition_variable room;
     std::deque<std::pair<QImage, int>> queue;
+    std::vector<QImage> spare;
     bool done = false;
     bool stop = false;
-    const GifFrameSink put = [&](QImage image, int delay) {
-        std::unique_lock<std::mutex> hold(lock);
-        room.wait(hold, [&] { return stop || queue.size() < kQueuedFrames; });
-        if (stop)
-            return false;
-        queue.emplace_back(std::move(image), delay);
+    const GifFrameSink put = [&](const QImage& canvas, int delay) {
+        QImage frame;
+        {
+            std::unique_lock<std::mutex> hold(lock);
+            room.wait(hold, [&] { return stop || queue.size() < kQueuedFrames; });
+            if (stop)
+                return false;
+            if (!spare.empty()) {
+                frame = std::move(spare.back());
+                spare.pop_back();
+            }
+        }
+        if (frame.size() != canvas.size() || frame.format() != canvas.format())
+            frame = QImage(canvas.size(), canvas.format());
+        if (frame.isNull())
+            return false;  // no memory for it: the decode stops
+        std::memcpy(frame.bits(), canvas.constBits(), std::size_t(canvas.sizeInBytes()));
+        const std::lock_guard<std::mutex> hold(lock);
+        queue.emplace_back(std::move(frame), delay);
         ready.notify_one();
         return true;
     };
@@ -107,7 +126,12 @@ bool DecodeAlongside(const QByteArray& data, const GifFrameSink& take, QString* 
                 queue.pop_front();
                 room.notify_one();
             }
-            take(std::move(frame.first), frame.second);
+            take(frame.first, frame.second);
+            if (frame.first.isDetached()) {
+                const std::lock_guard<std::mutex> hold(lock);
+                if (spare.size() < kQueuedFrames)
+                    spare.push_back(std::move(frame.first));
+            }
         }
     }
     if (!decoded && why)
@@ -124,7 +148,7 @@ bool ReadGif(const QByteArray& data, const SheetCut& cut, SetSources& sources, c
 {
     bool refused = false;
     QString refusal;
-    const GifFrameSink take = [&](QImage image, int delay) {
+    const GifFrameSink take = [&](const QImage& image, int delay) {
         if (refused)
             return true;
         const int from = sources.Count();
@@ -133,6 +157,8 @@ bool ReadGif(const QByteArray& data, const SheetCut& cut, SetSources& sources, c
             refused = true;
         else if (added)
             added(sources, from);
+        if (overlap && !refused)
+            sources.ReleaseLast();  // converted: its image may be reused
         return true;
     };
     if (!(overlap ? DecodeAlongside(data, take, why) : DecodeGifFrames(data, GifFrameLimit(), take, why)))
