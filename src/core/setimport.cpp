@@ -345,11 +345,33 @@ private:
     MonoSet set_;
 };
 
+
+// True when a file starts as a GIF, perhaps an animated one.
+bool AnyGif(const QStringList& files)
+{
+    return std::any_of(files.begin(), files.end(), [](const QString& path) {
+        QFile file(path);
+        return IsRegularFile(path) && file.open(QIODevice::ReadOnly) && file.peek(4) == "GIF8";
+    });
+}
+
 }  // namespace
 
 std::optional<MonoSet> ReadAndConvertSet(const QStringList& files, const SheetCut& cut, const ImageLoader& loader,
                                          const SettleSet& settle, SetImportError* error)
 {
+    // Without a GIF there is no decode to convert alongside: the frames are
+    // read first and then shared out among threads.
+    if (!AnyGif(files)) {
+        const auto sources = ReadSetSources(files, cut, loader, error);
+        if (!sources)
+            return std::nullopt;
+        QString why;
+        auto set = ConvertSet(settle(sources->Frame(0)), *sources, &why);
+        if (!set && error)
+            *error = SetImportError{files.value(0), why};
+        return set;
+    }
     StreamedSet streamed(settle);
     const AddedSource convert = [&streamed](const SetSources& sources, int from) { streamed.Convert(sources, from); };
     if (!ReadSources(files, cut, loader, convert, true, error))

@@ -122,8 +122,9 @@ using SettleSet = std::function<ImportPipeline(const QImage& first)>;
 
 // ReadSetSources and then ConvertSet of what settle makes of the first
 // frame, giving the same set or the same refusal (a conversion failure names
-// the first file), but an animated GIF's frames are converted one by one
-// while the rest of the file is still decoded on a thread of its own.
+// the first file). When a file is a GIF, every frame is converted on this
+// thread as soon as it is read, an animated GIF's while the rest of the file
+// is still decoded on a thread of its own.
 std::optional<MonoSet> ReadAndConvertSet(const QStringList& files, const SheetCut& cut, const ImageLoader& loader,
                                          const SettleSet& settle, SetImportError* error = nullptr);
 
