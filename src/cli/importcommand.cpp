@@ -274,17 +274,18 @@ int ImportSet(const ImportRequest& request, const ImageLoader& loader)
 {
     if (request.inPlace)
         return ImportFailed(request.images.first(), QStringLiteral("a set of frames is not written in place"));
+    // The options are settled on the first frame as soon as it is read.
+    const SettleSet settle = [&request](const QImage& first) {
+        ImportPipeline pipeline;
+        pipeline.Paste(first);
+        ApplyImportOptions(pipeline, request);
+        return pipeline;
+    };
     SetImportError failure;
-    const auto sources = ReadSetSources(request.images, request.cut, loader, &failure);
-    if (!sources)
-        return ImportFailed(failure.file, failure.cause);
-    ImportPipeline pipeline;
-    pipeline.Paste(sources->Frame(0));
-    ApplyImportOptions(pipeline, request);
-    QString error;
-    const auto set = ConvertSet(pipeline, *sources, &error);
+    const auto set = ReadAndConvertSet(request.images, request.cut, loader, settle, &failure);
     if (!set)
-        return ImportFailed(request.images.first(), error);
+        return ImportFailed(failure.file, failure.cause);
+    QString error;
     if (!WritePictureSetFile(request.output, *set, request.writing, &error))
         return ImportFailed(request.output, error);
     return 0;

@@ -3,6 +3,7 @@
 #include <gif_lib.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 
@@ -77,9 +78,9 @@ int DelayMs(int centiseconds)
 
 class Decoder {
 public:
-    Decoder(GifFileType* gif, QString* error) : gif_(gif), error_(error) {}
+    Decoder(GifFileType* gif, const GifFrameSink& take, QString* error) : gif_(gif), take_(take), error_(error) {}
 
-    std::optional<ImageFrames> Run();
+    bool Run();
 
 private:
     bool Fail(const QString& why)
@@ -93,8 +94,9 @@ private:
     bool ReadImage();
 
     GifFileType* gif_;
+    const GifFrameSink& take_;
     QString* error_;
-    ImageFrames frames_;
+    int frames_ = 0;
     QImage canvas_;
     qint64 spent_ = 0;  // pixels decoded and composited so far
     GraphicsControlBlock control_{};
@@ -121,7 +123,7 @@ bool Decoder::ReadExtension()
 
 bool Decoder::ReadImage()
 {
-    const int number = int(frames_.images.size()) + 1;
+    const int number = frames_ + 1;
     if (number > MonoSet::kMaxFrames)
         return Fail(QStringLiteral("more than %1 frames").arg(MonoSet::kMaxFrames));
     if (DGifGetImageDesc(gif_) == GIF_ERROR)
@@ -145,28 +147,39 @@ bool Decoder::ReadImage()
 
     const QImage before = disposal == DISPOSE_PREVIOUS ? canvas_.copy() : QImage();
     std::vector<GifPixelType> line(std::size_t(desc.Width));
-    std::vector<QRgb> palette(std::size_t(colours->ColorCount));
-    for (int i = 0; i < colours->ColorCount; ++i) {
+    // The colour each index draws; 0 (never an opaque colour) for the
+    // transparent index and indices beyond the colour table, which draw
+    // nothing, as browsers do.
+    std::array<QRgb, 256> palette{};
+    for (int i = 0; i < std::min(colours->ColorCount, 256); ++i) {
         const GifColorType& c = colours->Colors[i];
         palette[std::size_t(i)] = qRgb(c.Red, c.Green, c.Blue);
     }
+    if (transparent >= 0 && transparent < 256)
+        palette[std::size_t(transparent)] = 0;
+    // The canvas is shared with the frame before it until here: it is
+    // copied once, and its rows are reached from its first one.
+    uchar* bits = canvas_.bits();
+    const qsizetype stride = canvas_.bytesPerLine();
+    const int canvasHeight = canvas_.height();
+    const int end = std::min(int(desc.Width), canvas_.width() - desc.Left);
     for (int y : RowOrder(desc.Height, desc.Interlace)) {
         if (DGifGetLine(gif_, line.data(), desc.Width) == GIF_ERROR)
             return FailGif();
         const int cy = desc.Top + y;
-        if (cy >= canvas_.height())
+        if (cy >= canvasHeight || end <= 0)
             continue;  // a frame is clipped to the canvas, as viewers do
-        auto* out = reinterpret_cast<QRgb*>(canvas_.scanLine(cy));
-        const int end = std::min(desc.Width, canvas_.width() - desc.Left);
+        auto* out = reinterpret_cast<QRgb*>(bits + cy * stride) + desc.Left;
+        const GifPixelType* in = line.data();
         for (int x = 0; x < end; ++x) {
-            const int index = line[std::size_t(x)];
-            // Indices beyond the colour table draw nothing, as browsers do.
-            if (index != transparent && index < colours->ColorCount)
-                out[desc.Left + x] = palette[std::size_t(index)];
+            const QRgb c = palette[in[x]];
+            if (c != 0)
+                out[x] = c;
         }
     }
-    frames_.images.push_back(canvas_);
-    frames_.delays.push_back(delay);
+    ++frames_;
+    if (!take_(canvas_, delay))
+        return Fail(QStringLiteral("the GIF's reading was stopped"));
 
     // What the next frame is drawn over. The background is shown as
     // transparent, as browsers show it.
@@ -183,16 +196,16 @@ bool Decoder::ReadImage()
     return true;
 }
 
-std::optional<ImageFrames> Decoder::Run()
+bool Decoder::Run()
 {
     canvas_ = QImage(gif_->SWidth, gif_->SHeight, QImage::Format_ARGB32);
     if (canvas_.isNull())
-        return Fail(QStringLiteral("cannot hold the GIF's canvas")), std::nullopt;
+        return Fail(QStringLiteral("cannot hold the GIF's canvas"));
     canvas_.fill(Qt::transparent);
     for (;;) {
         GifRecordType record = UNDEFINED_RECORD_TYPE;
         if (DGifGetRecordType(gif_, &record) == GIF_ERROR)
-            return FailGif(), std::nullopt;
+            return FailGif();
         bool ok = true;
         if (record == EXTENSION_RECORD_TYPE)
             ok = ReadExtension();
@@ -203,11 +216,11 @@ std::optional<ImageFrames> Decoder::Run()
         else
             ok = Fail(QStringLiteral("damaged GIF: an unknown block"));
         if (!ok)
-            return std::nullopt;
+            return false;
     }
-    if (frames_.images.empty())
-        return Fail(QStringLiteral("the GIF holds no picture")), std::nullopt;
-    return std::move(frames_);
+    if (frames_ == 0)
+        return Fail(QStringLiteral("the GIF holds no picture"));
+    return true;
 }
 
 int WriteToMemory(GifFileType* gif, const GifByteType* from, int length)
@@ -218,7 +231,7 @@ int WriteToMemory(GifFileType* gif, const GifByteType* from, int length)
 
 }  // namespace
 
-std::optional<ImageFrames> DecodeGifFrames(const QByteArray& data, QSize maxSize, QString* error)
+bool DecodeGifFrames(const QByteArray& data, QSize maxSize, const GifFrameSink& take, QString* error)
 {
     MemoryReader reader{&data};
     int code = 0;
@@ -226,7 +239,7 @@ std::optional<ImageFrames> DecodeGifFrames(const QByteArray& data, QSize maxSize
     if (!gif) {
         if (error)
             *error = GifError(code);
-        return std::nullopt;
+        return false;
     }
     if (gif->SWidth <= 0 || gif->SHeight <= 0 || gif->SWidth > maxSize.width() || gif->SHeight > maxSize.height()) {
         if (error)
@@ -235,9 +248,22 @@ std::optional<ImageFrames> DecodeGifFrames(const QByteArray& data, QSize maxSize
                          .arg(gif->SHeight)
                          .arg(maxSize.width())
                          .arg(maxSize.height());
-        return std::nullopt;
+        return false;
     }
-    return Decoder(gif.get(), error).Run();
+    return Decoder(gif.get(), take, error).Run();
+}
+
+std::optional<ImageFrames> DecodeGifFrames(const QByteArray& data, QSize maxSize, QString* error)
+{
+    ImageFrames frames;
+    const GifFrameSink keep = [&frames](const QImage& canvas, int delay) {
+        frames.images.push_back(canvas);
+        frames.delays.push_back(delay);
+        return true;
+    };
+    if (!DecodeGifFrames(data, maxSize, keep, error))
+        return std::nullopt;
+    return frames;
 }
 
 std::optional<QByteArray> EncodeGif(const MonoSet& set, QString* error)

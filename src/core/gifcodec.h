@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -33,6 +34,16 @@ constexpr qint64 kGifDecodeBudget = 256LL * 1024 * 1024;
 // of 0 or 1 centisecond is shown as 100 ms, as browsers show it; delays
 // are capped at MonoSet::kMaxDelay.
 std::optional<ImageFrames> DecodeGifFrames(const QByteArray& data, QSize maxSize, QString* error = nullptr);
+
+// Takes each frame's canvas as soon as it is composited, with its delay;
+// false stops the decode. The canvas is the decoder's own: a copy made on
+// the decoding thread may share it (the decoder's next change detaches
+// from it), one for another thread must be deep.
+using GifFrameSink = std::function<bool(const QImage& canvas, int delay)>;
+
+// The same decode, every frame handed to take instead of kept; false (and
+// *error) on the same refusals, which may come after some frames were taken.
+bool DecodeGifFrames(const QByteArray& data, QSize maxSize, const GifFrameSink& take, QString* error = nullptr);
 
 // An animated 1-bit GIF of the set, black on white, with its delays and an
 // endless loop.

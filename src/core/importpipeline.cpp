@@ -8,6 +8,10 @@
 #include "core/streamdecode.h"
 #include "core/units.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tobrin {
 namespace {
 
@@ -54,6 +58,29 @@ QImage OverWhite(const QImage& image)
         std::copy(row.begin(), row.end(), reinterpret_cast<QRgb*>(out.scanLine(y)));
     }
     return out;
+}
+
+// True when every pixel of image is opaque, so that laying it over white
+// would only copy it.
+bool Opaque(const QImage& image)
+{
+    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
+        return false;
+    const int width = image.width();
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        // Four lanes, so the loop does not wait on one running AND.
+        QRgb all[4] = {0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu};
+        int x = 0;
+        for (; x + 4 <= width; x += 4)
+            for (int lane = 0; lane < 4; ++lane)
+                all[lane] &= line[x + lane];
+        for (; x < width; ++x)
+            all[0] &= line[x];
+        if (qAlpha(all[0] & all[1] & all[2] & all[3]) != 255)
+            return false;
+    }
+    return true;
 }
 
 // The grey levels of image laid over white, a row at a time.
@@ -200,7 +227,7 @@ bool ImportPipeline::FinishLoad(const QString& fileName, const ImageLoader& load
         if (!loader.LoadShrunk(fileName, copySize, &image, &size, error))
             return false;
         if (image.size() == size) {
-            SetSource(image);
+            SetSource(image, image.format() == QImage::Format_RGB32);
         } else {
             SetShrunkSource(image, size);
             readFullCopy_ = [loader, fileName] {
@@ -226,7 +253,11 @@ bool ImportPipeline::Paste(const QImage& image)
         return false;
     fullCopy_ = QImage();
     readFullCopy_ = nullptr;
-    SetSource(OverWhite(image));
+    // An opaque image is held as it came: laid over white it stays the same.
+    if (Opaque(image))
+        SetSource(image, true);
+    else
+        SetSource(OverWhite(image), true);
     pasted_ = true;
     UpdateMatchSizeAvailability();
     ConvertImage();
@@ -245,7 +276,7 @@ void ImportPipeline::SetShrunkSource(const QImage& disp, QSize sourceSize)
     disp_ = disp;
 }
 
-void ImportPipeline::SetSource(const QImage& image)
+void ImportPipeline::SetSource(const QImage& image, bool opaque)
 {
     // Kept as it came: the display copy is made a row at a time, so a large
     // source is never converted whole.
@@ -254,7 +285,6 @@ void ImportPipeline::SetSource(const QImage& image)
     const QSize copy = DisplayCopySize(source_.width(), source_.height());
     RowShrinker shrinker(sourceSize_, copy);
     std::vector<QRgb> row;
-    const bool opaque = source_.format() == QImage::Format_RGB32;
     for (int y = 0; y < source_.height(); ++y) {
         if (opaque) {
             shrinker.AddRow(reinterpret_cast<const QRgb*>(source_.constScanLine(y)));
@@ -349,7 +379,9 @@ void ImportPipeline::ConvertImage()
                 line[x] = qRgb(grey.At(x, y), grey.At(x, y), grey.At(x, y));
         }
     }
-    temp2_ = temp_.copy();
+    // The snapshot shares temp_'s pixels: neither is drawn on, and the next
+    // run makes a new temp_.
+    temp2_ = temp_;
 
     if (matchSize_) {
         if (!aspect_) {
@@ -394,15 +426,30 @@ void ImportPipeline::GetImport(PictureData& d) const
 {
     const int width = std::min(hSize_, kMaxWidth);
     const int height = std::min(vSize_, kMaxHeight);
-    const int destWidth = dest_.width();
+    const int destWidth = std::min(dest_.width(), width);
     const int destHeight = dest_.height();
     for (int y = 0; y < height; ++y) {
-        const QRgb* line = y < destHeight ? reinterpret_cast<const QRgb*>(dest_.constScanLine(y)) : nullptr;
-        for (int x = 0; x < width; ++x) {
+        std::uint8_t* to = &d.Pic(0, y);
+        int x = 0;
+        if (y < destHeight) {
+            const auto* line = reinterpret_cast<const QRgb*>(dest_.constScanLine(y));
             // Only exactly black is a set pixel.
-            const bool black = line && x < destWidth && line[x] == kBlack;
-            d.Pic(x, y) = black ? 1 : 0;
+#if defined(__SSE2__)
+            // Sixteen pixels at a time: each compare gives all ones for
+            // black, packed down to a byte and masked to 1.
+            const __m128i black = _mm_set1_epi32(static_cast<int>(kBlack));
+            const auto is = [&](int at) {
+                return _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(line + at)), black);
+            };
+            for (; x + 16 <= destWidth; x += 16) {
+                const __m128i bytes = _mm_packs_epi16(_mm_packs_epi32(is(x), is(x + 4)), _mm_packs_epi32(is(x + 8), is(x + 12)));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x), _mm_and_si128(bytes, _mm_set1_epi8(1)));
+            }
+#endif
+            for (; x < destWidth; ++x)
+                to[x] = line[x] == kBlack ? 1 : 0;
         }
+        std::fill(to + x, to + width, std::uint8_t(0));
     }
     d.MaxX = width - 1;
     d.MaxY = height - 1;

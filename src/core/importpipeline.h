@@ -20,8 +20,8 @@ class ImageLoader;
 //
 // Images: Source (as loaded or pasted), Disp (the display copy, the only
 // image the conversion reads), Temp (the pixel pass), Temp2 (its still
-// snapshot) and Dest (the target, HSize x VSize picture pixels). All are
-// Format_RGB32 with white as background.
+// snapshot) and Dest (the target, HSize x VSize picture pixels). All but
+// Source are Format_RGB32 with white as background.
 class ImportPipeline {
 public:
     static constexpr int kToleranceMin = 1;
@@ -133,7 +133,7 @@ public:
     // never held whole: Source() is then null and only its size is known.
     // A loaded source is kept in its decoder's format, transparency not yet
     // laid over white (no second full-size copy); a pasted one is laid over
-    // white.
+    // white (an opaque one is kept as it came, in its own format).
     const QImage& Source() const { return source_; }
     QSize SourceSize() const { return sourceSize_; }
     const QImage& Disp() const { return disp_; }
@@ -152,7 +152,9 @@ public:
     static QSize DisplayCopySize(int w, int h);
 
 private:
-    void SetSource(const QImage& image);
+    // opaque: every pixel of image is opaque (or is taken as such, as
+    // Format_RGB32 is), so its rows need no laying over white.
+    void SetSource(const QImage& image, bool opaque);
     // What the full-resolution conversion reads: the source, or the copy
     // of a source too large to hold; null when there is none.
     const QImage& FullSource();

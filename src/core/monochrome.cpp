@@ -4,6 +4,10 @@
 #include <array>
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tobrin {
 
 int RoundHalfEven(double v)
@@ -90,6 +94,47 @@ QImage ThresholdImage(const QImage& dispIn, const Components& useIn, int toleran
     // The sizes are read once: the calls would not leave the inner loop.
     const int width = disp.width();
     const int height = disp.height();
+#if defined(__SSE2__)
+    // The average never falls as the sum grows, so the table is one step:
+    // below sum `step` every pixel takes `lower`, from it on `upper`. Four
+    // pixels at a time then compare their sums with the step.
+    const int top = 255 * count;
+    int step = 0;
+    while (step <= top && bySum[static_cast<std::size_t>(step)] == bySum[0])
+        ++step;
+    bool oneStep = true;
+    for (int sum = step; sum <= top; ++sum)
+        oneStep = oneStep && bySum[static_cast<std::size_t>(sum)] == bySum[static_cast<std::size_t>(step)];
+    if (oneStep) {
+        const std::uint32_t lower = bySum[0];
+        const std::uint32_t upper = step <= top ? bySum[static_cast<std::size_t>(step)] : lower;
+        const __m128i red = _mm_set1_epi32(static_cast<int>(redMask));
+        const __m128i green = _mm_set1_epi32(static_cast<int>(greenMask));
+        const __m128i blue = _mm_set1_epi32(static_cast<int>(blueMask));
+        const __m128i below = _mm_set1_epi32(step - 1);
+        const __m128i low = _mm_set1_epi32(static_cast<int>(lower));
+        const __m128i change = _mm_set1_epi32(static_cast<int>(lower ^ upper));
+        for (int y = 0; y < height; ++y) {
+            const auto* in = reinterpret_cast<const QRgb*>(disp.constScanLine(y));
+            auto* to = reinterpret_cast<std::uint32_t*>(out.scanLine(y));
+            int x = 0;
+            for (; x + 4 <= width; x += 4) {
+                const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x));
+                const __m128i sum = _mm_add_epi32(_mm_add_epi32(_mm_and_si128(_mm_srli_epi32(c, 16), red),
+                                                                _mm_and_si128(_mm_srli_epi32(c, 8), green)),
+                                                  _mm_and_si128(c, blue));
+                const __m128i reached = _mm_cmpgt_epi32(sum, below);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x),
+                                 _mm_xor_si128(low, _mm_and_si128(reached, change)));
+            }
+            for (; x < width; ++x) {
+                const QRgb c = in[x];
+                to[x] = bySum[((c >> 16) & redMask) + ((c >> 8) & greenMask) + (c & blueMask)];
+            }
+        }
+        return out;
+    }
+#endif
     for (int y = 0; y < height; ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(disp.constScanLine(y));
         auto* to = reinterpret_cast<std::uint32_t*>(out.scanLine(y));

@@ -3,18 +3,27 @@
 #include <QFile>
 #include <QImageReader>
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 #include "core/gifcodec.h"
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
 #include "core/picturedata.h"
 #include "core/regularfile.h"
+#include "core/setread.h"
 
 namespace tobrin {
 namespace {
 
-// An animated GIF is read whole before it is decoded.
-constexpr qint64 kMaxGifBytes = 64LL * 1024 * 1024;
+// A set's frames are converted by at most this many threads together.
+constexpr int kMaxConvertThreads = 8;
 
 bool Fail(QString* error, const QString& why)
 {
@@ -181,67 +190,39 @@ bool SetSources::Add(const QImage& source, int delay, const SheetCut& cut, QStri
     return true;
 }
 
-bool IsAnimatedGif(const QString& path)
+namespace {
+
+// One frame converted as a pasted picture by a copy of base; drawn at
+// `size` when its source is not the first frame's size. nullopt and *why
+// when it fails.
+std::optional<MonoPicture> ConvertFrame(const ImportPipeline& base, const QImage& frame, int number,
+                                        QSize firstSource, QSize size, QString* why)
 {
-    QFile file(path);
-    if (!IsRegularFile(path) || !file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray head = file.peek(6);
-    if (head != "GIF87a" && head != "GIF89a")
-        return false;
-    QImageReader reader(&file, "gif");
-    return reader.imageCount() > 1;
+    ImportPipeline p = base;
+    if (number > 1 && frame.size() != firstSource) {
+        p.SetMatchSize(false);
+        p.RestoreSize(size.width(), size.height());
+    }
+    if (!p.Paste(frame)) {
+        *why = QStringLiteral("frame %1 is empty").arg(number);
+        return std::nullopt;
+    }
+    PictureData d;
+    p.GetImport(d);
+    const QSize made(d.MaxX + 1, d.MaxY + 1);
+    if (number > 1 && made != size) {
+        *why = QStringLiteral("frame %1 came out %2 x %3, not %4 x %5 as the first")
+                   .arg(number)
+                   .arg(made.width())
+                   .arg(made.height())
+                   .arg(size.width())
+                   .arg(size.height());
+        return std::nullopt;
+    }
+    return MonoPicture::FromPlane(d.PicData.data(), made.width(), made.height());
 }
 
-std::optional<SetSources> ReadSetSources(const QStringList& files, const SheetCut& cut, const ImageLoader& loader,
-                                         SetImportError* error)
-{
-    SetSources sources;
-    QString why;
-    const auto refuse = [&](const QString& file) -> std::optional<SetSources> {
-        if (error)
-            *error = SetImportError{file, why};
-        return std::nullopt;
-    };
-    for (const QString& file : files) {
-        if (IsAnimatedGif(file)) {
-            QFile in(file);
-            if (!OpenRegularFile(in, &why))
-                return refuse(file);
-            if (in.size() > kMaxGifBytes) {
-                why = QStringLiteral("an animated GIF over %1 MB is not read").arg(kMaxGifBytes >> 20);
-                return refuse(file);
-            }
-            const auto frames = DecodeGifFrames(in.readAll(), GifFrameLimit(), &why);
-            if (!frames)
-                return refuse(file);
-            for (std::size_t i = 0; i < frames->images.size(); ++i) {
-                const int delay = i < frames->delays.size() ? frames->delays[i] : 0;
-                if (!sources.Add(frames->images[i], delay > 0 ? std::min(delay, int(MonoSet::kMaxDelay))
-                                                                : MonoSet::kDefaultDelay,
-                                 cut, &why))
-                    return refuse(file);
-            }
-            continue;
-        }
-        // The budget is checked from the header, before the decode.
-        const QSize claimed = QImageReader(file).size();
-        if (claimed.isValid()
-            && sources.Pixels() + qint64(claimed.width()) * claimed.height() > SetSources::kMaxTotalPixels) {
-            why = QStringLiteral("the set's images come to more than %1 million pixels together")
-                      .arg(SetSources::kMaxTotalPixels / 1000000);
-            return refuse(file);
-        }
-        QImage image;
-        if (!loader.Load(file, &image, &why) || !sources.Add(image, MonoSet::kDefaultDelay, cut, &why))
-            return refuse(file);
-    }
-    if (sources.Count() == 0) {
-        why = QStringLiteral("no frames");
-        return refuse(files.isEmpty() ? QString() : files.first());
-    }
-    return sources;
-}
+}  // namespace
 
 std::optional<MonoSet> ConvertSet(const ImportPipeline& settled, const SetSources& sources, QString* error)
 {
@@ -252,41 +233,155 @@ std::optional<MonoSet> ConvertSet(const ImportPipeline& settled, const SetSource
     base.ConvertBegin = nullptr;
     base.ConvertEnd = nullptr;
 
+    const int count = sources.Count();
+    if (count == 0)
+        return MonoSet{};
+    // The first frame decides the size the others must come out at.
+    QString why;
+    const QImage first = sources.Frame(0);
+    auto firstPicture = ConvertFrame(base, first, 1, QSize(), QSize(), &why);
+    if (!firstPicture) {
+        Fail(error, why);
+        return std::nullopt;
+    }
+    const QSize firstSource = first.size();
+    const QSize size(firstPicture->width, firstPicture->height);
+
+    // The other frames are independent of one another: they are shared out
+    // among threads, each taking the next frame not yet taken. A failure
+    // stops the frames after it; the set is refused for the first frame
+    // that failed, whichever thread found it.
+    std::vector<std::optional<MonoPicture>> pictures(static_cast<std::size_t>(count));
+    std::vector<QString> causes(static_cast<std::size_t>(count));
+    pictures[0] = std::move(firstPicture);
+    std::atomic<int> next{1};
+    std::atomic<int> firstFailure{count};
+    const auto work = [&](const ImportPipeline& own) {
+        for (int i = next++; i < count && i < firstFailure; i = next++) {
+            pictures[std::size_t(i)] =
+                ConvertFrame(own, sources.Frame(i), i + 1, firstSource, size, &causes[std::size_t(i)]);
+            if (!pictures[std::size_t(i)]) {
+                int seen = firstFailure;
+                while (i < seen && !firstFailure.compare_exchange_weak(seen, i)) {
+                }
+            }
+        }
+    };
+    const int helpers = std::min(int(std::thread::hardware_concurrency()), kMaxConvertThreads) - 1;
+    std::vector<std::thread> threads;
+    // Each thread converts through a pipeline of its own.
+    std::vector<ImportPipeline> copies(std::size_t(std::clamp(std::min(helpers, count - 2), 0, kMaxConvertThreads)),
+                                       base);
+    for (const ImportPipeline& own : copies) {
+        try {
+            threads.emplace_back(work, std::cref(own));
+        } catch (const std::system_error&) {
+            break;  // the threads there are (this one at least) do the work
+        }
+    }
+    work(base);
+    for (std::thread& thread : threads)
+        thread.join();
+    if (firstFailure < count) {
+        Fail(error, causes[std::size_t(firstFailure.load())]);
+        return std::nullopt;
+    }
+
     MonoSet set;
-    set.frames.reserve(std::size_t(sources.Count()));
-    set.delays.reserve(std::size_t(sources.Count()));
-    QSize firstSource;
-    QSize size;
-    for (int i = 0; i < sources.Count(); ++i) {
-        PictureData d;
-        const QImage frame = sources.Frame(i);
-        ImportPipeline p = base;
-        if (i > 0 && frame.size() != firstSource) {
-            p.SetMatchSize(false);
-            p.RestoreSize(size.width(), size.height());
-        }
-        if (!p.Paste(frame)) {
-            Fail(error, QStringLiteral("frame %1 is empty").arg(i + 1));
-            return std::nullopt;
-        }
-        p.GetImport(d);
-        const QSize made(d.MaxX + 1, d.MaxY + 1);
-        if (i == 0) {
-            firstSource = frame.size();
-            size = made;
-        } else if (made != size) {
-            Fail(error, QStringLiteral("frame %1 came out %2 x %3, not %4 x %5 as the first")
-                            .arg(i + 1)
-                            .arg(made.width())
-                            .arg(made.height())
-                            .arg(size.width())
-                            .arg(size.height()));
-            return std::nullopt;
-        }
-        set.frames.push_back(MonoPicture::FromPlane(d.PicData.data(), made.width(), made.height()));
+    set.frames.reserve(std::size_t(count));
+    set.delays.reserve(std::size_t(count));
+    for (int i = 0; i < count; ++i) {
+        set.frames.push_back(std::move(*pictures[std::size_t(i)]));
         set.delays.push_back(sources.Delay(i));
     }
     return set;
+}
+
+namespace {
+
+// A set converted frame by frame as its sources are read, on the reading
+// thread: the first frame settles the pipeline and decides the size. The
+// first frame that fails is kept and conversion stops, but reading goes on:
+// a file that fails to read refuses the set first, as when every file is
+// read before any frame is converted.
+class StreamedSet {
+public:
+    explicit StreamedSet(const SettleSet& settle) : settle_(settle) {}
+
+    void Convert(const SetSources& sources, int from)
+    {
+        for (int i = from; i < sources.Count() && failure_.isEmpty(); ++i) {
+            const QImage frame = sources.Frame(i);
+            if (i == 0) {
+                // A copy that tells no view about its runs.
+                base_ = settle_(frame);
+                base_.OptionsChanged = nullptr;
+                base_.SizeChanged = nullptr;
+                base_.ConvertBegin = nullptr;
+                base_.ConvertEnd = nullptr;
+                firstSource_ = frame.size();
+            }
+            auto picture = ConvertFrame(base_, frame, i + 1, firstSource_, size_, &failure_);
+            if (!picture) {
+                if (failure_.isEmpty())
+                    failure_ = QStringLiteral("frame %1 cannot be converted").arg(i + 1);
+                return;
+            }
+            if (i == 0)
+                size_ = QSize(picture->width, picture->height);
+            set_.frames.push_back(std::move(*picture));
+            set_.delays.push_back(sources.Delay(i));
+        }
+    }
+    const QString& Failure() const { return failure_; }
+    MonoSet Take() { return std::move(set_); }
+
+private:
+    const SettleSet& settle_;
+    ImportPipeline base_;
+    QSize firstSource_;
+    QSize size_;
+    QString failure_;
+    MonoSet set_;
+};
+
+
+// True when a file starts as a GIF, perhaps an animated one.
+bool AnyGif(const QStringList& files)
+{
+    return std::any_of(files.begin(), files.end(), [](const QString& path) {
+        QFile file(path);
+        return IsRegularFile(path) && file.open(QIODevice::ReadOnly) && file.peek(4) == "GIF8";
+    });
+}
+
+}  // namespace
+
+std::optional<MonoSet> ReadAndConvertSet(const QStringList& files, const SheetCut& cut, const ImageLoader& loader,
+                                         const SettleSet& settle, SetImportError* error)
+{
+    // Without a GIF there is no decode to convert alongside: the frames are
+    // read first and then shared out among threads.
+    if (!AnyGif(files)) {
+        const auto sources = ReadSetSources(files, cut, loader, error);
+        if (!sources)
+            return std::nullopt;
+        QString why;
+        auto set = ConvertSet(settle(sources->Frame(0)), *sources, &why);
+        if (!set && error)
+            *error = SetImportError{files.value(0), why};
+        return set;
+    }
+    StreamedSet streamed(settle);
+    const AddedSource convert = [&streamed](const SetSources& sources, int from) { streamed.Convert(sources, from); };
+    if (!ReadSources(files, cut, loader, convert, true, error))
+        return std::nullopt;
+    if (!streamed.Failure().isEmpty()) {
+        if (error)
+            *error = SetImportError{files.value(0), streamed.Failure()};
+        return std::nullopt;
+    }
+    return streamed.Take();
 }
 
 }  // namespace tobrin

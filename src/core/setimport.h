@@ -5,6 +5,7 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -71,6 +72,13 @@ public:
     // fit it, or the frames or pixels would pass their caps. Nothing is
     // added on failure.
     bool Add(const QImage& source, int delay, const SheetCut& cut, QString* error = nullptr);
+    // Lets go of the last source added, once its cells are converted: their
+    // frames are empty from then on; counts, cells and delays stay.
+    void ReleaseLast()
+    {
+        if (!sources_.empty())
+            sources_.back() = QImage();
+    }
 
 private:
     struct Piece {
@@ -107,5 +115,17 @@ std::optional<SetSources> ReadSetSources(const QStringList& files, const SheetCu
 // matches it); a later frame of another size is drawn at that size.
 std::optional<MonoSet> ConvertSet(const ImportPipeline& settled, const SetSources& sources,
                                   QString* error = nullptr);
+
+// Makes the pipeline a set is converted by from its first frame: the frame
+// pasted or loaded into it and the options applied.
+using SettleSet = std::function<ImportPipeline(const QImage& first)>;
+
+// ReadSetSources and then ConvertSet of what settle makes of the first
+// frame, giving the same set or the same refusal (a conversion failure names
+// the first file). When a file is a GIF, every frame is converted on this
+// thread as soon as it is read, an animated GIF's while the rest of the file
+// is still decoded on a thread of its own.
+std::optional<MonoSet> ReadAndConvertSet(const QStringList& files, const SheetCut& cut, const ImageLoader& loader,
+                                         const SettleSet& settle, SetImportError* error = nullptr);
 
 }  // namespace tobrin

@@ -343,14 +343,7 @@ RowShrinker::RowShrinker(QSize source, QSize copy)
         return;
     copy_.fill(0xFFFFFFFFu);
     const int w = copy.width();
-    columnBegin_.resize(static_cast<std::size_t>(w));
-    columnEnd_.resize(static_cast<std::size_t>(w));
-    for (int tx = 0; tx < w; ++tx) {
-        columnBegin_[static_cast<std::size_t>(tx)] = SpanBegin(tx, w, sourceWidth_);
-        columnEnd_[static_cast<std::size_t>(tx)] = SpanEnd(tx, w, sourceWidth_);
-        oneToOneColumns_ = oneToOneColumns_
-            && columnEnd_[static_cast<std::size_t>(tx)] == columnBegin_[static_cast<std::size_t>(tx)] + 1;
-    }
+    columns_ = ColumnShares(w, w, sourceWidth_);
     combined_.resize(static_cast<std::size_t>(w));
 }
 
@@ -362,15 +355,7 @@ void RowShrinker::AddRow(const QRgb* in)
     const int w = copy_.width();
     const int h = copy_.height();
     // The row's share of each copy column.
-    if (oneToOneColumns_) {
-        for (int tx = 0; tx < w; ++tx)
-            combined_[static_cast<std::size_t>(tx)] = in[columnBegin_[static_cast<std::size_t>(tx)]];
-    } else {
-        for (int tx = 0; tx < w; ++tx) {
-            combined_[static_cast<std::size_t>(tx)] =
-                MinOfSpan(in + columnBegin_[static_cast<std::size_t>(tx)], in + columnEnd_[static_cast<std::size_t>(tx)]);
-        }
-    }
+    columns_.Combine(in, combined_.data());
     // Every copy row whose share of the source holds this row (more than
     // one when enlarging).
     while (firstTarget_ < h && SpanEnd(firstTarget_, h, sourceHeight_) <= sy)
@@ -383,11 +368,9 @@ void RowShrinker::AddRow(const QRgb* in)
 QImage RowShrinker::Take()
 {
     // Opaque whatever the source's alpha said, as StretchDraw leaves it.
-    for (int ty = 0; ty < copy_.height(); ++ty) {
-        auto* out = reinterpret_cast<std::uint32_t*>(copy_.scanLine(ty));
-        for (int tx = 0; tx < copy_.width(); ++tx)
-            out[tx] |= 0xFF000000u;
-    }
+    const int w = copy_.width();
+    for (int ty = 0; ty < copy_.height(); ++ty)
+        MakeOpaque(reinterpret_cast<std::uint32_t*>(copy_.scanLine(ty)), w);
     QImage out = copy_;
     copy_ = QImage();
     return out;

@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+#include "core/stretch.h"
+
 class QIODevice;
 
 namespace tobrin {
@@ -28,10 +30,8 @@ private:
     int sourceWidth_;
     int sourceHeight_;
     QImage copy_;
-    std::vector<int> columnBegin_;
-    std::vector<int> columnEnd_;
+    ColumnShares columns_{0, 1, 1};
     std::vector<std::uint32_t> combined_;
-    bool oneToOneColumns_ = true;
     int nextRow_ = 0;
     int firstTarget_ = 0;
 };

@@ -41,6 +41,20 @@ void MinInto(std::uint32_t* out, const std::uint32_t* in, int n)
         out[i] = MinChannels(out[i], in[i]);
 }
 
+void MakeOpaque(std::uint32_t* p, int n)
+{
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i alpha = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    for (; i + 4 <= n; i += 4) {
+        auto* v = reinterpret_cast<__m128i*>(p + i);
+        _mm_storeu_si128(v, _mm_or_si128(_mm_loadu_si128(v), alpha));
+    }
+#endif
+    for (; i < n; ++i)
+        p[i] |= 0xFF000000u;
+}
+
 namespace {
 
 // For target index t of n targets over m sources: the half-open source range
@@ -59,7 +73,48 @@ Span SourceSpan(int t, int targets, int sources)
     return {begin, std::min(end, sources)};
 }
 
+// MinChannels of two pixels in a vector register: fewer steps than four
+// masked minimums.
+inline std::uint32_t MinOfTwo(std::uint32_t a, std::uint32_t b)
+{
+#if defined(__SSE2__)
+    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(
+        _mm_min_epu8(_mm_cvtsi32_si128(static_cast<int>(a)), _mm_cvtsi32_si128(static_cast<int>(b)))));
+#else
+    return MinChannels(a, b);
+#endif
+}
+
 }  // namespace
+
+ColumnShares::ColumnShares(int targets, int drawn, int sources)
+    : first_(static_cast<std::size_t>(std::max(targets, 0))), last_(first_.size())
+{
+    for (std::size_t t = 0; t < first_.size(); ++t) {
+        const Span c = SourceSpan(static_cast<int>(t), drawn, sources);
+        first_[t] = c.begin;
+        last_[t] = c.end - 1;
+        widest_ = std::max(widest_, c.end - c.begin);
+    }
+}
+
+void ColumnShares::Combine(const std::uint32_t* row, std::uint32_t* out) const
+{
+    const int n = Count();
+    const int* first = first_.data();
+    const int* last = last_.data();
+    if (widest_ == 1) {
+        for (int t = 0; t < n; ++t)
+            out[t] = row[first[t]];
+    } else if (widest_ == 2) {
+        // A share of one pixel is that pixel taken twice.
+        for (int t = 0; t < n; ++t)
+            out[t] = MinOfTwo(row[first[t]], row[last[t]]);
+    } else {
+        for (int t = 0; t < n; ++t)
+            out[t] = MinOfSpan(row + first[t], row + last[t] + 1);
+    }
+}
 
 void StretchDraw(const QImage& srcIn, QImage& dst, int drawnWidth, int drawnHeight)
 {
@@ -76,44 +131,36 @@ void StretchDraw(const QImage& srcIn, QImage& dst, int drawnWidth, int drawnHeig
     if (outW <= 0 || outH <= 0)
         return;
 
-    std::vector<Span> columns(static_cast<std::size_t>(outW));
-    bool oneToOneColumns = true;
-    for (int tx = 0; tx < outW; ++tx) {
-        columns[static_cast<std::size_t>(tx)] = SourceSpan(tx, drawnWidth, sw);
-        oneToOneColumns = oneToOneColumns && columns[static_cast<std::size_t>(tx)].end
-            == columns[static_cast<std::size_t>(tx)].begin + 1;
-    }
+    const ColumnShares columns(outW, drawnWidth, sw);
 
-    std::vector<std::uint32_t> row(static_cast<std::size_t>(outW));
+    // The rows are reached through the first one and the stride: a call
+    // per row would not be much, but it is not needed either.
+    const uchar* srcBits = src.constBits();
+    const qsizetype srcStride = src.bytesPerLine();
+    uchar* dstBits = dst.bits();
+    const qsizetype dstStride = dst.bytesPerLine();
+    const auto sourceRow = [&](int sy) { return reinterpret_cast<const std::uint32_t*>(srcBits + sy * srcStride); };
+
+    std::vector<std::uint32_t> more(static_cast<std::size_t>(outW));
     Span previous{-1, -1};
     for (int ty = 0; ty < outH; ++ty) {
-        auto* out = reinterpret_cast<std::uint32_t*>(dst.scanLine(ty));
+        auto* out = reinterpret_cast<std::uint32_t*>(dstBits + ty * dstStride);
         const Span rows = SourceSpan(ty, drawnHeight, sh);
         if (rows.begin == previous.begin && rows.end == previous.end) {
             // Enlarging vertically: the same source rows as the row above.
-            const auto* above = reinterpret_cast<const std::uint32_t*>(dst.constScanLine(ty - 1));
-            std::copy(above, above + outW, out);
+            std::copy_n(reinterpret_cast<const std::uint32_t*>(dstBits + (ty - 1) * dstStride), outW, out);
             continue;
         }
         previous = rows;
-        std::fill(row.begin(), row.end(), 0xFFFFFFFFu);
-        for (int sy = rows.begin; sy < rows.end; ++sy) {
-            const auto* in = reinterpret_cast<const std::uint32_t*>(src.constScanLine(sy));
-            if (oneToOneColumns) {
-                for (int tx = 0; tx < outW; ++tx)
-                    row[static_cast<std::size_t>(tx)] =
-                        MinChannels(row[static_cast<std::size_t>(tx)], in[columns[static_cast<std::size_t>(tx)].begin]);
-            } else {
-                for (int tx = 0; tx < outW; ++tx) {
-                    const Span c = columns[static_cast<std::size_t>(tx)];
-                    row[static_cast<std::size_t>(tx)] =
-                        MinChannels(row[static_cast<std::size_t>(tx)], MinOfSpan(in + c.begin, in + c.end));
-                }
-            }
+        // The first source row is combined with white, which leaves it as
+        // it is; later rows (when shrinking) are combined into it.
+        columns.Combine(sourceRow(rows.begin), out);
+        for (int sy = rows.begin + 1; sy < rows.end; ++sy) {
+            columns.Combine(sourceRow(sy), more.data());
+            MinInto(out, more.data(), outW);
         }
         // Keep the result opaque whatever the source's alpha said.
-        for (int tx = 0; tx < outW; ++tx)
-            out[tx] = row[static_cast<std::size_t>(tx)] | 0xFF000000u;
+        MakeOpaque(out, outW);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace tobrin {
 
@@ -23,6 +24,26 @@ inline std::uint32_t MinChannels(std::uint32_t a, std::uint32_t b)
 std::uint32_t MinOfSpan(const std::uint32_t* p, const std::uint32_t* end);
 // out[i] = MinChannels(out[i], in[i]) for n pixels.
 void MinInto(std::uint32_t* out, const std::uint32_t* in, int n);
+// Sets the alpha of n pixels to opaque.
+void MakeOpaque(std::uint32_t* p, int n);
+
+// How the target columns share the source columns, as StretchDraw divides
+// them: the first `targets` of `drawn` columns over `sources` (shrinking
+// partitions the sources, enlarging gives each target the one under it).
+class ColumnShares {
+public:
+    ColumnShares(int targets, int drawn, int sources);
+    int Count() const { return static_cast<int>(first_.size()); }
+    // out[t] = MinOfSpan of target t's share of row, for every target. A
+    // shrink by less than half (shares of one or two pixels) or an
+    // enlargement takes no call per pixel.
+    void Combine(const std::uint32_t* row, std::uint32_t* out) const;
+
+private:
+    std::vector<int> first_;
+    std::vector<int> last_;  // inclusive
+    int widest_ = 1;
+};
 
 // Bitmap stretching without smoothing, as the import uses it for the display
 // copy and for the target preview. Each target pixel takes the source pixels

@@ -195,24 +195,22 @@ void FramesSection::ShowCut(const ImportPipeline& pipeline, ImageBox& disp)
 std::optional<MonoSet> FramesSection::MakeSet(const ImportPipeline& pipeline, const ImageLoader& loader,
                                               SetImportError* error) const
 {
-    std::optional<SetSources> sources;
     if (!files_.isEmpty()) {
-        sources = ReadSetSources(files_, Cut(), loader, error);
-    } else {
-        // A pasted image is held whole as the source.
-        SetSources pasted;
-        QString why;
-        if (pasted.Add(pipeline.Source(), MonoSet::kDefaultDelay, Cut(), &why))
-            sources = pasted;
-        else if (error)
-            *error = SetImportError{QStringLiteral("pasted image"), why};
+        // The pipeline is settled already: every frame is converted by a copy.
+        const SettleSet settle = [&pipeline](const QImage&) { return pipeline; };
+        return ReadAndConvertSet(files_, Cut(), loader, settle, error);
     }
-    if (!sources)
-        return std::nullopt;
+    // A pasted image is held whole as the source.
+    SetSources pasted;
     QString why;
-    auto set = ConvertSet(pipeline, *sources, &why);
+    if (!pasted.Add(pipeline.Source(), MonoSet::kDefaultDelay, Cut(), &why)) {
+        if (error)
+            *error = SetImportError{QStringLiteral("pasted image"), why};
+        return std::nullopt;
+    }
+    auto set = ConvertSet(pipeline, pasted, &why);
     if (!set && error)
-        *error = SetImportError{files_.value(0, QStringLiteral("pasted image")), why};
+        *error = SetImportError{QStringLiteral("pasted image"), why};
     return set;
 }
 
