@@ -2,12 +2,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QStandardPaths>
-#include <QTimeZone>
 #include <cerrno>
 #include <csignal>
 #include <unistd.h>
+
+#include "core/regularfile.h"
 
 namespace tobrin {
 
@@ -50,41 +49,58 @@ QByteArray RecoveryText(const MonoSet& set, const RecoveryHeader& header)
     return text;
 }
 
-std::optional<RecoveryCopy> ReadRecoveryCopy(const QString& path, QString* error)
+std::optional<RecoveryCopy> DecodeRecoveryCopy(const QByteArray& data, QString* error)
 {
     const auto fail = [error](const QString& why) -> std::optional<RecoveryCopy> {
         if (error)
             *error = why;
         return std::nullopt;
     };
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(file.errorString());
-    RecoveryCopy copy;
-    copy.path = path;
-    const QList<QByteArray> lines = file.read(4096).split('\r');
+    QList<QByteArray> lines = data.left(4096).split('\r');
+    for (QByteArray& line : lines)
+        if (line.startsWith('\n'))
+            line.remove(0, 1);
     if (lines.size() < 5 || lines[0] != kMagic)
         return fail(QStringLiteral("it does not begin with the recovery header"));
     const auto field = [&lines](int i, const char* prefix) -> std::optional<QByteArray> {
-        const QByteArray line = lines[i].startsWith('\n') ? lines[i].mid(1) : lines[i];
-        if (!line.startsWith(prefix))
+        if (!lines[i].startsWith(prefix))
             return std::nullopt;
-        return line.mid(qsizetype(qstrlen(prefix)));
+        return lines[i].mid(qsizetype(qstrlen(prefix)));
     };
     const auto name = field(1, kFile);
     const auto saved = field(2, kSaved);
     const auto time = field(3, kTime);
     if (!name || !saved || !time || (*saved != "yes" && *saved != "no"))
         return fail(QStringLiteral("its recovery header is damaged"));
+    RecoveryCopy copy;
     copy.header.fileName = QString::fromUtf8(*name);
     copy.header.savedBefore = *saved == "yes";
     copy.header.time = QDateTime::fromString(QString::fromLatin1(*time), Qt::ISODate);
     if (!copy.header.time.isValid())
         return fail(QStringLiteral("its recovery header has no valid time"));
-    std::optional<MonoSet> set = ReadPictureSetFile(path, {}, error);
+    std::optional<MonoSet> set = NativeFormat().decodeSet(data, {}, error);
     if (!set)
         return std::nullopt;
     copy.set = std::move(*set);
+    return copy;
+}
+
+std::optional<RecoveryCopy> ReadRecoveryCopy(const QString& path, QString* error)
+{
+    QFile file(path);
+    if (!OpenRegularFile(file, error))
+        return std::nullopt;
+    // A copy holds at most 1,024 frames of hex text, about 16 MB.
+    constexpr qint64 kLimit = qint64(64) << 20;
+    const QByteArray data = file.read(kLimit + 1);
+    if (data.size() > kLimit) {
+        if (error)
+            *error = QStringLiteral("larger than %1 MB").arg(kLimit >> 20);
+        return std::nullopt;
+    }
+    std::optional<RecoveryCopy> copy = DecodeRecoveryCopy(data, error);
+    if (copy)
+        copy->path = path;
     return copy;
 }
 

@@ -39,7 +39,10 @@ struct RecoveryCopy {
 QString RecoveryFolder();
 
 QByteArray RecoveryText(const MonoSet& set, const RecoveryHeader& header);
-// The copy at path, whole, or nullopt with *error saying why.
+// A copy's bytes, checked whole (header and every frame), or nullopt with
+// *error saying why; path stays empty.
+std::optional<RecoveryCopy> DecodeRecoveryCopy(const QByteArray& data, QString* error = nullptr);
+// The copy at path (a regular file only), read as DecodeRecoveryCopy reads it.
 std::optional<RecoveryCopy> ReadRecoveryCopy(const QString& path, QString* error = nullptr);
 
 // The lock beside a copy, and what goes in it: this process and boot.
