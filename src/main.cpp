@@ -85,11 +85,13 @@ int main(int argc, char** argv)
     recovery.SetWindow(&frame);
     frame.RememberArrangement();
     frame.show();
-    // After the frame's start-up has shown the drawing window (its first
-    // load starts the picture afresh): first what was left unsaved, then
-    // the file asked for, which asks before it replaces a recovered picture.
+    // With the drawing window shown (its first load starts the picture
+    // afresh): first what was left unsaved, then the file asked for, which
+    // asks before it replaces a recovered picture. Without either, the
+    // drawing window waits for the frame's first picture as usual.
     QTimer::singleShot(50, &frame, [&frame, &recovery, openPath] {
-        recovery.OfferOrphans(&frame.DrawingWindow());
+        if (recovery.HasOrphans())
+            recovery.OfferOrphans(&frame.DrawingWindow());
         if (!openPath.isEmpty())
             frame.DrawingWindow().Files().ReadHexFile(openPath);
     });

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QWidget>
+#include <algorithm>
 
 #include "app/dialogs.h"
 #include "core/picturedocument.h"
@@ -17,10 +18,13 @@ namespace tobrin {
 Recovery::Recovery(PictureDocument& document, Dialogs& dialogs, const QString& folder, QObject* parent)
     : QObject(parent), doc_(document), dialogs_(dialogs), folder_(folder)
 {
-    // One copy per document: the process and the moment make the name unique.
-    copyPath_ = QDir(folder_).filePath(QStringLiteral("%1-%2.txt")
+    // One copy per document: the process, the moment and a count make the
+    // name unique.
+    static int made = 0;
+    copyPath_ = QDir(folder_).filePath(QStringLiteral("%1-%2-%3.txt")
                                            .arg(QCoreApplication::applicationPid())
-                                           .arg(QDateTime::currentMSecsSinceEpoch()));
+                                           .arg(QDateTime::currentMSecsSinceEpoch())
+                                           .arg(++made));
     quiet_.setSingleShot(true);
     longest_.setSingleShot(true);
     SetIntervals(kQuietMs, kLongestMs);
@@ -105,6 +109,13 @@ void Recovery::TurnOff(const QString& why)
     dialogs_.Message(window_, QStringLiteral("Recovery"),
                      QStringLiteral("Unsaved work cannot be kept for recovery, so recovery is off."),
                      Dialogs::Icon::Warning, why);
+}
+
+bool Recovery::HasOrphans() const
+{
+    const QStringList copies = RecoveryCopies(folder_);
+    return std::any_of(copies.begin(), copies.end(),
+                       [this](const QString& path) { return path != copyPath_ && !HeldByRunningEditor(path); });
 }
 
 void Recovery::OfferOrphans(QWidget* parent)

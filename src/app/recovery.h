@@ -43,6 +43,8 @@ public:
     // and set aside as NAME.txt.corrupt. After one copy is opened the
     // others wait for a later start.
     void OfferOrphans(QWidget* parent);
+    // True when there is a copy that OfferOrphans would offer or report.
+    bool HasOrphans() const;
     // Writes the copy at once (when there is something unsaved).
     void WriteNow();
 

@@ -21,7 +21,8 @@ class RecoveryTest : public QObject {
     Q_OBJECT
 private slots:
     // Faults: nothing written, the copy not found or wrongly read, a name, a
-    // frame, a delay or a pixel lost, a copy left behind after Save.
+    // frame, a delay or a pixel lost, a copy or lock left behind after Save or
+    // after the end of the editor.
     void KilledEditorsWorkComesBack()
     {
         QTemporaryDir dir;
@@ -49,8 +50,8 @@ private slots:
         Session session(dialogs);
         FrameWindow frame(session);
         frame.DrawingWindow();
-        Recovery recovery(session.document, dialogs, folder);
-        recovery.OfferOrphans(&frame);
+        auto recovery = std::make_unique<Recovery>(session.document, dialogs, folder);
+        recovery->OfferOrphans(&frame);
         QCOMPARE(dialogs.count(QStringLiteral("question3")), 1);
         QCOMPARE(dialogs.shown.first().title, QStringLiteral("Recover unsaved work"));
         QCOMPARE(dialogs.shown.first().text,
@@ -62,9 +63,14 @@ private slots:
         QCOMPARE(doc.FramePlane(0)[PictureData::Offset(3, 2)], 1);
         QCOMPARE(doc.FramePlane(1)[PictureData::Offset(5, 6)], 1);
         // The orphan gave way to this editor's own copy, which Save removes.
-        QVERIFY(!QFile::exists(copy->path) && QFile::exists(recovery.CopyPath()));
+        QVERIFY(!QFile::exists(copy->path) && QFile::exists(recovery->CopyPath()));
         doc.MarkSaved(picture);
         QVERIFY(RecoveryCopies(folder).isEmpty());
+        doc.SetPixel(9, 9, 1);  // unsaved again, and then the editor ends (the user discarded it)
+        recovery->WriteNow();
+        QVERIFY(QFile::exists(recovery->CopyPath()));
+        recovery.reset();
+        QVERIFY(QDir(folder).isEmpty());  // the lock goes too
     }
 
     // Faults: a crash or a repeated box on a folder that cannot be written, a
