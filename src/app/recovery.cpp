@@ -75,6 +75,8 @@ void Recovery::WriteNow()
         TurnOff(QStringLiteral("%1: the folder cannot be made").arg(folder_));
         return;
     }
+    // The user's unsaved pictures are for the user alone.
+    QFile::setPermissions(folder_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     QString why;
     if (!written_ && !WriteFileAtomically(RecoveryLockPath(copyPath_), RecoveryLockText(), &why)) {
         TurnOff(QStringLiteral("%1: %2").arg(RecoveryLockPath(copyPath_), why));
