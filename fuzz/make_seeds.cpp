@@ -1,6 +1,7 @@
 // Writes the fuzzers' seed corpora: make_seeds OUTDIR writes
 // OUTDIR/fuzz_hexreader, OUTDIR/fuzz_imageimport, OUTDIR/fuzz_paste,
-// OUTDIR/fuzz_formats, OUTDIR/fuzz_hexset and OUTDIR/fuzz_gif.
+// OUTDIR/fuzz_formats, OUTDIR/fuzz_hexset, OUTDIR/fuzz_gif and
+// OUTDIR/fuzz_recovery.
 // The files are committed; run it again only to change them.
 
 #include <QCoreApplication>
@@ -15,6 +16,7 @@
 
 #include "core/formats.h"
 #include "core/gifcodec.h"
+#include "core/recoveryfile.h"
 #include "imagefiles.h"
 
 using namespace tobrin;
@@ -193,6 +195,15 @@ std::vector<std::pair<QString, QByteArray>> HexSetSeeds()
     };
 }
 
+std::vector<std::pair<QString, QByteArray>> RecoverySeeds()
+{
+    const QDateTime time(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC);
+    return {
+        {QStringLiteral("walk.txt"), RecoveryText(SeedSet(), {QStringLiteral("/home/me/walk.txt"), true, time})},
+        {QStringLiteral("untitled.txt"), RecoveryText(MonoSet::Of(SeedSet().frames[0]), {QString(), false, time})},
+    };
+}
+
 std::vector<std::pair<QString, QByteArray>> GifSeeds()
 {
     // A 4096 x 4096 canvas with 1 x 1 frames: the decode budget's case.
@@ -233,5 +244,6 @@ int main(int argc, char** argv)
     writeAll("fuzz_formats", FormatSeeds());
     writeAll("fuzz_hexset", HexSetSeeds());
     writeAll("fuzz_gif", GifSeeds());
+    writeAll("fuzz_recovery", RecoverySeeds());
     return ok ? 0 : 1;
 }

@@ -8,6 +8,8 @@
 #include "app/dialogs.h"
 #include "app/session.h"
 #include "app/fontwarmup.h"
+#include "app/recovery.h"
+#include "core/recoveryfile.h"
 #include "drawing/drawingwindow.h"
 #include "files/filecommands.h"
 #include "frame/framewindow.h"
@@ -77,11 +79,21 @@ int main(int argc, char** argv)
     tobrin::QtDialogs dialogs;
     tobrin::Session session(dialogs);
     tobrin::FrameWindow frame(session);
+    // Unsaved work is copied to the user's state folder, and a copy left
+    // by an editor that crashed or was killed is offered at the start.
+    tobrin::Recovery recovery(session.document, dialogs, tobrin::RecoveryFolder());
+    recovery.SetWindow(&frame);
     frame.RememberArrangement();
     frame.show();
-    if (!openPath.isEmpty()) {
-        // After the frame's start-up has shown the drawing window.
-        QTimer::singleShot(50, &frame, [&frame, openPath] { frame.DrawingWindow().Files().ReadHexFile(openPath); });
-    }
+    // With the drawing window shown (its first load starts the picture
+    // afresh): first what was left unsaved, then the file asked for, which
+    // asks before it replaces a recovered picture. Without either, the
+    // drawing window waits for the frame's first picture as usual.
+    QTimer::singleShot(50, &frame, [&frame, &recovery, openPath] {
+        if (recovery.HasOrphans())
+            recovery.OfferOrphans(&frame.DrawingWindow());
+        if (!openPath.isEmpty())
+            frame.DrawingWindow().Files().ReadHexFile(openPath);
+    });
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "app/carrayoptions.h"
 #include "app/places.h"
@@ -12,6 +13,22 @@ bool QtDialogs::AskYesNo(QWidget* parent, const QString& title, const QString& t
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     return box.exec() == QMessageBox::Yes;
+}
+
+Dialogs::Answer QtDialogs::AskYesNoLater(QWidget* parent, const QString& title, const QString& text,
+                                         const QString& details)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    QPushButton* later = box.addButton(QStringLiteral("&Later"), QMessageBox::RejectRole);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(later);
+    box.setInformativeText(details);
+    box.exec();
+    if (box.clickedButton() == box.button(QMessageBox::Yes))
+        return Answer::Yes;
+    if (box.clickedButton() == box.button(QMessageBox::No))
+        return Answer::No;
+    return Answer::Later;
 }
 
 void QtDialogs::Message(QWidget* parent, const QString& title, const QString& text, Icon icon,

@@ -14,11 +14,16 @@ namespace tobrin {
 class Dialogs {
 public:
     enum class Icon { None, Information, Warning, Critical };
+    enum class Answer { Yes, No, Later };
 
     virtual ~Dialogs() = default;
 
     // A Yes/No question without an icon; true for Yes.
     virtual bool AskYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A question with Yes, No and Later, where Later (also closing the box)
+    // puts the decision off; details is the box's informative text.
+    virtual Answer AskYesNoLater(QWidget* parent, const QString& title, const QString& text,
+                                 const QString& details = QString()) = 0;
     // A message box with an OK button; details, when given, is the box's
     // informative text under the message (which file, and why).
     virtual void Message(QWidget* parent, const QString& title, const QString& text, Icon icon,
@@ -46,6 +51,8 @@ public:
 class QtDialogs : public Dialogs {
 public:
     bool AskYesNo(QWidget* parent, const QString& title, const QString& text) override;
+    Answer AskYesNoLater(QWidget* parent, const QString& title, const QString& text,
+                         const QString& details = QString()) override;
     void Message(QWidget* parent, const QString& title, const QString& text, Icon icon,
                  const QString& details = QString()) override;
     QString OpenFileName(QWidget* parent, const QString& caption, const QString& filters,

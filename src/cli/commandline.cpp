@@ -7,6 +7,7 @@
 
 #include "cli/importcommand.h"
 #include "core/formats.h"
+#include "core/recoveryfile.h"
 #include "core/regularfile.h"
 
 namespace tobrin {
@@ -40,7 +41,9 @@ const char kUsageTail[] =
     "                             animated GIF make a set (at most 1,024 frames, 64\n"
     "                             million pixels an image, 128 million in all)\n"
     "  tobrin --help, -h          show this help\n"
-    "  tobrin --version, -v       show the version\n";
+    "  tobrin --version, -v       show the version\n"
+    "  tobrin --recover-list      list the copies of unsaved work kept for recovery:\n"
+    "                             time, picture, frames, and whether an editor has it\n";
 
 QString Usage()
 {
@@ -66,6 +69,34 @@ int UsageError(const QString& why)
         Print(stderr, QStringLiteral("tobrin: %1\n").arg(why));
     Print(stderr, Usage());
     return kExitUsage;
+}
+
+// One line a copy in the recovery folder; an unreadable copy is listed
+// with the reason, as the editor would report it.
+int RunRecoverList()
+{
+    const QString folder = RecoveryFolder();
+    const QStringList copies = RecoveryCopies(folder);
+    if (copies.isEmpty()) {
+        Print(stdout, QStringLiteral("No recovery copies in %1\n").arg(folder));
+        return kExitOk;
+    }
+    for (const QString& path : copies) {
+        const QString user = HeldByRunningEditor(path) ? QStringLiteral("in use by a running editor")
+                                                       : QStringLiteral("left by an editor that ended");
+        QString why;
+        const std::optional<RecoveryCopy> copy = ReadRecoveryCopy(path, &why);
+        if (!copy) {
+            Print(stdout, QStringLiteral("%1: unreadable: %2; %3\n").arg(path, why, user));
+            continue;
+        }
+        const QString name = copy->header.fileName.isEmpty() ? QStringLiteral("Untitled") : copy->header.fileName;
+        Print(stdout, QStringLiteral("%1  %2  %3 frame(s)  %4  %5\n")
+                          .arg(RecoveryTimeText(copy->header.time), name)
+                          .arg(copy->set.Count())
+                          .arg(user, path));
+    }
+    return kExitOk;
 }
 
 // "export FILE -o OUT [--order ORDER] [--name NAME] [--input-order ORDER]
@@ -201,6 +232,11 @@ int RunCommandLine(const QStringList& args, QString* openPath)
     if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
         Print(stdout, Usage());
         return kExitOk;
+    }
+    if (first == QLatin1String("--recover-list")) {
+        if (!rest.isEmpty())
+            return UsageError(QStringLiteral("--recover-list takes nothing more"));
+        return RunRecoverList();
     }
     if (first == QLatin1String("--version") || first == QLatin1String("-v")) {
         Print(stdout, QStringLiteral("Tobrin " TOBRIN_VERSION "\n"));

@@ -2,7 +2,10 @@
 
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <unistd.h>
 
 namespace tobrin {
 
@@ -72,6 +75,16 @@ bool WriteFileAtomically(const QString& path, const QByteArray& data, QString* e
         return abandon();
     if (!file.flush())
         return abandon();
+    // The bytes reach the disk before the rename makes them the file, so a
+    // crash or a power cut leaves the old file or the new one, never an
+    // empty one. QSaveFile syncs too but ignores a failure; this one is a
+    // write error. A file system that cannot sync (EINVAL) has nothing to wait for.
+    if (::fsync(file.handle()) != 0 && errno != EINVAL) {
+        const QString why = QString::fromLocal8Bit(std::strerror(errno));
+        file.cancelWriting();
+        file.commit();
+        return Fail(error, why);
+    }
     if (file.error() != QFileDevice::NoError)
         return abandon();
     if (!file.commit())

@@ -7,7 +7,7 @@ namespace tobrin {
 
 // Replaces the file at path with data, all or nothing: the data goes to a
 // temporary file next to the target that is renamed over it only when
-// every byte was written and flushed. On failure the old file is left
+// every byte was written and synced to the disk. On failure the old file is left
 // untouched, no temporary file remains, false is returned and *error (if
 // given) says why.
 //

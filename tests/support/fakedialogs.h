@@ -14,7 +14,7 @@ namespace tobrin {
 class FakeDialogs : public Dialogs {
 public:
     struct Shown {
-        QString kind;  // "question", "message", "open", "save"
+        QString kind;  // "question", "question3" (Yes/No/Later), "message", "open", "save"
         QString title;
         QString text;  // message text, or the filters of a file dialog
         Icon icon = Icon::None;
@@ -25,6 +25,7 @@ public:
 
     QList<Shown> shown;
     QList<bool> answers;         // for AskYesNo, in order; Yes when exhausted
+    QList<Answer> laterAnswers;  // for AskYesNoLater, in order; Later when exhausted
     QStringList fileNames;       // for the file dialogs, in order; "" when exhausted
     // For the several-file open dialog, in order; when exhausted it takes
     // one name from fileNames.
@@ -38,6 +39,11 @@ public:
     {
         shown.append({QStringLiteral("question"), title, text, Icon::None, {}, {}, {}});
         return answers.isEmpty() ? true : answers.takeFirst();
+    }
+    Answer AskYesNoLater(QWidget*, const QString& title, const QString& text, const QString& details) override
+    {
+        shown.append({QStringLiteral("question3"), title, text, Icon::None, {}, {}, details});
+        return laterAnswers.isEmpty() ? Answer::Later : laterAnswers.takeFirst();
     }
     void Message(QWidget*, const QString& title, const QString& text, Icon icon,
                  const QString& details = QString()) override
