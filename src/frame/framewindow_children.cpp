@@ -82,10 +82,9 @@ void FrameWindow::MakeChildSlots()
         // Play's check mark follows the animation, which ends with its window.
         connect(static_cast<DevicePreview*>(&widget), &DevicePreview::playingChanged, this,
                 [this](bool playing) { d_->play->setChecked(playing); });
-        connect(&widget, &QObject::destroyed, this, [this] {
-            if (d_ && d_->play)
-                d_->play->setChecked(false);
-        });
+        // The action is the context: the frame may be half destroyed by then.
+        QAction* play = d_->play;
+        connect(&widget, &QObject::destroyed, play, [play] { play->setChecked(false); });
         connect(static_cast<DevicePreview*>(&widget), &DevicePreview::DisplayClicked, this, [this](int x, int y) {
             if (tobrin::DrawingWindow* main = DrawingWindowIfLoaded()) {
                 double dx = x, dy = y;
