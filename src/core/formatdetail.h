@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
+#include <QPoint>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -39,6 +41,10 @@ std::string HexSetString(const MonoSet& set, const QString& label);
 
 // The size rule in words, for messages.
 QString SizeRule();
+
+// The picture an ARGB32 image shows when every pixel is opaque black or
+// white; otherwise nullopt, and *neither is the first pixel that is neither.
+std::optional<MonoPicture> FromBlackAndWhite(const QImage& image, QPoint* neither);
 
 // How a reader refuses a file: fail gives the reason; convertible is for
 // an image that is no picture only for its colours or size, which the

@@ -44,6 +44,23 @@ QString SizeRule()
     return QStringLiteral("4..%1 x 4..%2").arg(kMaxWidth).arg(kMaxHeight);
 }
 
+std::optional<MonoPicture> FromBlackAndWhite(const QImage& image, QPoint* neither)
+{
+    MonoPicture p = Blank(image.width(), image.height());
+    for (int y = 0; y < p.height; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < p.width; ++x) {
+            if (line[x] == 0xFF000000u) {
+                p.At(x, y) = 1;
+            } else if (line[x] != 0xFFFFFFFFu) {
+                *neither = QPoint(x, y);
+                return std::nullopt;
+            }
+        }
+    }
+    return p;
+}
+
 MonoPicture Blank(int width, int height)
 {
     MonoPicture p;

@@ -44,21 +44,14 @@ std::optional<MonoSet> DecodeGifSet(const QByteArray& data, const ReadOptions& o
     MonoSet set;
     set.delays = frames->delays;
     for (std::size_t i = 0; i < frames->images.size(); ++i) {
-        const QImage& image = frames->images[i];
-        MonoPicture p = Blank(size.width(), size.height());
-        for (int y = 0; y < p.height; ++y) {
-            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-            for (int x = 0; x < p.width; ++x) {
-                if (line[x] == 0xFF000000u)
-                    p.At(x, y) = 1;
-                else if (line[x] != 0xFFFFFFFFu)
-                    return refuse.convertible(QStringLiteral("not black and white (frame %1, pixel %2, %3 is neither)")
-                                           .arg(i)
-                                           .arg(x)
-                                           .arg(y));
-            }
-        }
-        set.frames.push_back(p);
+        QPoint neither;
+        const std::optional<MonoPicture> p = FromBlackAndWhite(frames->images[i], &neither);
+        if (!p)
+            return refuse.convertible(QStringLiteral("not black and white (frame %1, pixel %2, %3 is neither)")
+                                          .arg(i)
+                                          .arg(neither.x())
+                                          .arg(neither.y()));
+        set.frames.push_back(*p);
     }
     return set;
 }

@@ -166,17 +166,11 @@ std::optional<MonoPicture> DecodeImage(const QByteArray& data, const ReadOptions
     }
     if (read.isNull() || read.size() != size)
         return refuse.fail(QStringLiteral("damaged image: %1").arg(reader.errorString()));
-    const QImage image = read.convertToFormat(QImage::Format_ARGB32);
-    MonoPicture p = Blank(size.width(), size.height());
-    for (int y = 0; y < p.height; ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < p.width; ++x) {
-            if (line[x] == 0xFF000000u)
-                p.At(x, y) = 1;
-            else if (line[x] != 0xFFFFFFFFu)
-                return refuse.convertible(QStringLiteral("not black and white (pixel %1, %2 is neither)").arg(x).arg(y));
-        }
-    }
+    QPoint neither;
+    std::optional<MonoPicture> p = FromBlackAndWhite(read.convertToFormat(QImage::Format_ARGB32), &neither);
+    if (!p)
+        return refuse.convertible(
+            QStringLiteral("not black and white (pixel %1, %2 is neither)").arg(neither.x()).arg(neither.y()));
     return p;
 }
 
