@@ -15,6 +15,7 @@
 #include "drawing/drawarea.h"
 #include "drawing/drawingwindow.h"
 #include "drawing/selection.h"
+#include "drawing/tools/tool.h"
 
 namespace tobrin {
 
@@ -287,6 +288,7 @@ void CanvasView::RedrawAll()
     tentative_.clear();
     DrawMirrorGuides();
     main_.SelectionTool().StopMarquee();
+    main_.CurrentTool().Redrawn(main_.Environment());
 }
 
 void CanvasView::DrawMirrorGuides()
