@@ -144,8 +144,10 @@ void CanvasView::LayoutCanvas()
     placeBar(hScroll_, f.hBar);
     placeBar(vScroll_, f.vBar);
 
-    // The rebuilt canvas shows the cells of the new view at once.
+    // The rebuilt canvas shows the cells of the new view at once, and the
+    // marks a tool keeps.
     PaintViewCells();
+    main_.CurrentTool().Redrawn(main_.Environment());
 }
 
 void CanvasView::ZoomTo(int cellPixels, const QPointF* pointUnits)

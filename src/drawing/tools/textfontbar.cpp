@@ -43,7 +43,7 @@ TextFontBar::TextFontBar(ToolEnvironment& env, QWidget* parent, std::function<vo
     fonts_->setToolTip(QStringLiteral("Font of the text tool"));
     fonts_->setPlaceholderText(QStringLiteral("Choose a font"));
     fonts_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    fonts_->setMaximumWidth(260);
+    fonts_->setMaximumWidth(220);
     SetAccessible(fonts_, QStringLiteral("Text font"),
                   QStringLiteral("The font typed text is drawn in: a built-in one, an installed outline font, "
                                  "or a font file"));
