@@ -203,39 +203,76 @@ TEST(FontForms, BdfReadsX11FontsAsFreeTypeRendersThem)
             DecodeBdfChars(ReadAll(bdf), *ParseCharList(QStringLiteral("32-126 160-255")), &error);
         ASSERT_TRUE(font) << error.toStdString();
         ASSERT_GT(font->glyphs.size(), 90u);
-        FT_Face face = nullptr;
-        ASSERT_EQ(FT_New_Face(library, QFile::encodeName(pcf).constData(), 0, &face), 0);
-        ASSERT_EQ(FT_Select_Size(face, 0), 0);
-        int widths = 0, compared = 0;
-        for (const Glyph& g : font->glyphs) {
-            if (FT_Get_Char_Index(face, g.code) == 0)
-                continue;
-            ASSERT_EQ(FT_Load_Char(face, g.code, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO), 0);
-            const FT_GlyphSlot slot = face->glyph;
-            EXPECT_EQ(g.advance, int(slot->advance.x >> 6)) << GlyphName(g.code).toStdString();
-            widths += g.advance != font->glyphs.front().advance;
-            int ink = 0, freetypeInk = 0;
-            for (int y = 0; y < font->cellHeight; ++y)
-                for (int x = 0; x < font->cellWidth; ++x) {
-                    const int fx = x + font->left - slot->bitmap_left;
-                    const int fy = y - (font->ascent - slot->bitmap_top);
-                    const bool set = fx >= 0 && fy >= 0 && fx < int(slot->bitmap.width) && fy < int(slot->bitmap.rows)
-                        && (slot->bitmap.buffer[fy * slot->bitmap.pitch + fx / 8] >> (7 - fx % 8) & 1);
-                    ASSERT_EQ(bool(g.bitmap.At(x, y)), set) << GlyphName(g.code).toStdString() << " at " << x << "," << y;
-                    ink += set;
-                }
-            for (unsigned y = 0; y < slot->bitmap.rows; ++y)
-                for (unsigned x = 0; x < slot->bitmap.width; ++x)
-                    freetypeInk += slot->bitmap.buffer[int(y) * slot->bitmap.pitch + int(x / 8)] >> (7 - x % 8) & 1;
-            EXPECT_EQ(ink, freetypeInk) << "pixels outside the cell in " << GlyphName(g.code).toStdString();
-            ++compared;
+        // The BDF written from it, as FreeType reads it, must show the same.
+        const QString ours = dir.filePath(QStringLiteral("ours.bdf"));
+        ASSERT_TRUE(WriteFontFile(ours, *font, {}));
+        for (const QString& file : {pcf, ours}) {
+            SCOPED_TRACE(file.toStdString());
+            FT_Face face = nullptr;
+            ASSERT_EQ(FT_New_Face(library, QFile::encodeName(file).constData(), 0, &face), 0);
+            ASSERT_EQ(FT_Select_Size(face, 0), 0);
+            int widths = 0, compared = 0;
+            for (const Glyph& g : font->glyphs) {
+                if (FT_Get_Char_Index(face, g.code) == 0)
+                    continue;
+                ASSERT_EQ(FT_Load_Char(face, g.code, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO), 0);
+                const FT_GlyphSlot slot = face->glyph;
+                EXPECT_EQ(g.advance, int(slot->advance.x >> 6)) << GlyphName(g.code).toStdString();
+                widths += g.advance != font->glyphs.front().advance;
+                int ink = 0, freetypeInk = 0;
+                for (int y = 0; y < font->cellHeight; ++y)
+                    for (int x = 0; x < font->cellWidth; ++x) {
+                        const int fx = x + font->left - slot->bitmap_left;
+                        const int fy = y - (font->ascent - slot->bitmap_top);
+                        const bool set = fx >= 0 && fy >= 0 && fx < int(slot->bitmap.width) && fy < int(slot->bitmap.rows)
+                            && (slot->bitmap.buffer[fy * slot->bitmap.pitch + fx / 8] >> (7 - fx % 8) & 1);
+                        ASSERT_EQ(bool(g.bitmap.At(x, y)), set) << GlyphName(g.code).toStdString() << " at " << x << "," << y;
+                        ink += set;
+                    }
+                for (unsigned y = 0; y < slot->bitmap.rows; ++y)
+                    for (unsigned x = 0; x < slot->bitmap.width; ++x)
+                        freetypeInk += slot->bitmap.buffer[int(y) * slot->bitmap.pitch + int(x / 8)] >> (7 - x % 8) & 1;
+                EXPECT_EQ(ink, freetypeInk) << "pixels outside the cell in " << GlyphName(g.code).toStdString();
+                ++compared;
+            }
+            EXPECT_GT(compared, 90);
+            EXPECT_EQ(widths > 0, QByteArray(name).startsWith("cu")) << "proportional advances";
+            FT_Done_Face(face);
         }
-        EXPECT_GT(compared, 90);
-        EXPECT_EQ(widths > 0, QByteArray(name).startsWith("cu")) << "proportional advances";
-        FT_Done_Face(face);
     }
     FT_Done_FreeType(library);
 #endif
+}
+
+// A font's hex text or C arrays whose tables disagree with its glyphs.
+TEST(FontForms, TablesThatDisagreeAreRefused)
+{
+    PixelFont font = VariedFont(true);
+    font.glyphs.resize(3);
+    const QByteArray db = *EncodeFont(font, QStringLiteral("f.db"), {});
+    const QByteArray c = *EncodeFont(font, QStringLiteral("f.c"), {});
+    const struct {
+        const char* path;
+        QByteArray data;
+        const char* says;
+    } kCases[] = {
+        {"f.db", QByteArray(db).replace("f_widths: .db 0,3,0", "f_widths: .db 0,3"), "2 widths for 3 glyphs"},
+        {"f.db", QByteArray(db).replace("f_widths: .db 0,3,0", "f_widths: .db 0,3,9"), "advances 9 pixels"},
+        {"f.db", QByteArray(db).replace("f_first: .dw 48", "f_chars: .dw 50,49,51"), "not ascending"},
+        {"f.db", QByteArray(db).replace("f_first: .dw 48", "f_first: .dw 1114110"), "first takes one value"},
+        {"f.db", QByteArray(db).replace("f_baseline: .db 5", "f_baseline: .db 5\r\ng_left: .db 0"), "not under the label"},
+        {"f.db", QByteArray(db).replace("f_left: .db 0", "f_left: .db x"), "\"x\" is no number"},
+        {"f.db", QByteArray(db).replace("f_widths", "f_sizes"), "no font"},
+        {"f.c", QByteArray(c).replace("#define F_COUNT 3", "#define F_COUNT 4"), "4 glyphs need"},
+        {"f.c", QByteArray(c).replace("0, 7, 14", "0, 7, 15"), "outside f_bitmaps"},
+        {"f.c", QByteArray(c).replace("#define F_WIDTH 5", "#define F_WIDTH 500"), "beyond a font's limits"},
+    };
+    for (const auto& k : kCases) {
+        SCOPED_TRACE(k.says);
+        QString error;
+        EXPECT_FALSE(DecodeFont(k.data, QString::fromLatin1(k.path), &error));
+        EXPECT_TRUE(error.contains(QString::fromLatin1(k.says))) << error.toStdString();
+    }
 }
 
 // Damaged and hostile BDF is refused whole, saying why.
