@@ -315,6 +315,12 @@ TEST(FontForms, BdfRefusesDamage)
         EXPECT_FALSE(DecodeBdf(c.data, &error));
         EXPECT_TRUE(error.contains(QLatin1String(c.says))) << error.toStdString();
     }
+    // A pixel above the ascent grows the cell; the baseline stays.
+    const std::optional<PixelFont> grown = DecodeBdf(font(QByteArray(glyph).replace("BBX 5 1 0 0", "BBX 5 1 0 6"), 1));
+    ASSERT_TRUE(grown);
+    EXPECT_EQ(grown->ascent, 7);
+    EXPECT_EQ(grown->cellHeight, 9);
+    EXPECT_EQ(grown->glyphs[0].bitmap.At(0, 0), 1);
 }
 
 }  // namespace
