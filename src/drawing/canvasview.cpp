@@ -21,6 +21,8 @@ namespace tobrin {
 
 namespace {
 constexpr QRgb kGuideColour = 0xFFFF0000u;  // the mirror axes
+constexpr QRgb kAdvanceColour = 0xFF1E9E50u;   // a glyph's advance
+constexpr QRgb kBaselineColour = 0xFF2F5FD0u;  // a font's baseline
 }  // namespace
 
 CanvasView::CanvasView(DrawingWindow& main) : QObject(&main), main_(main), zoomLevel_(zoom::kActualCellPixels)
@@ -289,6 +291,7 @@ void CanvasView::RedrawAll()
     PaintViewCells();
     tentative_.clear();
     DrawMirrorGuides();
+    DrawFontGuides();
     main_.SelectionTool().StopMarquee();
     main_.CurrentTool().Redrawn(main_.Environment());
 }
@@ -319,6 +322,47 @@ void CanvasView::DrawMirrorGuides()
     if (m == Mirror::Horizontal || m == Mirror::Both) {
         const int y = axis(area.top(), area.bottom(), v.ViewTop);
         drawArea_->DrawOutline(left, y, right, y, kGuideColour, DrawArea::Stroke::Solid);
+    }
+}
+
+void CanvasView::DrawFontGuides()
+{
+    const PictureDocument& doc = main_.Document();
+    const QPoint guides = doc.IsFont() ? QPoint(doc.GlyphAdvance(doc.CurrentFrame()), doc.FontAscent()) : QPoint(-1, -1);
+    if (guides != drawnGuides_ && drawnGuides_ != QPoint(-1, -1)) {
+        // The squares are painted again, the grid lines under them are not:
+        // guides that moved are wiped with the grid.
+        drawnGuides_ = QPoint(-1, -1);
+        drawArea_->RedrawGrid();
+        RedrawAll();
+        return;
+    }
+    drawnGuides_ = guides;
+    if (!doc.IsFont())
+        return;
+    // Lines along cell borders, across the whole view: the advance after
+    // its last column, the baseline under the last row above it.
+    const ViewWindow& v = main_.State().view;
+    const CellGeometry& cells = drawArea_->Cells();
+    const int right = cells.BorderUnits(v.ViewRight + 1 - v.ViewLeft);
+    const int bottom = cells.BorderUnits(v.ViewBottom + 1 - v.ViewTop);
+    const int advance = doc.GlyphAdvance(doc.CurrentFrame());
+    // Three pixels wide where the zoom leaves room, so they stand out from the grid.
+    const int half = cells.cell >= 8 ? 1 : 0;
+    if (advance >= v.ViewLeft && advance <= v.ViewRight + 1) {
+        const int x = cells.BorderUnits(advance - v.ViewLeft);
+        for (int d = -half; d <= half; ++d) {
+            const int at = x + int(units::ToUnits(d));
+            drawArea_->DrawOutline(at, 0, at, bottom, kAdvanceColour, DrawArea::Stroke::Solid);
+        }
+    }
+    const int baseline = doc.FontAscent();
+    if (baseline >= v.ViewTop && baseline <= v.ViewBottom + 1) {
+        const int y = cells.BorderUnits(baseline - v.ViewTop);
+        for (int d = -half; d <= half; ++d) {
+            const int at = y + int(units::ToUnits(d));
+            drawArea_->DrawOutline(0, at, right, at, kBaselineColour, DrawArea::Stroke::Solid);
+        }
     }
 }
 

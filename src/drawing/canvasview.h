@@ -66,6 +66,9 @@ private:
     std::pair<const std::uint8_t*, const std::uint8_t*> OnionPlanes() const;
     void PaintViewCells();
     void DrawMirrorGuides();
+    // A font's advance and baseline.
+    void DrawFontGuides();
+    QPoint drawnGuides_{-1, -1};  // advance and baseline as last drawn
 
     DrawingWindow& main_;
     DrawArea* drawArea_ = nullptr;
