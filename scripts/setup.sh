@@ -21,6 +21,9 @@ packages=(
   libjpeg62-turbo-dev libjpeg-turbo-progs
   # Animated GIFs are read and written through giflib.
   libgif-dev
+  # Outline fonts (TrueType, OpenType, Type 1) are drawn into pixel fonts
+  # through FreeType.
+  libfreetype-dev
   # Tests and benchmarks.
   libgtest-dev libgmock-dev libbenchmark-dev
   # Fuzzing: clang with libFuzzer and the sanitizer runtimes.
