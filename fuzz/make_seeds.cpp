@@ -1,7 +1,8 @@
 // Writes the fuzzers' seed corpora: make_seeds OUTDIR writes
 // OUTDIR/fuzz_hexreader, OUTDIR/fuzz_imageimport, OUTDIR/fuzz_paste,
 // OUTDIR/fuzz_formats, OUTDIR/fuzz_hexset, OUTDIR/fuzz_gif,
-// OUTDIR/fuzz_recovery and OUTDIR/fuzz_outlinefont.
+// OUTDIR/fuzz_recovery, OUTDIR/fuzz_bdf, OUTDIR/fuzz_fonthex and
+// OUTDIR/fuzz_outlinefont.
 // The files are committed; run it again only to change them.
 
 #include <QCoreApplication>
@@ -16,6 +17,7 @@
 
 #include "core/formats.h"
 #include "core/gifcodec.h"
+#include "core/pixelfont.h"
 #include "core/recoveryfile.h"
 #include "imagefiles.h"
 #include "seedfont.h"
@@ -219,6 +221,59 @@ std::vector<std::pair<QString, QByteArray>> GifSeeds()
     };
 }
 
+// A small font: a left overhang, a gap in its characters, one beyond U+FFFF.
+PixelFont SeedFont(bool contiguous)
+{
+    PixelFont font;
+    font.name = QStringLiteral("seed");
+    font.cellWidth = contiguous ? 5 : 10;
+    font.cellHeight = 7;
+    font.ascent = 5;
+    font.left = contiguous ? 0 : -1;
+    const char32_t sparse[] = {0x41, 0x42, 0xE9, 0x1F600};
+    for (unsigned i = 0; i < 4; ++i) {
+        Glyph g;
+        g.code = contiguous ? char32_t(0x30 + i) : sparse[i];
+        g.advance = int(i + 2);
+        g.bitmap = RandomPicture(font.cellWidth, font.cellHeight, 40 + i);
+        font.glyphs.push_back(g);
+    }
+    return font;
+}
+
+QByteArray FontBytes(const PixelFont& font, const char* path, ByteOrder order = ByteOrder::Msb)
+{
+    return EncodeFont(font, QString::fromLatin1(path), FontWriteOptions{order, QString()}).value_or(QByteArray());
+}
+
+std::vector<std::pair<QString, QByteArray>> BdfSeeds()
+{
+    // As X11's tools write it: tight boxes, properties, a glyph without a
+    // character.
+    const QByteArray x11 = "STARTFONT 2.1\nCOMMENT tight\nFONT -misc-seed-medium-r-normal--8-80-75-75-p-50-iso10646-1\n"
+                           "SIZE 8 75 75\nFONTBOUNDINGBOX 6 9 -1 -2\nSTARTPROPERTIES 3\nFAMILY_NAME \"Seed\"\n"
+                           "FONT_ASCENT 7\nFONT_DESCENT 2\nENDPROPERTIES\nCHARS 3\nSTARTCHAR A\nENCODING 65\n"
+                           "SWIDTH 500 0\nDWIDTH 5 0\nBBX 5 7 0 0\nBITMAP\n20\n50\n88\nF8\n88\n88\n88\nENDCHAR\n"
+                           "STARTCHAR g\nENCODING 103\nDWIDTH 4 0\nBBX 5 6 -1 -2\nBITMAP\n78\n88\n88\n78\n08\n70\n"
+                           "ENDCHAR\nSTARTCHAR none\nENCODING -1 200\nDWIDTH 4 0\nBBX 1 1 0 0\nBITMAP\n80\nENDCHAR\n"
+                           "ENDFONT\n";
+    return {
+        {QStringLiteral("x11.bdf"), x11},
+        {QStringLiteral("sparse.bdf"), FontBytes(SeedFont(false), "f.bdf")},
+        {QStringLiteral("contiguous.bdf"), FontBytes(SeedFont(true), "f.bdf")},
+    };
+}
+
+std::vector<std::pair<QString, QByteArray>> FontHexSeeds()
+{
+    return {
+        {QStringLiteral("sparse.db"), FontBytes(SeedFont(false), "f.db")},
+        {QStringLiteral("contiguous.db"), FontBytes(SeedFont(true), "f.db")},
+        {QStringLiteral("msb.c"), FontBytes(SeedFont(false), "f.c")},
+        {QStringLiteral("pages.c"), FontBytes(SeedFont(true), "f.c", ByteOrder::Pages)},
+    };
+}
+
 // The small TrueType font, and with tail bytes that choose a grey drawing
 // and a large size.
 std::vector<std::pair<QString, QByteArray>> OutlineFontSeeds()
@@ -258,6 +313,8 @@ int main(int argc, char** argv)
     writeAll("fuzz_hexset", HexSetSeeds());
     writeAll("fuzz_gif", GifSeeds());
     writeAll("fuzz_recovery", RecoverySeeds());
+    writeAll("fuzz_bdf", BdfSeeds());
+    writeAll("fuzz_fonthex", FontHexSeeds());
     writeAll("fuzz_outlinefont", OutlineFontSeeds());
     return ok ? 0 : 1;
 }

@@ -15,7 +15,7 @@ root=$PWD
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
 jobs=${FUZZ_JOBS:-$(nproc)}
-targets=(fuzz_hexreader fuzz_imageimport fuzz_paste fuzz_formats fuzz_hexset fuzz_gif fuzz_recovery fuzz_outlinefont)
+targets=(fuzz_hexreader fuzz_imageimport fuzz_paste fuzz_formats fuzz_hexset fuzz_gif fuzz_recovery fuzz_bdf fuzz_fonthex fuzz_outlinefont)
 
 # The "fuzz" preset in CMakePresets.json says how the targets are built.
 if [ "$build" = build-fuzz ]; then
@@ -42,6 +42,10 @@ status=0
 options_for() {
   if [ "$1" = fuzz_hexreader ] || [ "$1" = fuzz_hexset ] || [ "$1" = fuzz_recovery ]; then
     echo "-dict=$root/fuzz/hex.dict"
+  elif [ "$1" = fuzz_fonthex ]; then
+    echo "-dict=$root/fuzz/font.dict"
+  elif [ "$1" = fuzz_bdf ]; then
+    echo "-dict=$root/fuzz/bdf.dict"
   elif [ "$1" = fuzz_formats ]; then
     echo "-dict=$root/fuzz/formats.dict"
   fi

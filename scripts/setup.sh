@@ -36,6 +36,9 @@ packages=(
   # X11 bitmaps other programs wrote (/usr/include/X11/bitmaps), which the
   # X11 bitmap reader is tested against.
   xbitmaps
+  # The BDF reader is tested against X11's own fonts, converted by pcf2bdf
+  # and rendered by FreeType (above) from the same PCF files.
+  pcf2bdf xfonts-base
   # Walking the accessibility tree as a screen reader does (AT-SPI).
   at-spi2-core python3-pyatspi dbus
   # The tests check the installed AppStream data, desktop entry and bash

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/carrayoptions.h"
+#include "app/newfontdialog.h"
 #include "app/places.h"
 
 namespace tobrin {
@@ -91,6 +92,18 @@ bool QtDialogs::CArrayOptions(QWidget* parent, const QString& path, ExportOption
     CArrayOptionsDialog dialog(path, options, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
+    options = dialog.Options();
+    return true;
+}
+
+bool Dialogs::NewFontOptions(QWidget*, QString&, FontSourceOptions&) { return false; }
+
+bool QtDialogs::NewFontOptions(QWidget* parent, QString& source, FontSourceOptions& options)
+{
+    NewFontDialog dialog(source, options, *this, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    source = dialog.Source();
     options = dialog.Options();
     return true;
 }

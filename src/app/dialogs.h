@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "core/formats.h"
+#include "core/pixelfont.h"
 
 class QWidget;
 
@@ -45,6 +46,11 @@ public:
     // when the user cancelled. Without a window to ask in, the starting
     // choice stands.
     virtual bool CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options);
+    // "New Font": the source a font is made from (an outline font, a BDF
+    // or font file, or a picture of glyphs in a grid) and how; source and
+    // options hold the starting choice and receive the user's. False when
+    // the user cancelled, and always without a window to ask in.
+    virtual bool NewFontOptions(QWidget* parent, QString& source, FontSourceOptions& options);
 };
 
 // The real thing: QMessageBox and QFileDialog.
@@ -62,6 +68,7 @@ public:
     QStringList OpenFileNames(QWidget* parent, const QString& caption, const QString& filters,
                               const QString& selectedFilter, const QString& fileName) override;
     bool CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options) override;
+    bool NewFontOptions(QWidget* parent, QString& source, FontSourceOptions& options) override;
 };
 
 }  // namespace tobrin

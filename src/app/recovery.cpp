@@ -10,6 +10,7 @@
 
 #include "app/dialogs.h"
 #include "core/picturedocument.h"
+#include "core/pixelfont.h"
 #include "core/recoveryfile.h"
 #include "core/savefile.h"
 
@@ -83,7 +84,8 @@ void Recovery::WriteNow()
         return;
     }
     const RecoveryHeader header{doc_.FileName(), !doc_.FileName().isEmpty(), QDateTime::currentDateTimeUtc()};
-    if (!WriteFileAtomically(copyPath_, RecoveryText(doc_.Frames(), header), &why)) {
+    const QByteArray text = doc_.IsFont() ? RecoveryText(doc_.Font(), header) : RecoveryText(doc_.Frames(), header);
+    if (!WriteFileAtomically(copyPath_, text, &why)) {
         TurnOff(QStringLiteral("%1: %2").arg(copyPath_, why));
         return;
     }
@@ -149,7 +151,10 @@ void Recovery::OfferOrphans(QWidget* parent)
         if (answer == Dialogs::Answer::Later)
             continue;
         if (answer == Dialogs::Answer::Yes) {
-            doc_.LoadSet(copy->set, copy->header.fileName);
+            if (copy->font)
+                doc_.LoadFont(*copy->font, copy->header.fileName);
+            else
+                doc_.LoadSet(copy->set, copy->header.fileName);
             doc_.MarkModified();
             opened = true;
         }

@@ -18,6 +18,7 @@ class ImportPipeline;
 class SnapshotStep;
 class FramesStep;
 struct MonoSet;
+struct PixelFont;
 
 // The picture being edited: an ordered set of frames of one size (a single
 // picture is a set of one), undo memory, file name and the saved flag.
@@ -116,6 +117,24 @@ public:
     // Replaces every frame with a read set: a saved set with a history of its own.
     void LoadSet(const MonoSet& set, const QString& fileName);
 
+    // Fonts. A document may be a font: each frame a glyph with its
+    // character and advance, the size its cell, and one baseline for all.
+    // Save writes it in the font's hex text. Frame operations work on
+    // glyphs as on frames; a new glyph takes the next character free.
+    bool IsFont() const { return font_.on; }
+    char32_t GlyphCode(int i) const { return frames_[std::size_t(i)].code; }
+    int GlyphAdvance(int i) const;  // kept within the cell's width
+    int FontAscent() const;         // kept within the cell's height
+    // The glyphs in character order, as the font forms take them.
+    PixelFont Font() const;
+    // Replaces every frame with a font's glyphs: saved, with a history of its own.
+    void LoadFont(const PixelFont& font, const QString& fileName);
+    // Each a history step; consecutive changes of one kind make one step.
+    void SetGlyphAdvance(int i, int advance);
+    void SetFontAscent(int ascent);
+    // False when another glyph stands for code (or it is no character).
+    bool SetGlyphCode(int i, char32_t code);
+
     // Changes made while a Batch lives are announced once, at its end.
     class Batch {
     public:
@@ -149,11 +168,22 @@ private:
         int delay;
         // The frame's hex text, made when first asked for (planes never change).
         mutable std::shared_ptr<const std::string> text = nullptr;
+        // A font's glyph: its character and advance.
+        char32_t code = 0;
+        int advance = 0;
     };
+    struct FontMeta {
+        bool on = false;
+        int ascent = 0;
+        int left = 0;
+        QString name;
+    };
+    // The first character after code that no glyph (nor one of extra) stands for.
+    char32_t FreeCodeAfter(char32_t code, const std::vector<FrameSlot>& extra = {}) const;
     std::string SetText(const QString& fileName) const;
     void FlushCurrent() const;
     void ShowFrame(int i);
-    void ExchangeFrames(std::vector<FrameSlot>& frames, int& current);
+    void ExchangeFrames(std::vector<FrameSlot>& frames, int& current, FontMeta& font);
     // Starts a frame operation's step; EndFramesStep pushes it.
     std::vector<FrameSlot> BeginFramesStep();
     void EndFramesStep(std::vector<FrameSlot> before, int beforeCurrent, int kind);
@@ -176,6 +206,8 @@ private:
     PictureData backup_;  // the state at the start of the open step
     mutable std::vector<FrameSlot> frames_;
     int current_ = 0;
+    FontMeta font_;
+    FontMeta fontBefore_;  // as the frame operation under way found it
     bool stepOpen_ = false;
     int stepKind_ = -1;
     QUndoStack history_;

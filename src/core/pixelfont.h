@@ -88,6 +88,10 @@ QString FontHexText(const PixelFont& font, const QString& label);
 bool IsFontHexText(const QByteArray& data);
 // BDF alone (the reader the tests compare against X11's fonts).
 std::optional<PixelFont> DecodeBdf(const QByteArray& data, QString* error = nullptr);
+// Only the listed characters (in any order) of a BDF font, so that a font
+// of thousands of glyphs gives the few asked for; the limits hold for these.
+std::optional<PixelFont> DecodeBdfChars(const QByteArray& data, const std::vector<char32_t>& only,
+                                        QString* error = nullptr);
 
 // ---- making fonts ---------------------------------------------------------------------
 

@@ -35,7 +35,9 @@ QString RecoveryFolder()
     return state + QStringLiteral("/tobrin/recovery");
 }
 
-QByteArray RecoveryText(const MonoSet& set, const RecoveryHeader& header)
+namespace {
+
+QByteArray RecoveryHeaderText(const RecoveryHeader& header)
 {
     // The file name goes on one line: a name with a line break in it is
     // cut there rather than breaking the header.
@@ -45,8 +47,19 @@ QByteArray RecoveryText(const MonoSet& set, const RecoveryHeader& header)
     text += QByteArray(kFile) + name.toUtf8() + "\r\n";
     text += QByteArray(kSaved) + (header.savedBefore ? "yes" : "no") + "\r\n";
     text += QByteArray(kTime) + header.time.toUTC().toString(Qt::ISODate).toLatin1() + "\r\n";
-    text += HexSetText(set, QStringLiteral("frame")).toLatin1() + "\r\n";
     return text;
+}
+
+}  // namespace
+
+QByteArray RecoveryText(const MonoSet& set, const RecoveryHeader& header)
+{
+    return RecoveryHeaderText(header) + HexSetText(set, QStringLiteral("frame")).toLatin1() + "\r\n";
+}
+
+QByteArray RecoveryText(const PixelFont& font, const RecoveryHeader& header)
+{
+    return RecoveryHeaderText(header) + FontHexText(font, QStringLiteral("font")).toUtf8() + "\r\n";
 }
 
 std::optional<RecoveryCopy> DecodeRecoveryCopy(const QByteArray& data, QString* error)
@@ -78,6 +91,13 @@ std::optional<RecoveryCopy> DecodeRecoveryCopy(const QByteArray& data, QString* 
     copy.header.time = QDateTime::fromString(QString::fromLatin1(*time), Qt::ISODate);
     if (!copy.header.time.isValid())
         return fail(QStringLiteral("its recovery header has no valid time"));
+    if (IsFontHexText(data)) {
+        copy.font = DecodeFont(data, QStringLiteral("recovery.txt"), error);
+        if (!copy.font)
+            return std::nullopt;
+        copy.set = copy.font->ToSet();
+        return copy;
+    }
     std::optional<MonoSet> set = NativeFormat().decodeSet(data, {}, error);
     if (!set)
         return std::nullopt;

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "core/formats.h"
+#include "core/pixelfont.h"
 
 namespace tobrin {
 
@@ -32,6 +33,9 @@ struct RecoveryCopy {
     QString path;
     RecoveryHeader header;
     MonoSet set;
+    // A font document's copy holds its font (the font's hex text); set then
+    // holds its glyphs.
+    std::optional<PixelFont> font;
 };
 
 // $XDG_STATE_HOME/tobrin/recovery, or ~/.local/state/tobrin/recovery when
@@ -39,6 +43,7 @@ struct RecoveryCopy {
 QString RecoveryFolder();
 
 QByteArray RecoveryText(const MonoSet& set, const RecoveryHeader& header);
+QByteArray RecoveryText(const PixelFont& font, const RecoveryHeader& header);
 // A copy's bytes, checked whole (header and every frame), or nullopt with
 // *error saying why; path stays empty.
 std::optional<RecoveryCopy> DecodeRecoveryCopy(const QByteArray& data, QString* error = nullptr);

@@ -35,6 +35,9 @@ void CanvasMouse::DrawArea_MouseDown(MouseButton button, Qt::KeyboardModifiers m
         return;
     }
 
+    if ((dragging_ = GuideAt(X, Y)) != Guide::None)
+        return;
+
     // A press starts a history step; only a change it makes marks the
     // picture unsaved.
     main_.Document().BackUp();
@@ -62,6 +65,18 @@ void CanvasMouse::DrawArea_MouseMove(MouseButton buttons, Qt::KeyboardModifiers 
     const DrawArea* canvas = main_.Canvas();
     if (X < 0 || Y < 0 || X > canvas->CanvasWidthUnits() || Y > canvas->CanvasHeightUnits())
         return;
+    if (dragging_ != Guide::None) {
+        DragGuide(X, Y);
+        return;
+    }
+    if (!s.MouseIsDown) {
+        const Guide over = GuideAt(X, Y);
+        if (over != Guide::None) {
+            main_.Canvas()->setCursor(over == Guide::Advance ? Qt::SplitHCursor : Qt::SplitVCursor);
+            s.LastX = s.LastY = -1;  // the tool's cursor comes back on the next cell
+            return;
+        }
+    }
     const ViewWindow& v = s.view;
     const CellGeometry& cells = main_.Canvas()->Cells();
     const int x = cells.CellAtUnits(X) + v.ViewLeft, y = cells.CellAtUnits(Y) + v.ViewTop;
@@ -83,9 +98,53 @@ void CanvasMouse::DrawArea_MouseMove(MouseButton buttons, Qt::KeyboardModifiers 
 void CanvasMouse::DrawArea_MouseUp(MouseButton, Qt::KeyboardModifiers, double, double)
 {
     DrawingState& s = main_.State();
+    if (dragging_ != Guide::None) {
+        dragging_ = Guide::None;
+        return;
+    }
     const bool down = s.MouseIsDown;
     s.MouseIsDown = false;
     main_.CurrentTool().Release(main_.Environment(), down);
+}
+
+CanvasMouse::Guide CanvasMouse::GuideAt(double X, double Y) const
+{
+    const PictureDocument& doc = main_.Document();
+    if (!doc.IsFont())
+        return Guide::None;
+    // On the grid line, or one unit either side of it: the squares beside
+    // it stay for drawing.
+    const ViewWindow& v = main_.State().view;
+    const CellGeometry& cells = main_.Canvas()->Cells();
+    const int advance = doc.GlyphAdvance(doc.CurrentFrame()) - v.ViewLeft;
+    const int baseline = doc.FontAscent() - v.ViewTop;
+    auto near = [&cells](double at, int border, int count) {
+        if (border < 0 || border > count)
+            return false;
+        const int line = cells.BorderUnits(border);
+        return at >= line - 1 && at <= line + cells.squareInset;
+    };
+    if (near(X, advance, v.ViewColumns))
+        return Guide::Advance;
+    if (near(Y, baseline, v.ViewRows))
+        return Guide::Baseline;
+    return Guide::None;
+}
+
+void CanvasMouse::DragGuide(double X, double Y)
+{
+    // The guide goes to the border nearest the pointer.
+    const ViewWindow& v = main_.State().view;
+    const CellGeometry& cells = main_.Canvas()->Cells();
+    auto border = [&cells](double at) {
+        const int cell = cells.CellAtUnits(at);
+        return at - cells.BorderUnits(cell) < cells.BorderUnits(cell + 1) - at ? cell : cell + 1;
+    };
+    PictureDocument& doc = main_.Document();
+    if (dragging_ == Guide::Advance)
+        doc.SetGlyphAdvance(doc.CurrentFrame(), border(X) + v.ViewLeft);
+    else
+        doc.SetFontAscent(border(Y) + v.ViewTop);
 }
 
 }  // namespace tobrin

@@ -22,6 +22,12 @@ public:
 
 private:
     void SwapPaintColour();
+    // A font's guides: the advance (a column border) and the baseline (a
+    // row border) are dragged by a press on their line.
+    enum class Guide { None, Advance, Baseline };
+    Guide GuideAt(double X, double Y) const;
+    void DragGuide(double X, double Y);
+    Guide dragging_ = Guide::None;
 
     DrawingWindow& main_;
 };

@@ -20,6 +20,8 @@ namespace tobrin {
 
 namespace {
 constexpr QRgb kGuideColour = 0xFFFF0000u;  // the mirror axes
+constexpr QRgb kAdvanceColour = 0xFF1E9E50u;   // a glyph's advance
+constexpr QRgb kBaselineColour = 0xFF2F5FD0u;  // a font's baseline
 }  // namespace
 
 CanvasView::CanvasView(DrawingWindow& main) : QObject(&main), main_(main), zoomLevel_(zoom::kActualCellPixels)
@@ -286,6 +288,7 @@ void CanvasView::RedrawAll()
     PaintViewCells();
     tentative_.clear();
     DrawMirrorGuides();
+    DrawFontGuides();
     main_.SelectionTool().StopMarquee();
 }
 
@@ -315,6 +318,29 @@ void CanvasView::DrawMirrorGuides()
     if (m == Mirror::Horizontal || m == Mirror::Both) {
         const int y = axis(area.top(), area.bottom(), v.ViewTop);
         drawArea_->DrawOutline(left, y, right, y, kGuideColour, DrawArea::Stroke::Solid);
+    }
+}
+
+void CanvasView::DrawFontGuides()
+{
+    const PictureDocument& doc = main_.Document();
+    if (!doc.IsFont())
+        return;
+    // Lines along cell borders, across the whole view: the advance after
+    // its last column, the baseline under the last row above it.
+    const ViewWindow& v = main_.State().view;
+    const CellGeometry& cells = drawArea_->Cells();
+    const int right = cells.BorderUnits(v.ViewRight + 1 - v.ViewLeft);
+    const int bottom = cells.BorderUnits(v.ViewBottom + 1 - v.ViewTop);
+    const int advance = doc.GlyphAdvance(doc.CurrentFrame());
+    if (advance >= v.ViewLeft && advance <= v.ViewRight + 1) {
+        const int x = cells.BorderUnits(advance - v.ViewLeft);
+        drawArea_->DrawOutline(x, 0, x, bottom, kAdvanceColour, DrawArea::Stroke::Solid);
+    }
+    const int baseline = doc.FontAscent();
+    if (baseline >= v.ViewTop && baseline <= v.ViewBottom + 1) {
+        const int y = cells.BorderUnits(baseline - v.ViewTop);
+        drawArea_->DrawOutline(0, y, right, y, kBaselineColour, DrawArea::Stroke::Solid);
     }
 }
 

@@ -66,6 +66,8 @@ private:
     std::pair<const std::uint8_t*, const std::uint8_t*> OnionPlanes() const;
     void PaintViewCells();
     void DrawMirrorGuides();
+    // A font's advance and baseline.
+    void DrawFontGuides();
 
     DrawingWindow& main_;
     DrawArea* drawArea_ = nullptr;

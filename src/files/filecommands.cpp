@@ -1,6 +1,7 @@
 #include "files/filecommands.h"
 
 #include "core/hexreader.h"
+#include "core/pixelfont.h"
 #include "core/regularfile.h"
 #include "core/savefile.h"
 #include <QDir>
@@ -42,7 +43,40 @@ std::optional<ExportOptions> OptionsOfFile(const FileFormat& format, const QStri
     return format.optionsOf(file.read(kMaxFileBytes + 1));
 }
 
+// The font forms other than the hex text: a font document saved or
+// exported under these names is written as a font.
+bool IsFontFormName(const QString& path)
+{
+    static const QStringList forms = {QStringLiteral("bdf"), QStringLiteral("c"), QStringLiteral("h"),
+                                      QStringLiteral("png")};
+    return forms.contains(QFileInfo(path).suffix().toLower());
+}
+
+// A font in any of its forms, or nullopt for anything else (a picture). A
+// BDF file is always taken as a font, so its errors are the font reader's.
+std::optional<PixelFont> ReadFontIfFont(const QString& path, QString* why)
+{
+    if (QFileInfo(path).suffix().compare(QStringLiteral("bdf"), Qt::CaseInsensitive) == 0)
+        return ReadFontFile(path, why);
+    QFile file(path);
+    if (!IsRegularFile(path) || QFileInfo(path).size() > kMaxFileBytes || !file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray data = file.readAll();
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    // Hex text that says it is a font must read as one; a C array or a PNG
+    // that is no font is a picture.
+    if (suffix != QStringLiteral("png") && suffix != QStringLiteral("c") && suffix != QStringLiteral("h"))
+        return IsFontHexText(data) ? DecodeFont(data, path, why) : std::nullopt;
+    QString ignored;
+    return DecodeFont(data, path, &ignored);
+}
+
 }  // namespace
+
+QString FileCommands::OpenFontFilters()
+{
+    return OpenFilters() + QStringLiteral(";;Pixel fonts (*.db *.txt *.c *.h *.bdf *.png)");
+}
 
 FileCommands::FileCommands(Session& session, QWidget* anchor) : session_(session), anchor_(anchor) {}
 
@@ -54,12 +88,43 @@ void FileCommands::Open()
     if (!session_.ConfirmDiscard(DialogParent()))
         return;
     dialogFileName_.clear();
-    const QString name = session_.dialogs.OpenFileName(DialogParent(), QStringLiteral("Open"), OpenFilters(),
+    const QString name = session_.dialogs.OpenFileName(DialogParent(), QStringLiteral("Open"), OpenFontFilters(),
                                                        NativeOpenFilter(), dialogFileName_);
     if (name.isEmpty())
         return;
     dialogFileName_ = name;
     ReadHexFile(name);
+}
+
+void FileCommands::NewFont()
+{
+    if (!session_.ConfirmDiscard(DialogParent()))
+        return;
+    QString source = fontSource_;
+    FontSourceOptions options = fontOptions_;
+    if (!session_.dialogs.NewFontOptions(DialogParent(), source, options))
+        return;
+    fontSource_ = source;
+    fontOptions_ = options;
+    QStringList missing;
+    QString why;
+    const std::optional<PixelFont> font = MakeFont(source, options, &missing, &why);
+    if (!font) {
+        session_.dialogs.Message(DialogParent(), QStringLiteral("New Font"), QStringLiteral("No font was made."),
+                                 Dialogs::Icon::Critical, QStringLiteral("%1: %2").arg(QFileInfo(source).fileName(), why));
+        return;
+    }
+    session_.document.LoadFont(*font, QString());
+    // Made, not opened: closing without saving it asks first.
+    session_.document.MarkModified();
+    formatPath_.clear();
+    format_ = SaveFormat();
+    if (!missing.isEmpty())
+        session_.dialogs.Message(DialogParent(), QStringLiteral("New Font"),
+                                 QStringLiteral("%1 lacks %2 of the characters, which the font leaves out.")
+                                     .arg(QFileInfo(source).fileName())
+                                     .arg(missing.size()),
+                                 Dialogs::Icon::Information, missing.join(QStringLiteral(", ")));
 }
 
 FileCommands::SaveFormat FileCommands::CurrentSaveFormat() const
@@ -81,6 +146,14 @@ void FileCommands::Save()
         return;
     }
     const SaveFormat current = CurrentSaveFormat();
+    if (session_.document.IsFont() && IsFontFormName(name)) {
+        if (WritePicture(name, current.options)) {
+            formatPath_ = name;
+            format_ = current;
+            session_.document.MarkSaved(name);
+        }
+        return;
+    }
     if (IsNative(*current.format)) {
         WriteHexFile(name);
         return;
@@ -153,9 +226,23 @@ bool FileCommands::ReadHexFile(const QString& path)
 {
     // The whole file is read and checked before anything changes, so a bad
     // file leaves picture, size, undo copy, text and file name as they were.
+    QString why;
+    if (const std::optional<PixelFont> font = ReadFontIfFont(path, &why)) {
+        session_.document.LoadFont(*font, path);
+        formatPath_ = path;
+        format_ = SaveFormat();
+        if (std::optional<ExportOptions> options = OptionsOfFile(FormatForPath(path), path))
+            format_.options = *options;
+        places::AddRecentFile(path);
+        return true;
+    }
+    if (!why.isEmpty()) {
+        session_.dialogs.Message(DialogParent(), kErrorTitle, QStringLiteral("File Import Error"),
+                                 Dialogs::Icon::Critical, QStringLiteral("%1: %2").arg(QFileInfo(path).fileName(), why));
+        return false;
+    }
     ReadOptions reading;
     reading.convertHint = QStringLiteral("File › Import converts it");
-    QString why;
     const std::optional<MonoSet> picture = ReadPictureSetFile(path, reading, &why);
     if (!picture) {
         session_.dialogs.Message(DialogParent(), kErrorTitle, QStringLiteral("File Import Error"),
@@ -210,6 +297,16 @@ bool FileCommands::WritePicture(const QString& path, const ExportOptions& option
     // A format that holds sets gets every frame; one that holds a single
     // picture gets the frame on the canvas.
     QString why;
+    if (session_.document.IsFont() && (IsFontFormName(path) || IsNative(FormatForPath(path)))) {
+        FontWriteOptions fontOptions;
+        fontOptions.order = options.order;
+        fontOptions.name = options.name;
+        if (!WriteFontFile(path, session_.document.Font(), fontOptions, &why)) {
+            ShowWriteError(path, why);
+            return false;
+        }
+        return true;
+    }
     const bool written = FormatForPath(path).encodeSet
         ? WritePictureSetFile(path, session_.document.Frames(), options, &why)
         : WritePictureFile(path, CurrentPicture(), options, &why);

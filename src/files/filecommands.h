@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "core/formats.h"
+#include "core/pixelfont.h"
 
 class QWidget;
 
@@ -19,6 +20,10 @@ public:
     FileCommands(Session& session, QWidget* anchor);
 
     void Open();
+    // "New font…": a font made from the source the user chooses, as an
+    // unsaved document; a source that gives no font says why and changes
+    // nothing.
+    void NewFont();
     void Save();
     void Saveas();
     void Export();
@@ -33,6 +38,9 @@ public:
     // atomically; shows "Error writing file!" on failure. True on success.
     // Neither the file name nor the saved flag changes.
     bool WritePicture(const QString& path, const ExportOptions& options);
+
+    // Open's filters: every picture format, then the font forms.
+    static QString OpenFontFilters();
 
     QString DialogFileName() const { return dialogFileName_; }
     QString ExportFileName() const { return exportFileName_; }
@@ -59,6 +67,8 @@ private:
     ByteOrder exportOrder_ = ByteOrder::Msb;
     // The format of the file at formatPath_ (the file last read or written).
     QString formatPath_;
+    QString fontSource_;
+    FontSourceOptions fontOptions_;
     SaveFormat format_;
 };
 

@@ -63,6 +63,8 @@ void FrameWindow::BuildMenus()
     QAction* newEntry = entry(QStringLiteral("&New"), "NewMenu", onDrawing(&tobrin::DrawingWindow::NewMenu_Click),
                               QKeySequence(Qt::CTRL | Qt::Key_N));
     QAction* open = entry(QStringLiteral("&Open"), "Open", onFiles(&FileCommands::Open), QKeySequence(Qt::CTRL | Qt::Key_O));
+    QAction* newFont = entry(QStringLiteral("New &font\u2026"), "NewFontMenu", onFiles(&FileCommands::NewFont));
+    newFont->setStatusTip(QStringLiteral("Makes a pixel font from an outline font, a BDF font or a picture of glyphs"));
     QAction* saveAs = entry(QStringLiteral("&Save as..."), "Saveas", onFiles(&FileCommands::Saveas));
     QAction* save = entry(QStringLiteral("&Save"), "Save", onFiles(&FileCommands::Save), QKeySequence(Qt::CTRL | Qt::Key_S));
     QAction* import = entry(QStringLiteral("&Import"), "ImportMenu", onFrame(&FrameWindow::ImportMenu_Click),
@@ -127,7 +129,7 @@ void FrameWindow::BuildMenus()
     // child window is active, so every command and its keys work from the
     // previews too.
     d_->menus = {menu(QStringLiteral("&File"), "FileMenu",
-                      {newEntry, open, nullptr, saveAs, save, nullptr, import, exportEntry, nullptr, exit}),
+                      {newEntry, newFont, open, nullptr, saveAs, save, nullptr, import, exportEntry, nullptr, exit}),
                  menu(QStringLiteral("&Edit"), "EditMenu", {undo, redo, nullptr, cut, copy, paste}),
                  BuildViewMenu(), BuildPictureMenu(), BuildFramesMenu(),
                  d_->toolsMenu = MakeToolsMenu(this, [this]() -> tobrin::DrawingWindow& { return DrawingWindow(); }),

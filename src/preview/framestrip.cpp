@@ -14,7 +14,9 @@
 #include "app/accessible.h"
 #include "core/formats.h"
 #include "core/picturedocument.h"
+#include "core/pixelfont.h"
 #include "preview/devicepreview.h"
+#include "preview/fontpanel.h"
 
 namespace tobrin {
 
@@ -60,11 +62,21 @@ QVariant FrameListModel::data(const QModelIndex& index, int role) const
     const int row = index.row();
     if (!index.isValid() || row >= int(thumbnails_.size()) || row >= document_.FrameCount())
         return {};
+    const bool glyph = document_.IsFont();
     switch (role) {
     case Qt::DisplayRole:
+        if (glyph) {
+            // The character itself over its code point; a control character by its code alone.
+            const QString name = GlyphName(document_.GlyphCode(row));
+            const QStringList parts = name.split(QLatin1Char(' '));
+            return parts.size() == 2 ? parts[0].mid(1, parts[0].size() - 2) + QLatin1Char('\n') + parts[1] : name;
+        }
         return QStringLiteral("%1\n%2 ms").arg(row).arg(document_.FrameDelay(row));
     case Qt::AccessibleTextRole:
     case Qt::ToolTipRole:
+        if (glyph)
+            return QStringLiteral("Glyph %1, advance %2").arg(GlyphName(document_.GlyphCode(row)))
+                .arg(document_.GlyphAdvance(row));
         return FrameName(row, document_.FrameDelay(row));
     case Qt::DecorationRole: {
         QPixmap& thumbnail = thumbnails_[std::size_t(row)];
@@ -190,7 +202,10 @@ FrameStrip::FrameStrip(PictureDocument& document, const QList<QAction*>& command
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->addLayout(top);
+    font_ = new FontPanel(document, this);
+    layout->addWidget(font_);
     layout->addWidget(list_, 1);
+    toAll_ = toAll;
 
     ShowDelay();
     connect(&document, &PictureDocument::framesChanged, this, &FrameStrip::ShowDelay);
@@ -201,6 +216,9 @@ void FrameStrip::ShowDelay()
 {
     const QSignalBlocker quiet(delay_);
     delay_->setValue(document_.FrameDelay(document_.CurrentFrame()));
+    // A font's glyphs have no delays to show.
+    delay_->setVisible(!document_.IsFont());
+    toAll_->setVisible(!document_.IsFont());
 }
 
 }  // namespace tobrin

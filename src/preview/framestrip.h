@@ -12,6 +12,7 @@ class QToolBar;
 
 namespace tobrin {
 
+class FontPanel;
 class PictureDocument;
 
 // The frames as a list a view shows: a 1:1 thumbnail per frame in the
@@ -59,12 +60,15 @@ public:
     FrameStrip(PictureDocument& document, const QList<QAction*>& commands, QWidget* parent = nullptr);
     FrameListView* List() const { return list_; }
     QSpinBox* Delay() const { return delay_; }
+    FontPanel* Font() const { return font_; }
 
 private:
     void ShowDelay();
     PictureDocument& document_;
     FrameListView* list_ = nullptr;
     QSpinBox* delay_ = nullptr;
+    QWidget* toAll_ = nullptr;
+    FontPanel* font_ = nullptr;
 };
 
 }  // namespace tobrin

@@ -207,6 +207,18 @@ TEST(FontMaking, CommandLineRoundTrips)
         ASSERT_TRUE(read);
         EXPECT_EQ(*read, c.picture);
     }
+    // X11's 6x13 holds thousands of glyphs, more than a font here: the few
+    // chosen are read alone.
+    ASSERT_EQ(QProcess::execute(QStringLiteral("pcf2bdf"),
+                                {"-o", at("6x13.bdf"), "/usr/share/fonts/X11/misc/6x13.pcf.gz"}), 0);
+    ASSERT_EQ(Tobrin({"font", at("6x13.bdf"), "--chars", "0-9", "-o", at("x11.h")}).exitCode, 0);
+    const auto x11 = ReadFontFile(at("x11.h"));
+    ASSERT_TRUE(x11);
+    EXPECT_EQ(x11->cellWidth, 6);
+    EXPECT_EQ(x11->cellHeight, 13);
+    ASSERT_EQ(x11->glyphs.size(), 10u);
+    EXPECT_EQ(x11->glyphs.front().code, U'0');
+
     const CliResult lacking = Tobrin({"text", "0042é", "--font", at("digits.db"), "-o", at("lacking.db")});
     EXPECT_EQ(lacking.exitCode, 0);
     EXPECT_TRUE(lacking.err.contains(QStringLiteral("warning"))) << lacking.err.toStdString();

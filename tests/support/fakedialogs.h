@@ -33,6 +33,8 @@ public:
     // For the C array options, in order: nullopt cancels; the starting
     // choice is taken when exhausted.
     QList<std::optional<ExportOptions>> cArrayAnswers;
+    // "New Font": the source and options chosen, or nullopt for Cancel.
+    QList<std::optional<std::pair<QString, FontSourceOptions>>> newFontAnswers;
     QList<ExportOptions> cArrayOffered;  // the starting choices offered
 
     bool AskYesNo(QWidget*, const QString& title, const QString& text) override
@@ -83,6 +85,17 @@ public:
         if (answer)
             options = *answer;
         return answer.has_value();
+    }
+
+    bool NewFontOptions(QWidget*, QString& source, FontSourceOptions& options) override
+    {
+        shown.append({QStringLiteral("new-font"), QStringLiteral("New Font"), source, Icon::None, {}, source, {}});
+        if (newFontAnswers.isEmpty() || !newFontAnswers.front())
+            return newFontAnswers.isEmpty() ? false : (newFontAnswers.takeFirst(), false);
+        const auto answer = *newFontAnswers.takeFirst();
+        source = answer.first;
+        options = answer.second;
+        return true;
     }
 
     int count(const QString& kind) const

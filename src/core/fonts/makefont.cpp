@@ -1,5 +1,6 @@
 // Fonts made from any source (outline fonts, the font forms, pictures of
 // glyphs in a grid), the built-in fonts, and loading a font by name.
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
@@ -62,6 +63,27 @@ std::optional<PixelFont> Select(PixelFont font, const QString& chars, QStringLis
     }
     font.glyphs = std::move(kept);
     return font;
+}
+
+// The chosen characters of a BDF font, which may hold thousands more than a
+// font here can (X11's fonts do).
+std::optional<PixelFont> BdfChars(const QString& path, const QString& chars, QStringList* missing, QString* error)
+{
+    const std::optional<std::vector<char32_t>> codes = ParseCharList(chars, error);
+    if (!codes)
+        return std::nullopt;
+    QFile file(path);
+    if (!OpenRegularFile(file, error))
+        return std::nullopt;
+    const QByteArray data = file.read(kMaxFileBytes + 1);
+    if (data.size() > kMaxFileBytes) {
+        Fail(error, QStringLiteral("larger than %1 MB").arg(kMaxFileBytes >> 20));
+        return std::nullopt;
+    }
+    std::optional<PixelFont> font = DecodeBdfChars(data, *codes, error);
+    if (!font)
+        return std::nullopt;
+    return Select(std::move(*font), chars, missing, error);
 }
 
 // A glyph's advance in a grid: its rightmost set pixel + 1 + gap, within the cell.
@@ -180,6 +202,8 @@ std::optional<PixelFont> MakeFont(const QString& sourcePath, const FontSourceOpt
         font = RasteriseOutlineFont(sourcePath, options, missing, error);
     else if (IsImage(suffix) && (HasCut(options) || suffix != QLatin1String("png")))
         font = GridFont(sourcePath, options, missing, error);
+    else if (suffix == QLatin1String("bdf") && !options.chars.trimmed().isEmpty())
+        font = BdfChars(sourcePath, options.chars, missing, error);
     else if (IsFontForm(suffix) || suffix == QLatin1String("png")) {
         font = ReadFontFile(sourcePath, error);
         if (!font && suffix == QLatin1String("png") && error)
