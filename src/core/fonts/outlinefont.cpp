@@ -38,7 +38,9 @@ struct Drawn {
     std::vector<std::uint8_t> pixels;  // width x rows, 1 = set
 };
 
-int Round26Dot6(FT_Pos value) { return int((value + 32) >> 6); }
+// Whole pixels from FreeType's 26.6 values, within a range no sum of them
+// here can overflow (a damaged font's metrics may be anything).
+int Round26Dot6(FT_Pos value) { return int(std::clamp<FT_Pos>((value + 32) >> 6, -100000, 100000)); }
 
 bool Fail(QString* error, const QString& why)
 {
@@ -48,8 +50,9 @@ bool Fail(QString* error, const QString& why)
 }
 
 // Copies the glyph slot's bitmap (mono, or grey cut at threshold) as 0/1.
-void TakeBitmap(const FT_Bitmap& bitmap, int threshold, bool grey, Drawn* drawn)
+void TakeBitmap(const FT_Bitmap& bitmap, int threshold, Drawn* drawn)
 {
+    const bool grey = bitmap.pixel_mode == FT_PIXEL_MODE_GRAY;
     drawn->width = int(bitmap.width);
     drawn->rows = int(bitmap.rows);
     drawn->pixels.assign(std::size_t(drawn->width) * std::size_t(drawn->rows), 0);
@@ -140,13 +143,23 @@ std::optional<PixelFont> RasteriseOutlineFont(const QString& path, const FontSou
         return std::nullopt;
     }
     const FT_Size_Metrics& metrics = face->size->metrics;
-    int ascent = Round26Dot6(metrics.ascender);
-    int descent = -Round26Dot6(metrics.descender);
+    // The cell holds the ascender and descender (a damaged font may give
+    // them the wrong way round) and every glyph's rows.
+    int ascent = std::max(0, Round26Dot6(metrics.ascender));
+    int descent = std::max(0, -Round26Dot6(metrics.descender));
 
     const bool grey = options.threshold.has_value();
     const FT_Int32 loadFlags = grey ? FT_LOAD_DEFAULT : FT_LOAD_TARGET_MONO;
     const FT_Render_Mode mode = grey ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO;
 
+    const auto tooLarge = [&](char32_t code, long wide, long high) {
+        if (wide <= PixelFont::kMaxCellWidth + 2 && high <= PixelFont::kMaxCellHeight + 2)
+            return false;
+        Fail(error, QStringLiteral("at %1 px %2 is %3 x %4 pixels; a glyph's cell is at most %5 x %6")
+                        .arg(size).arg(GlyphName(code)).arg(wide).arg(high)
+                        .arg(PixelFont::kMaxCellWidth).arg(PixelFont::kMaxCellHeight));
+        return true;
+    };
     QStringList lacking;
     std::vector<Drawn> drawn;
     drawn.reserve(codes->size());
@@ -167,13 +180,8 @@ std::optional<PixelFont> RasteriseOutlineFont(const QString& path, const FontSou
         if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
             FT_BBox box;
             FT_Outline_Get_CBox(&slot->outline, &box);
-            const FT_Pos wide = (box.xMax - box.xMin) >> 6, high = (box.yMax - box.yMin) >> 6;
-            if (wide > PixelFont::kMaxCellWidth + 2 || high > PixelFont::kMaxCellHeight + 2) {
-                Fail(error, QStringLiteral("at %1 px %2 is %3 x %4 pixels; a glyph's cell is at most %5 x %6")
-                                .arg(size).arg(GlyphName(code)).arg(wide).arg(high)
-                                .arg(PixelFont::kMaxCellWidth).arg(PixelFont::kMaxCellHeight));
+            if (tooLarge(code, long((box.xMax - box.xMin) >> 6), long((box.yMax - box.yMin) >> 6)))
                 return std::nullopt;
-            }
         }
         if (FT_Render_Glyph(slot, mode)) {
             Fail(error, QStringLiteral("FreeType cannot draw %1: the font is damaged").arg(GlyphName(code)));
@@ -184,7 +192,17 @@ std::optional<PixelFont> RasteriseOutlineFont(const QString& path, const FontSou
         d.advance = std::max(0, Round26Dot6(slot->advance.x));
         d.left = slot->bitmap_left;
         d.top = slot->bitmap_top;
-        TakeBitmap(slot->bitmap, grey ? *options.threshold : 0, grey, &d);
+        // A font may hold bitmaps of its own for some sizes, which FreeType
+        // gives rather than drawing the outline: black and white or grey ones
+        // are taken, grey cut at the threshold or halfway.
+        const FT_Bitmap& bitmap = slot->bitmap;
+        if (bitmap.pixel_mode != FT_PIXEL_MODE_MONO && bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) {
+            Fail(error, QStringLiteral("%1 is a colour bitmap at %2 px").arg(GlyphName(code)).arg(size));
+            return std::nullopt;
+        }
+        if (tooLarge(code, long(bitmap.width), long(bitmap.rows)))
+            return std::nullopt;
+        TakeBitmap(bitmap, options.threshold.value_or(128), &d);
         if (d.width > 0 && d.rows > 0) {
             left = std::min(left, d.left);
             right = std::max(right, d.left + d.width);
