@@ -23,7 +23,8 @@ const char kFontUsage[] =
     "usage: tobrin font SOURCE -o FONT [--size PX] [--chars LIST] [--threshold N] [--name NAME]\n"
     "                  [--order msb|lsb|pages] [--frames COLUMNSxROWS|--frame-size WxH]\n"
     "                  [--margin N] [--spacing N] [--gap N]\n";
-const char kTextUsage[] = "usage: tobrin text LABEL -o OUT [--font FONT] [--size PX] [--order msb|lsb|pages] [--name NAME]\n";
+const char kTextUsage[] =
+    "usage: tobrin text LABEL -o OUT [--font FONT] [--size PX] [--order msb|lsb|pages] [--name NAME]\n";
 
 int Usage(const char* command, const QString& problem)
 {
@@ -174,8 +175,8 @@ QString ParseArguments(const QStringList& args, bool fontCommand, Request* reque
             request->source.cellWidth = size->width();
             request->source.cellHeight = size->height();
             cutBy += arg;
-        } else if (fontCommand &&
-                   (arg == QLatin1String("--margin") || arg == QLatin1String("--spacing") || arg == QLatin1String("--gap"))) {
+        } else if (fontCommand && (arg == QLatin1String("--margin") || arg == QLatin1String("--spacing") ||
+                                   arg == QLatin1String("--gap"))) {
             if (!take(&text) || !(n = ParseInt(text, 0, kMaxCutPixels)))
                 return QStringLiteral("%1 takes a number of pixels from 0 to %2").arg(arg).arg(kMaxCutPixels);
             (arg == QLatin1String("--margin") ? request->source.margin

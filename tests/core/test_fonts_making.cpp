@@ -171,7 +171,8 @@ CliResult Tobrin(const QStringList& args)
     QProcess p;
     p.start(QStringLiteral(TOBRIN_BINARY), args);
     EXPECT_TRUE(p.waitForFinished(30000));
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromLocal8Bit(p.readAllStandardError())};
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromLocal8Bit(p.readAllStandardError())};
 }
 
 // A font made from DejaVu and a label drawn in it, or in a built-in font,
@@ -188,13 +189,16 @@ TEST(FontMaking, CommandLineRoundTrips)
     ASSERT_TRUE(expected && written);
     EXPECT_EQ(*written, *expected);
 
-    const auto label = [](const PixelFont& font, const char* text) { return *RenderText(font, QString::fromUtf8(text)); };
+    const auto label = [](const PixelFont& font, const char* text) {
+        return *RenderText(font, QString::fromUtf8(text));
+    };
     struct Case {
         QStringList args;
         MonoPicture picture;
     } cases[] = {
         {{"text", "SCORE 0042", "-o", at("label.png")}, label(*BuiltInFont(QStringLiteral("5x7")), "SCORE 0042")},
-        {{"text", "Hi, 8x8!", "--font", "8x8", "-o", at("label.pbm")}, label(*BuiltInFont(QStringLiteral("8x8")), "Hi, 8x8!")},
+        {{"text", "Hi, 8x8!", "--font", "8x8", "-o", at("label.pbm")},
+         label(*BuiltInFont(QStringLiteral("8x8")), "Hi, 8x8!")},
         {{"text", "0042", "--font", at("digits.db"), "-o", at("digits.xbm")}, label(*expected, "0042")},
         {{"text", "Ag", "--font", kDejaVu, "--size", "20", "-o", at("ag.c")},
          label(*LoadFont(kDejaVu, [] { FontSourceOptions o; o.pixelSize = 20; return o; }()), "Ag")},
@@ -229,6 +233,7 @@ TEST(FontMaking, CommandLineRoundTrips)
 // cause, and no output.
 TEST(FontMaking, CommandLineRefusals)
 {
+    testfiles::EnsureApp();
     QTemporaryDir dir;
     const QString out = dir.filePath(QStringLiteral("out.db"));
     const QString corrupt = dir.filePath(QStringLiteral("broken.ttf"));
@@ -239,10 +244,14 @@ TEST(FontMaking, CommandLineRefusals)
         ASSERT_TRUE(real.open(QIODevice::ReadOnly));
         f.write(real.read(12) + QByteArray(4000, '\x7f'));  // a TrueType header over nonsense tables
     }
+    const QString picture = dir.filePath(QStringLiteral("glyphs.bmp"));
+    ASSERT_TRUE(QImage(16, 8, QImage::Format_RGB32).save(picture));
     struct Case {
         QStringList args;
         QString named, cause;
     } cases[] = {
+        {{"font", picture, "-o", out}, picture, "with its grid"},
+        {{"font", picture, "--frames", "3x1", "-o", out}, picture, "do not divide"},
         {{"font", corrupt, "-o", out}, corrupt, "FreeType"},
         {{"font", kDejaVu, "--chars", "U+E800-U+E8FF", "-o", out}, kDejaVu, "none of the characters"},
         {{"font", kDejaVu, "--size", "3", "-o", out}, kDejaVu, "4…120"},

@@ -117,6 +117,10 @@ std::optional<std::vector<char32_t>> ChosenChars(const QString& spec, QString* e
 static std::optional<PixelFont> GridFont(const QString& path, const FontSourceOptions& options, QStringList* missing,
                                   QString* error)
 {
+    if (!HasCut(options)) {
+        Fail(error, QStringLiteral("a picture of glyphs is read with its grid: columns and rows, or a cell size"));
+        return std::nullopt;
+    }
     if (options.gap < 0) {
         Fail(error, QStringLiteral("the gap after a glyph is 0 or more pixels"));
         return std::nullopt;
@@ -283,7 +287,9 @@ std::optional<PixelFont> LoadFont(const QString& nameOrPath, const FontSourceOpt
 {
     if (const PixelFont* font = BuiltInFont(nameOrPath))
         return *font;
-    if (!IsRegularFile(nameOrPath) && !nameOrPath.contains(QLatin1Char('/')) && QFileInfo(nameOrPath).suffix().isEmpty()) {
+    // A bare word that names no file is taken for a mistyped built-in name.
+    if (!IsRegularFile(nameOrPath) && !nameOrPath.contains(QLatin1Char('/')) &&
+        QFileInfo(nameOrPath).suffix().isEmpty()) {
         Fail(error, QStringLiteral("no such font: the built-in fonts are %1")
                         .arg(BuiltInFontNames().join(QStringLiteral(", "))));
         return std::nullopt;

@@ -19,7 +19,7 @@ std::optional<std::vector<char32_t>> ChosenChars(const QString& spec, QString* e
 
 // By the extension: TrueType, OpenType, collections, Type 1, WOFF.
 bool LooksLikeOutlineFont(const QString& path);
-// True when FreeType reads the file as a scalable font.
+// True when FreeType reads the file as a font (of outlines or of bitmaps).
 bool FreeTypeOpens(const QString& path);
 
 // A built-in font as it is written in the source: each glyph's rows of '#'

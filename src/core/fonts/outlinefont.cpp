@@ -90,9 +90,8 @@ bool FreeTypeOpens(const QString& path)
     FT_Face face = nullptr;
     if (FT_New_Face(library.get(), QFile::encodeName(path).constData(), 0, &face))
         return false;
-    const bool scalable = FT_IS_SCALABLE(face);
     FT_Done_Face(face);
-    return scalable;
+    return true;
 }
 
 std::optional<PixelFont> RasteriseOutlineFont(const QString& path, const FontSourceOptions& options,
@@ -102,7 +101,8 @@ std::optional<PixelFont> RasteriseOutlineFont(const QString& path, const FontSou
         missing->clear();
     const int size = options.pixelSize == 0 ? kDefaultPixelSize : options.pixelSize;
     if (size < kMinPixelSize || size > kMaxPixelSize) {
-        Fail(error, QStringLiteral("a size of %1 px is outside %2…%3 px").arg(size).arg(kMinPixelSize).arg(kMaxPixelSize));
+        Fail(error, QStringLiteral("a size of %1 px is outside %2…%3 px")
+                        .arg(size).arg(kMinPixelSize).arg(kMaxPixelSize));
         return std::nullopt;
     }
     if (options.threshold && (*options.threshold < 1 || *options.threshold > 255)) {
@@ -135,7 +135,8 @@ std::optional<PixelFont> RasteriseOutlineFont(const QString& path, const FontSou
     }
     Face face(rawFace);
     if (!FT_IS_SCALABLE(face.get())) {
-        Fail(error, QStringLiteral("it holds bitmaps of fixed sizes, not outlines; convert it to BDF"));
+        Fail(error, QStringLiteral("it holds bitmaps of fixed sizes, not outlines; convert it to BDF "
+                                   "(pcf2bdf converts X11's fonts)"));
         return std::nullopt;
     }
     if (FT_Set_Pixel_Sizes(face.get(), 0, FT_UInt(size))) {
