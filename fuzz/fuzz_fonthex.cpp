@@ -1,13 +1,13 @@
-// A font's hex text (and, from the same bytes, a font's C arrays) on
-// arbitrary bytes.
+// A font's hex text (and, from the same bytes, a font's C arrays and PNG
+// sheet) on arbitrary bytes.
 //
 // Checks, for every input:
 // - an accepted font is valid, its left edge at or left of the pen;
 // - a font read from hex text is detected as one (IsFontHexText), opens
 //   as the set of its glyphs, and is written back (FontHexText, as Save
 //   writes it) and read again to the same font;
-// - a font read from C arrays is written back in each byte order and read
-//   again to the same font.
+// - a font read from C arrays is written back in each byte order, and one
+//   read from a PNG sheet as a sheet, and read again to the same font.
 
 #include <QByteArray>
 #include <QString>
@@ -47,6 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::optional<PixelFont> again = DecodeFont(*c, QStringLiteral("f.c"), nullptr);
             FUZZ_CHECK(again.has_value() && *again == *font);
         }
+    }
+    if (const std::optional<PixelFont> font = DecodeFont(bytes, QStringLiteral("f.png"), nullptr)) {
+        CheckFont(*font);
+        const std::optional<QByteArray> png = EncodeFont(*font, QStringLiteral("f.png"), {}, nullptr);
+        FUZZ_CHECK(png.has_value());
+        const std::optional<PixelFont> again = DecodeFont(*png, QStringLiteral("f.png"), nullptr);
+        FUZZ_CHECK(again.has_value() && *again == *font);
     }
     return 0;
 }

@@ -271,6 +271,7 @@ std::vector<std::pair<QString, QByteArray>> FontHexSeeds()
         {QStringLiteral("contiguous.db"), FontBytes(SeedFont(true), "f.db")},
         {QStringLiteral("msb.c"), FontBytes(SeedFont(false), "f.c")},
         {QStringLiteral("pages.c"), FontBytes(SeedFont(true), "f.c", ByteOrder::Pages)},
+        {QStringLiteral("sheet.png"), FontBytes(SeedFont(false), "f.png")},
     };
 }
 

@@ -59,7 +59,11 @@ void PictureDocument::LoadFont(const PixelFont& font, const QString& fileName)
         frames_[i].code = font.glyphs[i].code;
         frames_[i].advance = font.glyphs[i].advance;
     }
+    // The views drew the frames before they were glyphs: once more, with
+    // the guides and the characters.
+    const Batch batch(*this);
     hexValid_ = false;
+    Touched(Bounds());
     emit framesChanged();
 }
 

@@ -4,6 +4,8 @@
 
 #include "core/canvaslayout.h"
 #include "core/picturedocument.h"
+#include "core/units.h"
+#include <cmath>
 #include "drawing/drawarea.h"
 #include "drawing/drawingwindow.h"
 #include "drawing/toolsettings.h"
@@ -112,8 +114,8 @@ CanvasMouse::Guide CanvasMouse::GuideAt(double X, double Y) const
     const PictureDocument& doc = main_.Document();
     if (!doc.IsFont())
         return Guide::None;
-    // On the grid line, or one unit either side of it: the squares beside
-    // it stay for drawing.
+    // On the guide, or two pixels either side of it: the squares beside it
+    // stay for drawing.
     const ViewWindow& v = main_.State().view;
     const CellGeometry& cells = main_.Canvas()->Cells();
     const int advance = doc.GlyphAdvance(doc.CurrentFrame()) - v.ViewLeft;
@@ -122,7 +124,7 @@ CanvasMouse::Guide CanvasMouse::GuideAt(double X, double Y) const
         if (border < 0 || border > count)
             return false;
         const int line = cells.BorderUnits(border);
-        return at >= line - 1 && at <= line + cells.squareInset;
+        return std::abs(at - line) <= units::ToUnits(2);
     };
     if (near(X, advance, v.ViewColumns))
         return Guide::Advance;

@@ -324,6 +324,16 @@ void CanvasView::DrawMirrorGuides()
 void CanvasView::DrawFontGuides()
 {
     const PictureDocument& doc = main_.Document();
+    const QPoint guides = doc.IsFont() ? QPoint(doc.GlyphAdvance(doc.CurrentFrame()), doc.FontAscent()) : QPoint(-1, -1);
+    if (guides != drawnGuides_ && drawnGuides_ != QPoint(-1, -1)) {
+        // The squares are painted again, the grid lines under them are not:
+        // guides that moved are wiped with the grid.
+        drawnGuides_ = QPoint(-1, -1);
+        drawArea_->RedrawGrid();
+        RedrawAll();
+        return;
+    }
+    drawnGuides_ = guides;
     if (!doc.IsFont())
         return;
     // Lines along cell borders, across the whole view: the advance after
@@ -333,14 +343,22 @@ void CanvasView::DrawFontGuides()
     const int right = cells.BorderUnits(v.ViewRight + 1 - v.ViewLeft);
     const int bottom = cells.BorderUnits(v.ViewBottom + 1 - v.ViewTop);
     const int advance = doc.GlyphAdvance(doc.CurrentFrame());
+    // Three pixels wide where the zoom leaves room, so they stand out from the grid.
+    const int half = cells.cell >= 8 ? 1 : 0;
     if (advance >= v.ViewLeft && advance <= v.ViewRight + 1) {
         const int x = cells.BorderUnits(advance - v.ViewLeft);
-        drawArea_->DrawOutline(x, 0, x, bottom, kAdvanceColour, DrawArea::Stroke::Solid);
+        for (int d = -half; d <= half; ++d) {
+            const int at = x + int(units::ToUnits(d));
+            drawArea_->DrawOutline(at, 0, at, bottom, kAdvanceColour, DrawArea::Stroke::Solid);
+        }
     }
     const int baseline = doc.FontAscent();
     if (baseline >= v.ViewTop && baseline <= v.ViewBottom + 1) {
         const int y = cells.BorderUnits(baseline - v.ViewTop);
-        drawArea_->DrawOutline(0, y, right, y, kBaselineColour, DrawArea::Stroke::Solid);
+        for (int d = -half; d <= half; ++d) {
+            const int at = y + int(units::ToUnits(d));
+            drawArea_->DrawOutline(0, at, right, at, kBaselineColour, DrawArea::Stroke::Solid);
+        }
     }
 }
 

@@ -68,6 +68,7 @@ private:
     void DrawMirrorGuides();
     // A font's advance and baseline.
     void DrawFontGuides();
+    QPoint drawnGuides_{-1, -1};  // advance and baseline as last drawn
 
     DrawingWindow& main_;
     DrawArea* drawArea_ = nullptr;

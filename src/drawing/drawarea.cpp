@@ -113,9 +113,13 @@ void DrawArea::Rebuild()
     image_.setDevicePixelRatio(whole ? scale_ : ratio);
     const QSizeF shown = image_.deviceIndependentSize();
     resize(static_cast<int>(std::ceil(shown.width() - 1e-6)), static_cast<int>(std::ceil(shown.height() - 1e-6)));
-    image_.fill(palette().color(QPalette::Window).rgb());
     EnsureOffsets(kPicColumns, kPicRows);
+    RedrawGrid();
+}
 
+void DrawArea::RedrawGrid()
+{
+    image_.fill(palette().color(QPalette::Window).rgb());
     // Grid lines on every cell border; the image clips the ones beyond it.
     // Cells too small for them have none.
     const QRgb line = palette().color(QPalette::WindowText).rgb();

@@ -67,6 +67,10 @@ public:
     enum class Stroke { Solid, Dotted };
     void DrawOutline(int x1, int y1, int x2, int y2, QRgb colour, Stroke stroke);
 
+    // The background and the grid lines again, squares wiped (guides drawn
+    // over grid lines go with them).
+    void RedrawGrid();
+
     // Plain fill of the whole canvas image (a yardstick for the redraw).
     void FillImage(QRgb colour);
 

@@ -66,10 +66,10 @@ QVariant FrameListModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         if (glyph) {
-            // The character itself over its code point; a control character by its code alone.
-            const QString name = GlyphName(document_.GlyphCode(row));
-            const QStringList parts = name.split(QLatin1Char(' '));
-            return parts.size() == 2 ? parts[0].mid(1, parts[0].size() - 2) + QLatin1Char('\n') + parts[1] : name;
+            // The character; one that does not print shows its code.
+            const char32_t code = document_.GlyphCode(row);
+            return GlyphName(code).startsWith(QLatin1Char('\'')) ? QString::fromUcs4(&code, 1)
+                                                                 : QString::number(uint(code), 16).toUpper();
         }
         return QStringLiteral("%1\n%2 ms").arg(row).arg(document_.FrameDelay(row));
     case Qt::AccessibleTextRole:

@@ -2,6 +2,7 @@
 
 #include "core/picturedocument.h"
 #include "core/pixelfont.h"
+#include "core/recoveryfile.h"
 
 namespace tobrin {
 namespace {
@@ -70,6 +71,18 @@ TEST(FontDocument, MetadataFollowsHistoryAndFrameOperations)
 
     doc.NewPicture();
     EXPECT_FALSE(doc.IsFont());
+}
+
+// A font's recovery copy must bring back the font, not frames without
+// their characters.
+TEST(FontDocument, RecoveryCopyKeepsTheFont)
+{
+    const PixelFont font = ThreeGlyphs();
+    const RecoveryHeader header{QStringLiteral("/x/f.db"), true, QDateTime::currentDateTimeUtc()};
+    const std::optional<RecoveryCopy> copy = DecodeRecoveryCopy(RecoveryText(font, header));
+    ASSERT_TRUE(copy && copy->font);
+    EXPECT_EQ(*copy->font, font);
+    EXPECT_EQ(copy->set.Count(), 3);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include "core/fonts/fontdetail.h"
 #include "core/imagecheck.h"
 
+#include <zlib.h>
+
 // A font as a PNG sheet: the cells 16 to a row in code-point order, 1-bit
 // black and white, and the metrics in the PNG's text chunks ("FontCell",
 // "FontAscent", "FontLeft", "FontCodes", "FontAdvances"), without which
@@ -16,6 +18,8 @@ namespace tobrin::fontdetail {
 namespace {
 
 constexpr int kColumns = 16;
+// Pixels of a colour sheet: 16 MB decoded.
+constexpr qint64 kColourBudget = 4 * 1024 * 1024;
 
 QString Join(const std::vector<long>& values)
 {
@@ -49,6 +53,79 @@ std::optional<std::vector<long>> Split(const QString& text, long lo, long hi, in
         start = end;
     }
     return values;
+}
+
+// How many bytes zlib data inflates to, counted up to cap + 1.
+qint64 InflatedSize(const uchar* data, std::size_t size, qint64 cap)
+{
+    z_stream z{};
+    if (inflateInit(&z) != Z_OK)
+        return cap + 1;
+    z.next_in = const_cast<Bytef*>(data);
+    z.avail_in = uInt(size);
+    std::vector<Bytef> out(16384);
+    qint64 total = 0;
+    int status = Z_OK;
+    while (status == Z_OK && total <= cap) {
+        z.next_out = out.data();
+        z.avail_out = uInt(out.size());
+        status = inflate(&z, Z_NO_FLUSH);
+        total += qint64(out.size() - z.avail_out);
+        if (status == Z_BUF_ERROR && z.avail_in == 0)
+            break;
+    }
+    inflateEnd(&z);
+    return total;
+}
+
+// libpng allocates a text chunk's length as its header claims, and
+// inflates a compressed one whole: the chunks are walked first, so that
+// no claimed length passes the data's end and no text inflates beyond
+// what a font's metrics take.
+bool ChunksAreSound(const QByteArray& data, QString* why)
+{
+    constexpr qint64 kTextCap = 256 * 1024;
+    const auto* s = reinterpret_cast<const uchar*>(data.constData());
+    const qint64 n = data.size();
+    if (n < 8 || data.left(8) != QByteArray("\x89PNG\r\n\x1a\n", 8)) {
+        *why = QStringLiteral("not a PNG image");
+        return false;
+    }
+    for (qint64 at = 8; at + 12 <= n;) {
+        const qint64 length = qint64(s[at]) << 24 | s[at + 1] << 16 | s[at + 2] << 8 | s[at + 3];
+        const QByteArray type(data.constData() + at + 4, 4);
+        if (length > n - at - 12) {
+            *why = QStringLiteral("damaged image: the %1 chunk runs past the end").arg(QString::fromLatin1(type.toHex()));
+            return false;
+        }
+        const uchar* body = s + at + 8;
+        const bool text = type == "tEXt" || type == "zTXt" || type == "iTXt";
+        if (text && length > kTextCap) {
+            *why = QStringLiteral("a text of %1 bytes; a font's metrics take far less").arg(length);
+            return false;
+        }
+        // The compressed text: after the keyword's 0 and the method byte in
+        // zTXt; after the flag, the method, the language and the
+        // translated keyword in iTXt, when the flag says compressed.
+        const uchar* end = body + length;
+        const uchar* z = std::find(body, end, 0);
+        const uchar* packed = nullptr;
+        if (type == "zTXt" && end - z >= 2) {
+            packed = z + 2;
+        } else if (type == "iTXt" && end - z > 3 && z[1] == 1) {
+            const uchar* language = std::find(z + 3, end, 0);
+            const uchar* translated = language < end ? std::find(language + 1, end, 0) : end;
+            packed = translated < end ? translated + 1 : nullptr;
+        }
+        if (packed && InflatedSize(packed, std::size_t(end - packed), kTextCap) > kTextCap) {
+            *why = QStringLiteral("a compressed text that inflates beyond %1 KB").arg(kTextCap / 1024);
+            return false;
+        }
+        if (type == "IEND")
+            break;
+        at += length + 12;
+    }
+    return true;
 }
 
 }  // namespace
@@ -95,6 +172,9 @@ std::optional<PixelFont> DecodeFontPng(const QByteArray& data, QString* error)
             *error = why;
         return std::nullopt;
     };
+    QString why;
+    if (!ChunksAreSound(data, &why))
+        return fail(why);
     QByteArray copy = data;
     QBuffer buffer(&copy);
     if (!buffer.open(QIODevice::ReadOnly))
@@ -129,6 +209,16 @@ std::optional<PixelFont> DecodeFontPng(const QByteArray& data, QString* error)
         return fail(QStringLiteral("the sheet is %1 x %2 pixels; %3 cells of %4 x %5, 16 to a row, are %6 x %7")
                         .arg(reader.size().width()).arg(reader.size().height()).arg(count)
                         .arg(font.cellWidth).arg(font.cellHeight).arg(expected.width()).arg(expected.height()));
+    // A few bytes of PNG may stand for a sheet of millions of pixels: one
+    // of colour is decoded at four bytes a pixel, so it is held to a
+    // budget; a 1-bit or grey one (a byte at most) may be as large as the
+    // largest font.
+    const QImage::Format format = reader.imageFormat();
+    const bool compact = format == QImage::Format_Mono || format == QImage::Format_MonoLSB
+        || format == QImage::Format_Indexed8 || format == QImage::Format_Grayscale8;
+    if (!compact && qint64(expected.width()) * expected.height() > kColourBudget)
+        return fail(QStringLiteral("a sheet of %1 x %2 pixels in colour; one this large is read as a 1-bit or grey PNG")
+                        .arg(expected.width()).arg(expected.height()));
     QImage read;
     {
         const DecoderComplaints complaints;
@@ -138,27 +228,33 @@ std::optional<PixelFont> DecodeFontPng(const QByteArray& data, QString* error)
     }
     if (read.isNull() || read.size() != expected)
         return fail(QStringLiteral("damaged image: %1").arg(reader.errorString()));
-    const QImage argb = read.convertToFormat(QImage::Format_ARGB32);
     for (int i = 0; i < count; ++i) {
         Glyph g;
         g.code = char32_t((*codes)[std::size_t(i)]);
         g.advance = int((*advances)[std::size_t(i)]);
         g.bitmap.width = font.cellWidth;
         g.bitmap.height = font.cellHeight;
-        const int x0 = (i % kColumns) * font.cellWidth;
-        const int y0 = (i / kColumns) * font.cellHeight;
-        for (int y = 0; y < font.cellHeight; ++y) {
-            const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y0 + y));
-            for (int x = 0; x < font.cellWidth; ++x) {
-                const QRgb pixel = line[x0 + x];
-                if (pixel != 0xFF000000u && pixel != 0xFFFFFFFFu)
-                    return fail(QStringLiteral("not black and white (pixel %1, %2 is neither)").arg(x0 + x).arg(y0 + y));
-                g.bitmap.At(x, y) = pixel == 0xFF000000u;
-            }
-        }
         font.glyphs.push_back(std::move(g));
     }
-    QString why;
+    // A row of cells at a time, so that only one row is ever held at four
+    // bytes a pixel.
+    for (int row = 0; row * kColumns < count; ++row) {
+        const int y0 = row * font.cellHeight;
+        const QImage band = read.copy(0, y0, read.width(), font.cellHeight).convertToFormat(QImage::Format_ARGB32);
+        for (int i = row * kColumns; i < std::min(count, (row + 1) * kColumns); ++i) {
+            const int x0 = (i % kColumns) * font.cellWidth;
+            Glyph& g = font.glyphs[std::size_t(i)];
+            for (int y = 0; y < font.cellHeight; ++y) {
+                const auto* line = reinterpret_cast<const QRgb*>(band.constScanLine(y));
+                for (int x = 0; x < font.cellWidth; ++x) {
+                    const QRgb pixel = line[x0 + x];
+                    if (pixel != 0xFF000000u && pixel != 0xFFFFFFFFu)
+                        return fail(QStringLiteral("not black and white (pixel %1, %2 is neither)").arg(x0 + x).arg(y0 + y));
+                    g.bitmap.At(x, y) = pixel == 0xFF000000u;
+                }
+            }
+        }
+    }
     if (!Valid(font, &why))
         return fail(why);
     return font;
