@@ -1,7 +1,8 @@
 // Writes the fuzzers' seed corpora: make_seeds OUTDIR writes
 // OUTDIR/fuzz_hexreader, OUTDIR/fuzz_imageimport, OUTDIR/fuzz_paste,
-// OUTDIR/fuzz_formats, OUTDIR/fuzz_hexset, OUTDIR/fuzz_gif and
-// OUTDIR/fuzz_recovery, OUTDIR/fuzz_bdf and OUTDIR/fuzz_fonthex.
+// OUTDIR/fuzz_formats, OUTDIR/fuzz_hexset, OUTDIR/fuzz_gif,
+// OUTDIR/fuzz_recovery, OUTDIR/fuzz_bdf, OUTDIR/fuzz_fonthex and
+// OUTDIR/fuzz_outlinefont.
 // The files are committed; run it again only to change them.
 
 #include <QCoreApplication>
@@ -19,6 +20,7 @@
 #include "core/pixelfont.h"
 #include "core/recoveryfile.h"
 #include "imagefiles.h"
+#include "seedfont.h"
 
 using namespace tobrin;
 using namespace tobrin::testfiles;
@@ -273,6 +275,18 @@ std::vector<std::pair<QString, QByteArray>> FontHexSeeds()
     };
 }
 
+// The small TrueType font, and with tail bytes that choose a grey drawing
+// and a large size.
+std::vector<std::pair<QString, QByteArray>> OutlineFontSeeds()
+{
+    const QByteArray font = seeds::SeedTrueTypeFont();
+    return {
+        {QStringLiteral("seed.ttf"), font},
+        {QStringLiteral("grey.ttf"), font + QByteArray("\x60\x01\x08", 3)},
+        {QStringLiteral("large.ttf"), font + QByteArray("\x00\x00\x70", 3)},
+    };
+}
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -302,5 +316,6 @@ int main(int argc, char** argv)
     writeAll("fuzz_recovery", RecoverySeeds());
     writeAll("fuzz_bdf", BdfSeeds());
     writeAll("fuzz_fonthex", FontHexSeeds());
+    writeAll("fuzz_outlinefont", OutlineFontSeeds());
     return ok ? 0 : 1;
 }

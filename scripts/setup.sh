@@ -22,6 +22,9 @@ packages=(
   libjpeg62-turbo-dev libjpeg-turbo-progs
   # Animated GIFs are read and written through giflib.
   libgif-dev
+  # Outline fonts (TrueType, OpenType, Type 1) are drawn into pixel fonts
+  # through FreeType.
+  libfreetype-dev
   # Tests and benchmarks.
   libgtest-dev libgmock-dev libbenchmark-dev
   # Fuzzing: clang with libFuzzer and the sanitizer runtimes.
@@ -35,8 +38,8 @@ packages=(
   # X11 bitmap reader is tested against.
   xbitmaps
   # The BDF reader is tested against X11's own fonts, converted by pcf2bdf
-  # and rendered by FreeType from the same PCF files.
-  pcf2bdf xfonts-base libfreetype-dev
+  # and rendered by FreeType (above) from the same PCF files.
+  pcf2bdf xfonts-base
   # Walking the accessibility tree as a screen reader does (AT-SPI).
   at-spi2-core python3-pyatspi dbus
   # The tests check the installed AppStream data, desktop entry and bash

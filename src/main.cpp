@@ -27,7 +27,7 @@ bool IsCommandLineMode(int argc, char** argv)
     if (first == QLatin1String("--"))
         return argc > 3;
     return argc > 2 || first.startsWith(QLatin1Char('-')) || first == QLatin1String("export")
-        || first == QLatin1String("import");
+        || first == QLatin1String("import") || first == QLatin1String("font") || first == QLatin1String("text");
 }
 
 // True when every argument survives decoding into a QString and back: a

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "cli/fontcommand.h"
 #include "cli/importcommand.h"
 #include "core/formats.h"
 #include "core/recoveryfile.h"
@@ -40,6 +41,20 @@ const char kUsageTail[] =
     "                             several images, a sheet cut into frames or an\n"
     "                             animated GIF make a set (at most 1,024 frames, 64\n"
     "                             million pixels an image, 128 million in all)\n"
+    "  tobrin font SOURCE -o FONT [--size PX] [--chars LIST] [--threshold N]\n"
+    "                             [--name NAME] [--order msb|lsb|pages]\n"
+    "                             [--frames COLUMNSxROWS|--frame-size WxH]\n"
+    "                             [--margin N] [--spacing N] [--gap N]\n"
+    "                             make a pixel font from an outline font (drawn\n"
+    "                             by FreeType at PX pixels, 4 to 120), a BDF\n"
+    "                             font, a font file or a picture of glyphs in a\n"
+    "                             grid; FONT's extension picks its form: .db or\n"
+    "                             .txt, .c or .h, .bdf, .png\n"
+    "  tobrin text LABEL -o OUT [--font FONT] [--size PX] [--order msb|lsb|pages]\n"
+    "                             [--name NAME]\n"
+    "                             draw LABEL on one line in FONT (a font file, or\n"
+    "                             the built-in 5x7 or 8x8) into a picture, written\n"
+    "                             as export writes one\n"
     "  tobrin --help, -h          show this help\n"
     "  tobrin --version, -v       show the version\n"
     "  tobrin --recover-list      list the copies of unsaved work kept for recovery:\n"
@@ -227,6 +242,10 @@ int RunCommandLine(const QStringList& args, QString* openPath)
         return RunExport(rest);
     if (first == QLatin1String("import"))
         return RunImportCommand(rest);
+    if (first == QLatin1String("font"))
+        return RunFontCommand(rest);
+    if (first == QLatin1String("text"))
+        return RunTextCommand(rest);
     if (first == QLatin1String("--render-wmf"))
         return RunWmfRenderChild(rest);
     if (first == QLatin1String("--help") || first == QLatin1String("-h")) {
