@@ -140,32 +140,16 @@ BENCHMARK(BM_LineDragStep)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(be
 BENCHMARK(BM_EllipseDragStep)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 
 // One keystroke into the text tool as the canvas hands it over: the text
-// (30 characters of the built-in 5x7 font, or of one made here without it)
-// is shown again with the cursor. A letter and a Backspace take turns, so
-// the line stays as long.
+// (30 characters of the built-in 5x7 font) is shown again with the cursor.
+// A letter and a Backspace take turns, so the line stays as long.
 void BM_TextKeystroke(benchmark::State& state)
 {
     if (!FullView())
         state.SkipWithError("the view does not show the whole picture");
     DrawingWindow& main = *g_editor->main;
     main.ChooseTool(QStringLiteral("text"));
-    auto* bar = main.findChild<TextFontBar*>();
-    if (!bar->Font()) {
-        PixelFont font;
-        font.cellWidth = 6;
-        font.cellHeight = 8;
-        font.ascent = 7;
-        for (char32_t c = U' '; c <= U'~'; ++c) {
-            Glyph g{c, 6, {}};
-            g.bitmap.width = 6;
-            g.bitmap.height = 8;
-            for (int y = 0; y < 7; ++y)
-                for (int x = 0; x < 5; ++x)
-                    g.bitmap.At(x, y) = ((c >> ((x + y) % 7)) & 1) != 0;
-            font.glyphs.push_back(g);
-        }
-        bar->AddFont(QStringLiteral("bench"), font);
-    }
+    if (!main.findChild<TextFontBar*>()->Font())
+        state.SkipWithError("the text tool has no font");
     ToolEnvironment& env = main.Environment();
     Tool& tool = main.CurrentTool();
     main.State().StartX = 10;

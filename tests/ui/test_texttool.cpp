@@ -13,24 +13,10 @@ using Pixels = std::set<std::pair<int, int>>;
 
 namespace {
 
-// Digits, capitals and the space in a 4 x 6 cell, each glyph a pattern of
-// its own and advancing 3 or 4, so a cursor or advance off by one moves pixels.
-PixelFont TestFont()
-{
-    PixelFont f{QStringLiteral("test"), 4, 6, 5, 0, {}};
-    for (char32_t c : std::u32string(U" 0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ")) {
-        Glyph g{c, c % 2 ? 3 : 4, {4, 6, {}}};
-        for (int y = 0; y < 6; ++y)
-            for (int x = 0; x < 3; ++x)
-                g.bitmap.At(x, y) = c != U' ' && ((quint32(c) * 2654435761u >> (x + 3 * y)) & 1);
-        f.glyphs.push_back(g);
-    }
-    return f;
-}
-
+// The text tool in use with its first font, the built-in 5x7.
 struct Typist {
     Editor e;
-    PixelFont font = TestFont();
+    const PixelFont& font = *BuiltInFont(QStringLiteral("5x7"));
     TextFontBar* bar = nullptr;
 
     Typist()
@@ -39,7 +25,6 @@ struct Typist {
         e.canvas()->setFocus();
         QTest::keyClick(e.canvas(), Qt::Key_T);
         bar = e.main().findChild<TextFontBar*>();
-        bar->AddFont(QStringLiteral("test"), font);
     }
     // The script's characters are typed; < > ^ $ # ~ ! and \n are Left,
     // Right, Home, End, Backspace, Delete, Esc and Enter.
@@ -182,22 +167,32 @@ private slots:
         QCOMPARE(t.e.main().CurrentToolId(), QStringLiteral("line"));
     }
 
-    // The font bar: the given font is in force, the size only for outline
-    // fonts, and a font file that cannot be read is told, the font before staying.
+    // The font bar: the built-in 5x7 first; a font file is read, one that
+    // cannot be is told and the font before stays; an outline font is
+    // made at the size chosen, which bitmap fonts have no use for.
     void fontChoice()
     {
         Typist t;
+        t.e.makeRoomForEverything();  // the settings bar shows it, and the installed fonts
         QComboBox* fonts = t.bar->FontBox();
-        QCOMPARE(fonts->currentText(), QStringLiteral("test"));
-        QCOMPARE(fonts->findText(QStringLiteral("5x7")) >= 0, BuiltInFont(QStringLiteral("5x7")) != nullptr);
-        QVERIFY(!t.bar->SizeBox()->isEnabled());
-        t.e.dialogs.fileNames = {QDir::temp().filePath(QStringLiteral("no such font/bad.bdf"))};
+        QCOMPARE(fonts->currentText(), QStringLiteral("5x7"));
+        QTemporaryDir dir;
+        const QString bdf = dir.filePath(QStringLiteral("eight.bdf"));
+        QVERIFY(WriteFontFile(bdf, *BuiltInFont(QStringLiteral("8x8")), {}));
+        t.e.dialogs.fileNames = {dir.filePath(QStringLiteral("bad.bdf")), bdf};
         fonts->setCurrentIndex(fonts->count() - 1);  // "Font file…"
         QCOMPARE(t.e.dialogs.shown.size(), 2);
         QCOMPARE(t.e.dialogs.shown[0].kind + t.e.dialogs.shown[1].kind, QStringLiteral("openmessage"));
         QVERIFY(t.e.dialogs.shown[1].details.startsWith(QStringLiteral("bad.bdf: ")));
-        QCOMPARE(fonts->currentText(), QStringLiteral("test"));
-        QVERIFY(t.bar->Font() && *t.bar->Font() == t.font);
+        QCOMPARE(t.bar->Font(), &t.font);
+        fonts->setCurrentIndex(fonts->count() - 1);
+        QCOMPARE(fonts->currentText(), QStringLiteral("eight.bdf"));
+        QVERIFY(*t.bar->Font() == *BuiltInFont(QStringLiteral("8x8")) && !t.bar->SizeBox()->isEnabled());
+        fonts->setCurrentIndex(fonts->findData(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf")));
+        QVERIFY(t.bar->SizeBox()->isEnabled() && t.bar->Font()->name.startsWith(QStringLiteral("DejaVu")));
+        const int small = t.bar->Font()->cellHeight;
+        t.bar->SizeBox()->setValue(24);
+        QVERIFY(t.bar->Font()->cellHeight > small);
     }
 };
 

@@ -111,12 +111,6 @@ void TextFontBar::ListInstalled()
         AddEntry(font.name, font.path, Outline, row++);
 }
 
-void TextFontBar::AddFont(const QString& name, const PixelFont& font)
-{
-    loaded_[{QStringLiteral("\x01") + name, 0}] = font;
-    fonts_->setCurrentIndex(AddEntry(name, QStringLiteral("\x01") + name, Given));
-}
-
 void TextFontBar::Chosen(int index)
 {
     if (index < 0)

@@ -33,8 +33,6 @@ public:
 
     // The font text is typed in; null while there is none.
     const PixelFont* Font() const { return font_; }
-    // Lists a font made elsewhere under name and chooses it.
-    void AddFont(const QString& name, const PixelFont& font);
 
     QComboBox* FontBox() const { return fonts_; }
     QSpinBox* SizeBox() const { return size_; }
@@ -43,7 +41,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    enum Kind { BuiltIn, Outline, File, Given, Browse };
+    enum Kind { BuiltIn, Outline, File, Browse };
     // The entry (before "Font file…", or at row) with the name or file.
     int AddEntry(const QString& text, const QString& key, Kind kind, int row = -1);
     void ListInstalled();
