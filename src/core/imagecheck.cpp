@@ -3,6 +3,8 @@
 #include <QIODevice>
 #include <QThread>
 #include <QtEndian>
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 namespace tobrin {
@@ -106,6 +108,32 @@ bool CheckGif(QIODevice& device, QString* why)
     return images || cut();
 }
 
+// A chunk that claims more bytes than the file holds makes libpng
+// allocate what it claims (gigabytes for a few hundred bytes of file)
+// before it finds the end: the chunks' lengths are walked first.
+bool CheckPng(QIODevice& device, QString* why)
+{
+    const qint64 size = device.size();
+    for (qint64 at = 8; at + 12 <= size;) {
+        if (!device.seek(at))
+            return true;
+        const QByteArray head = device.read(8);
+        if (head.size() < 8)
+            return true;
+        const qint64 length = qFromBigEndian<quint32>(head.constData());
+        const QByteArray type = head.mid(4, 4);
+        if (length > size - at - 12) {
+            const bool letters = std::all_of(type.begin(), type.end(), [](char c) { return std::isalpha(uchar(c)); });
+            return Fail(why, QStringLiteral("damaged PNG: its %1 chunk runs past the end of the file")
+                                 .arg(letters ? QString::fromLatin1(type) : QString::fromLatin1(type.toHex())));
+        }
+        if (type == "IEND")
+            return true;
+        at += 12 + length;
+    }
+    return true;  // cut short between chunks: libpng says so
+}
+
 }  // namespace
 
 bool CheckImageStructure(QIODevice& device, QString* why)
@@ -120,6 +148,8 @@ bool CheckImageStructure(QIODevice& device, QString* why)
         whole = CheckBmp(head, device.size(), why);
     else if (head.startsWith("GIF87a") || head.startsWith("GIF89a"))
         whole = CheckGif(device, why);
+    else if (head.startsWith(QByteArray("\x89PNG\r\n\x1a\n", 8)))
+        whole = CheckPng(device, why);
     device.seek(start);
     return whole;
 }

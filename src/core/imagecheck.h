@@ -7,10 +7,11 @@ class QIODevice;
 namespace tobrin {
 
 // Qt's readers decode some damaged files in part without a word: a bitmap
-// cut short or whose pixel offset points past its end, a GIF cut short.
+// cut short or whose pixel offset points past its end, a GIF cut short;
+// and libpng allocates whatever a PNG chunk's length claims.
 // These checks find such damage from the file's structure before it is
-// decoded, reading device from its start and leaving it where it was; true when the file is no bitmap or
-// GIF, or is whole. *why says what is wrong.
+// decoded, reading device from its start and leaving it where it was; true when the file is no bitmap,
+// GIF or PNG, or is whole. *why says what is wrong.
 bool CheckImageStructure(QIODevice& device, QString* why);
 
 // How many full-size images the decoder of device's format holds at once:

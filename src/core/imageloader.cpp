@@ -140,6 +140,12 @@ bool ImageLoader::ReadRaster(QIODevice& device, const QByteArray& format, QImage
         SetError(error, QStringLiteral("unknown or unreadable image format"));
         return false;
     }
+    // The structure first: asking for the size reads up to the pixels.
+    QString damage;
+    if (!CheckImageStructure(device, &damage)) {
+        SetError(error, damage);
+        return false;
+    }
     // The claimed size, from the header alone: refuse giants before any
     // pixel memory is taken.
     const QSize claimed = reader.size();
@@ -166,11 +172,6 @@ bool ImageLoader::ReadRaster(QIODevice& device, const QByteArray& format, QImage
                                 .arg(kAllocationLimitMb));
             return false;
         }
-    }
-    QString damage;
-    if (!CheckImageStructure(device, &damage)) {
-        SetError(error, damage);
-        return false;
     }
     QImage decoded;
     {
@@ -222,6 +223,12 @@ bool ImageLoader::LoadShrunk(const QString& path, const std::function<QSize(QSiz
         return false;
     const QByteArray head = file.peek(64);
     if (!IsMetafile(path, head)) {
+        // libpng takes the memory a chunk claims before it reads the chunk.
+        QString damage;
+        if (!CheckImageStructure(file, &damage)) {
+            SetError(error, damage);
+            return false;
+        }
         QImage copy;
         QSize size;
         QString streamError;

@@ -184,7 +184,11 @@ TEST(HostileImport, GiantClaimsAreRefusedBeforeDecoding)
         QByteArray bytes;
     };
     const QByteArray jpeg = Jpeg(16, 8);
+    // A text chunk after the header that claims 2 GB of a 300-byte file.
+    const QByteArray png = Png(40, 20);
+    const QByteArray claim = png.left(33) + QByteArray::fromHex("7682000C") + "tEXtFont" + png.mid(33);
     const Case cases[] = {
+        {"PNG chunk claiming 2 GB", "claim.png", claim},
         {"BMP header claiming 65535 x 65535", "huge.bmp", BmpHeaderOnly(65535, 65535)},
         {"BMP header claiming 65535 x -65535", "huge-topdown.bmp", BmpHeaderOnly(65535, -65535)},
         {"RLE8 BMP claiming 16000 x 16000", "huge-rle.bmp", Rle8Bmp(16000, 16000)},

@@ -146,6 +146,10 @@ std::optional<MonoPicture> DecodeImage(const QByteArray& data, const ReadOptions
     if (format != "png" && format != "bmp")
         return refuse.fail(format.isEmpty() ? QStringLiteral("not a PNG or BMP image")
                                      : QStringLiteral("a %1 image, not a PNG or BMP").arg(QString::fromLatin1(format.toUpper())));
+    // Before the reader looks further than the header.
+    QString damage;
+    if (!CheckImageStructure(buffer, &damage))
+        return refuse.fail(damage);
     // A top-down bitmap gives its height as a negative number.
     const QSize claimed = reader.size();
     const QSize size(std::abs(claimed.width()), std::abs(claimed.height()));
@@ -154,9 +158,6 @@ std::optional<MonoPicture> DecodeImage(const QByteArray& data, const ReadOptions
                                .arg(size.width())
                                .arg(size.height())
                                .arg(SizeRule()));
-    QString damage;
-    if (!CheckImageStructure(buffer, &damage))
-        return refuse.fail(damage);
     QImage read;
     {
         const DecoderComplaints complaints;
