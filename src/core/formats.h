@@ -62,6 +62,13 @@ struct ExportOptions {
     bool deviceColours = false;
     // A set written as a PNG sprite sheet: frames per row (0: all in one row).
     int sheetColumns = 0;
+    // Run-length compressed data (src/core/rle.h) in a C array or a
+    // template's {data}; with rleRows every pixel row is compressed alone.
+    bool rle = false;
+    bool rleRows = false;
+    // An output template by built-in name ("db", "c", "asm-labels",
+    // "c-struct", "xbm") or file; empty: the format's own writer.
+    QString templateName;
 };
 
 // An ordered set of frames of one size (a walk cycle, a run of icons), as

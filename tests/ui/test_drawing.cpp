@@ -146,7 +146,8 @@ private slots:
             const char* key;
         };
         const QList<QList<Entry>> expected = {
-            {{"&New", "NewMenu", "Ctrl+N"}, {"&Open", "Open", "Ctrl+O"}, {"", "", ""},
+            {{"&New", "NewMenu", "Ctrl+N"}, {"New &font\u2026", "NewFontMenu", ""}, {"&Open", "Open", "Ctrl+O"},
+             {"", "", ""},
              {"&Save as...", "Saveas", ""}, {"&Save", "Save", "Ctrl+S"}, {"&Recent files", "RecentFiles", ""},
              {"", "", ""},
              {"&Import", "ImportMenu", "Ctrl+I"}, {"Ex&port\u2026", "ExportMenu", ""}, {"", "", ""},
