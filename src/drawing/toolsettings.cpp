@@ -385,9 +385,19 @@ void ToolSettings::ShowToolPressed(const Tool& tool)
 {
     if (QAction* a = ToolAction(tool.info().id))
         a->setChecked(true);
-    // Only the tool in use shows settings of its own.
+    // Only the tool in use shows settings of its own; one whose marks
+    // take no line or fill style makes room for them on the bar.
     for (auto it = toolSettings_.cbegin(); it != toolSettings_.cend(); ++it)
         it.value()->setVisible(it.key() == tool.info().id);
+    const QList<QWidget*> linesAndFills = {lineStyleButton_, lineWidth_->parentWidget(), fillStyleButton_,
+                                           patternSize_->parentWidget()};
+    const QList<QAction*> actions = settingBar_->actions();
+    for (int i = 0; i < actions.size(); ++i) {
+        // A separator goes with the group it stands before.
+        const QAction* group = actions[i]->isSeparator() && i + 1 < actions.size() ? actions[i + 1] : actions[i];
+        if (linesAndFills.contains(settingBar_->widgetForAction(const_cast<QAction*>(group))))
+            actions[i]->setVisible(tool.info().linesAndFills);
+    }
 }
 
 void ToolSettings::ShowToolReleased(const Tool& tool)

@@ -42,7 +42,9 @@ TextFontBar::TextFontBar(ToolEnvironment& env, QWidget* parent, std::function<vo
     fonts_->setObjectName(QStringLiteral("TextFont"));
     fonts_->setToolTip(QStringLiteral("Font of the text tool"));
     fonts_->setPlaceholderText(QStringLiteral("Choose a font"));
-    fonts_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    // As wide as a short name: the bar is narrow, the list drops down wider.
+    fonts_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    fonts_->setMinimumContentsLength(8);
     fonts_->setMaximumWidth(220);
     SetAccessible(fonts_, QStringLiteral("Text font"),
                   QStringLiteral("The font typed text is drawn in: a built-in one, an installed outline font, "

@@ -21,7 +21,7 @@ class TextTool : public Tool {
 public:
     TextTool()
         : Tool({QStringLiteral("text"), QStringLiteral("Text"), QLatin1Char('T'), QStringLiteral("text"), true, true,
-                false, QStringLiteral("Click, then type; Enter stores the text")})
+                false, QStringLiteral("Click, then type; Enter stores the text"), false})
     {
     }
 

@@ -74,6 +74,9 @@ public:
         bool pressOnEveryCell = false;
         // What it does, in a line: the status tip of its button and entry.
         QString hint;
+        // Its marks go through the line style and width and the fill
+        // pattern; false hides those settings while it is in use.
+        bool linesAndFills = true;
     };
 
     explicit Tool(Info info) : info_(std::move(info)) {}
