@@ -1,16 +1,19 @@
 #include "app/newfontdialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 
 #include "app/accessible.h"
 #include "app/dialogs.h"
+#include "app/outlinefonts.h"
 
 namespace tobrin {
 
@@ -51,6 +54,17 @@ NewFontDialog::NewFontDialog(const QString& source, const FontSourceOptions& opt
     auto* sourceRow = new QHBoxLayout;
     sourceRow->addWidget(source_, 1);
     sourceRow->addWidget(browse);
+    // The fonts installed on the system, so none has to be looked for.
+    installed_ = new QComboBox(this);
+    installed_->setObjectName(QStringLiteral("FontInstalled"));
+    SetAccessible(installed_, QStringLiteral("Installed fonts"), QStringLiteral("Takes an installed outline font as the source"));
+    installed_->addItem(QStringLiteral("Choose an installed font\u2026"));
+    for (const InstalledFont& font : InstalledOutlineFonts())
+        installed_->addItem(font.name, font.path);
+    connect(installed_, &QComboBox::activated, this, [this](int i) {
+        if (i > 0)
+            source_->setText(installed_->itemData(i).toString());
+    });
 
     chars_ = new QLineEdit(options.chars.isEmpty() ? QStringLiteral("32-126") : options.chars, this);
     chars_->setObjectName(QStringLiteral("FontChars"));
@@ -86,11 +100,18 @@ NewFontDialog::NewFontDialog(const QString& source, const FontSourceOptions& opt
     SetAccessible(buttons_->button(QDialogButtonBox::Ok), QStringLiteral("Make the font"));
 
     auto* form = new QFormLayout(this);
-    form->addRow(QStringLiteral("&Source:"), sourceRow);
+    // Rows that hold several fields name the first as their label's buddy.
+    auto label = [this](const QString& text, QWidget* buddy) {
+        auto* l = new QLabel(text, this);
+        l->setBuddy(buddy);
+        return l;
+    };
+    form->addRow(label(QStringLiteral("&Source:"), source_), sourceRow);
+    form->addRow(QString(), installed_);
     form->addRow(QStringLiteral("&Characters:"), chars_);
     form->addRow(QStringLiteral("&Pixel size:"), size_);
     form->addRow(QString(), thresholdRow);
-    form->addRow(QStringLiteral("&Grid (columns, rows, gap):"), gridRow);
+    form->addRow(label(QStringLiteral("&Grid (columns, rows, gap):"), columns_), gridRow);
     form->addRow(buttons_);
 
     connect(browse, &QPushButton::clicked, this, &NewFontDialog::Browse);

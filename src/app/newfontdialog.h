@@ -5,6 +5,7 @@
 #include "core/pixelfont.h"
 
 class QCheckBox;
+class QComboBox;
 class QDialogButtonBox;
 class QLineEdit;
 class QSpinBox;
@@ -34,6 +35,7 @@ private:
 
     Dialogs& dialogs_;
     QLineEdit* source_ = nullptr;
+    QComboBox* installed_ = nullptr;
     QSpinBox* size_ = nullptr;
     QCheckBox* thresholdOn_ = nullptr;
     QSpinBox* threshold_ = nullptr;
