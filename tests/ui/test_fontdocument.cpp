@@ -52,9 +52,12 @@ void FontDocumentTest::makeEditSaveReopenAndExportAFont()
 
     // Cancelled: nothing changes. Made: an unsaved font, the lacking
     // character said.
-    e.dialogs.newFontAnswers = {std::nullopt};
+    e.dialogs.newFontAnswers = {std::nullopt, std::make_pair(dir.filePath(QStringLiteral("none.ttf")), FontSourceOptions())};
+    frame.FrameAction(QStringLiteral("NewFontMenu"))->trigger();
     frame.FrameAction(QStringLiteral("NewFontMenu"))->trigger();
     QVERIFY(!doc.IsFont());
+    QCOMPARE(e.dialogs.shown.last().text, QStringLiteral("No font was made."));
+    QVERIFY(doc.Saved());
     FontSourceOptions options;
     options.chars = QStringLiteral("A-D");
     e.dialogs.newFontAnswers = {std::make_pair(source, options)};
