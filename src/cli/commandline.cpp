@@ -52,7 +52,7 @@ const char kUsageTail[] =
     "  tobrin font SOURCE -o FONT [--size PX] [--chars LIST] [--threshold N]\n"
     "                             [--name NAME] [--order msb|lsb|pages]\n"
     "                             [--frames COLUMNSxROWS|--frame-size WxH]\n"
-    "                             [--margin N] [--spacing N] [--gap N]\n"
+    "                             [--margin N] [--spacing N] [--gap N] [--template NAME]\n"
     "                             make a pixel font from an outline font (drawn\n"
     "                             by FreeType at PX pixels, 4 to 120), a BDF\n"
     "                             font, a font file or a picture of glyphs in a\n"
