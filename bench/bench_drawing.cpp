@@ -1,8 +1,9 @@
 // Costs of the drawing window on the largest picture (240 x 120, all of it in
 // view): a full redraw of a random picture (as is, and with every pixel
 // changed in between), and one drag step of the Line
-// and Ellipse tools (reload, redraw, shape, tentative transfer), each set beside one
-// plain fill of the same canvas image; one Undo, one Redo and one Invert of
+// and Ellipse tools (reload, redraw, shape, tentative transfer) and one
+// keystroke into the Text tool, each set beside one plain fill of the same
+// canvas image; one Undo, one Redo and one Invert of
 // the whole picture as history steps. Prints the medians and the ratios.
 #include <benchmark/benchmark.h>
 
@@ -18,6 +19,7 @@
 #include "core/zoom.h"
 #include "drawing/drawarea.h"
 #include "drawing/drawingwindow.h"
+#include "drawing/tools/textfontbar.h"
 #include "drawing/tools/tool.h"
 #include "frame/framewindow.h"
 #include "preview/devicepreview.h"
@@ -137,6 +139,36 @@ void BM_EllipseDragStep(benchmark::State& state) { ShapeDragStep(state, "ellipse
 BENCHMARK(BM_LineDragStep)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_EllipseDragStep)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 
+// One keystroke into the text tool as the canvas hands it over: the text
+// (30 characters of the built-in 5x7 font) is shown again with the cursor.
+// A letter and a Backspace take turns, so the line stays as long.
+void BM_TextKeystroke(benchmark::State& state)
+{
+    if (!FullView())
+        state.SkipWithError("the view does not show the whole picture");
+    DrawingWindow& main = *g_editor->main;
+    main.ChooseTool(QStringLiteral("text"));
+    if (!main.findChild<TextFontBar*>()->Font())
+        state.SkipWithError("the text tool has no font");
+    ToolEnvironment& env = main.Environment();
+    Tool& tool = main.CurrentTool();
+    main.State().StartX = 10;
+    main.State().StartY = 50;
+    tool.Press(env, QPoint(10, 50), Qt::NoModifier);
+    tool.Text(env, QStringLiteral("THE QUICK BROWN FOX JUMPS OVER"));
+    int step = 0;
+    for (auto _ : state) {
+        if (step++ % 2 == 0)
+            tool.Text(env, QStringLiteral("Z"));
+        else
+            tool.Key(env, Qt::Key_Backspace);
+        benchmark::DoNotOptimize(main.Canvas()->Image().constBits());
+    }
+    tool.Key(env, Qt::Key_Escape);
+    main.ChooseTool(QStringLiteral("pen"));
+}
+BENCHMARK(BM_TextKeystroke)->Repetitions(15)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
+
 // The history on the largest picture: one step inverts every pixel, and
 // Undo and Redo each bring back a whole 240 x 120 copy with every view
 // (canvas, device preview, text) following.
@@ -248,6 +280,7 @@ int main(int argc, char** argv)
     if (fill > 0) {
         std::printf("\nMedians against one plain fill of the canvas image (%.1f us):\n", fill);
         for (const char* name : {"BM_RedrawAll", "BM_RedrawAllChanged", "BM_LineDragStep", "BM_EllipseDragStep",
+                                 "BM_TextKeystroke",
                                  "BM_Undo", "BM_Redo",
                                  "BM_InvertStep", "BM_RedrawAllZoomMax", "BM_RedrawAllZoomFit", "BM_FrameSwitch",
                                  "BM_PlaybackStep"}) {

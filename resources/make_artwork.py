@@ -539,10 +539,17 @@ def icon_ellipse(c):
     c.shape(ellipse(8, 8, 7, 4.6), BLUE_L, t=c.k)
 
 
+def icon_text(c):
+    # A capital A: two legs, a crossbar, and the counter above it open.
+    outer = poly([(0.8, 15), (6.2, 1), (9.8, 1), (15.2, 15), (11.2, 15), (10.1, 12), (5.9, 12), (4.8, 15)])
+    counter = poly([(6.9, 9), (8, 5.4), (9.1, 9)])
+    c.shape(minus(outer, counter), BLUE_L, t=c.k)
+
+
 TOOLS = {
     "selection": icon_selection, "pen": icon_pen, "line": icon_line,
     "box": icon_box, "circle": icon_circle, "fill": icon_fill,
-    "ellipse": icon_ellipse,
+    "ellipse": icon_ellipse, "text": icon_text,
 }
 
 

@@ -10,7 +10,8 @@ packages=(
   # that import reads through.
   qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev
   # fontconfig, which Qt reads the fonts through: the editor loads its
-  # configuration on a second thread while it starts.
+  # configuration on a second thread while it starts, and the text tool
+  # lists the installed outline fonts through it.
   libfontconfig-dev
   # libwmf renders metafiles. Its link line also names expat, libjpeg and
   # libpng, which its own package does not bring; and it draws text with the

@@ -10,6 +10,8 @@
 namespace tobrin {
 namespace {
 
+bool CheckPng(QIODevice& device, QString* why);
+
 bool Fail(QString* why, const QString& text)
 {
     if (why)
@@ -108,9 +110,22 @@ bool CheckGif(QIODevice& device, QString* why)
     return images || cut();
 }
 
-// A chunk that claims more bytes than the file holds makes libpng
-// allocate what it claims (gigabytes for a few hundred bytes of file)
-// before it finds the end: the chunks' lengths are walked first.
+}  // namespace
+
+bool CheckPngChunks(QIODevice& device, QString* why)
+{
+    const qint64 start = device.pos();
+    if (!device.seek(0))
+        return true;
+    bool whole = true;
+    if (device.peek(8) == QByteArray("\x89PNG\r\n\x1a\n", 8))
+        whole = CheckPng(device, why);
+    device.seek(start);
+    return whole;
+}
+
+namespace {
+
 bool CheckPng(QIODevice& device, QString* why)
 {
     const qint64 size = device.size();

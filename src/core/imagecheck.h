@@ -14,6 +14,12 @@ namespace tobrin {
 // GIF or PNG, or is whole. *why says what is wrong.
 bool CheckImageStructure(QIODevice& device, QString* why);
 
+// The PNG part alone, for a reader about to ask a PNG for its size (which
+// reads every chunk before the pixels): a chunk that claims more bytes
+// than the file holds makes libpng take what it claims, gigabytes for a
+// few hundred bytes of file. True for anything but a PNG.
+bool CheckPngChunks(QIODevice& device, QString* why);
+
 // How many full-size images the decoder of device's format holds at once:
 // 2 for a lossless or animated WebP (libwebp decodes a lossless image
 // whole before it writes the output; an animation is composed in a frame of

@@ -140,9 +140,9 @@ bool ImageLoader::ReadRaster(QIODevice& device, const QByteArray& format, QImage
         SetError(error, QStringLiteral("unknown or unreadable image format"));
         return false;
     }
-    // The structure first: asking for the size reads up to the pixels.
+    // Asking a PNG for its size reads every chunk up to the pixels.
     QString damage;
-    if (!CheckImageStructure(device, &damage)) {
+    if (!CheckPngChunks(device, &damage)) {
         SetError(error, damage);
         return false;
     }
@@ -172,6 +172,10 @@ bool ImageLoader::ReadRaster(QIODevice& device, const QByteArray& format, QImage
                                 .arg(kAllocationLimitMb));
             return false;
         }
+    }
+    if (!CheckImageStructure(device, &damage)) {
+        SetError(error, damage);
+        return false;
     }
     QImage decoded;
     {
@@ -225,7 +229,7 @@ bool ImageLoader::LoadShrunk(const QString& path, const std::function<QSize(QSiz
     if (!IsMetafile(path, head)) {
         // libpng takes the memory a chunk claims before it reads the chunk.
         QString damage;
-        if (!CheckImageStructure(file, &damage)) {
+        if (!CheckPngChunks(file, &damage)) {
             SetError(error, damage);
             return false;
         }

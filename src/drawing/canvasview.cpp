@@ -15,6 +15,7 @@
 #include "drawing/drawarea.h"
 #include "drawing/drawingwindow.h"
 #include "drawing/selection.h"
+#include "drawing/tools/tool.h"
 
 namespace tobrin {
 
@@ -145,8 +146,10 @@ void CanvasView::LayoutCanvas()
     placeBar(hScroll_, f.hBar);
     placeBar(vScroll_, f.vBar);
 
-    // The rebuilt canvas shows the cells of the new view at once.
+    // The rebuilt canvas shows the cells of the new view at once, and the
+    // marks a tool keeps.
     PaintViewCells();
+    main_.CurrentTool().Redrawn(main_.Environment());
 }
 
 void CanvasView::ZoomTo(int cellPixels, const QPointF* pointUnits)
@@ -290,6 +293,7 @@ void CanvasView::RedrawAll()
     DrawMirrorGuides();
     DrawFontGuides();
     main_.SelectionTool().StopMarquee();
+    main_.CurrentTool().Redrawn(main_.Environment());
 }
 
 void CanvasView::DrawMirrorGuides()

@@ -33,6 +33,14 @@ public:
     void TransferHolder(bool commit) override { w_.TransferHolder(commit); }
     void ClearTentative() override { w_.View().ClearTentative(); }
     void RestorePreviousTool() override { w_.RestorePreviousTool(); }
+    void StoreMarks(const std::function<void(ScratchSurface&)>& draw) override { w_.StoreMarks(draw); }
+    void ShowTentativeCell(QPoint cell, bool set) override
+    {
+        w_.View().ShowTentative(cell.x(), cell.y(), set ? DrawArea::kTentativeSet : DrawArea::kTentativeClear);
+    }
+    void FocusCanvas() override { w_.Canvas()->setFocus(Qt::OtherFocusReason); }
+    Dialogs& Questions() override { return w_.session().dialogs; }
+    QWidget* Window() override { return &w_; }
 
 private:
     DrawingWindow& w_;
@@ -118,6 +126,10 @@ void DrawingWindow::ChooseTool(const QString& id)
 void DrawingWindow::EnterPasteTool()
 {
     Tool& current = CurrentTool();
+    // Text being typed is stored before the block comes, as a change of
+    // tool would store it.
+    if (current.Typing())
+        current.Leave(d_->environment);
     if (current.info().onToolbar) {
         d_->tools->ShowToolReleased(current);
         d_->toolBox.SetPrevious(current);
@@ -213,10 +225,32 @@ void DrawingWindow::resizeEvent(QResizeEvent* event)
     Form_Resize();
 }
 
+bool DrawingWindow::event(QEvent* event)
+{
+    // While a tool takes typed text, a plain key is text for it even where
+    // it is a shortcut (the letters choose tools, M mirrors): the key then
+    // comes as a key press. Keys with Ctrl, Alt or Meta stay shortcuts.
+    if (event->type() == QEvent::ShortcutOverride && CurrentTool().Typing()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+        const int k = key->key();
+        const bool editing = k == Qt::Key_Left || k == Qt::Key_Right || k == Qt::Key_Home || k == Qt::Key_End
+                             || k == Qt::Key_Delete;
+        if (plain && (editing || !key->text().isEmpty())) {
+            event->accept();
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
 void DrawingWindow::keyPressEvent(QKeyEvent* event)
 {
-    // The canvas passes on the keys it does not take; the tool has them first.
-    if (CurrentTool().Key(d_->environment, event->key())) {
+    // The canvas passes on the keys it does not take; the tool has them
+    // first, as a key and then as text.
+    Tool& tool = CurrentTool();
+    if (tool.Key(d_->environment, event->key())
+        || (!event->text().isEmpty() && tool.Text(d_->environment, event->text()))) {
         event->accept();
         return;
     }
@@ -249,6 +283,9 @@ void DrawingWindow::closeEvent(QCloseEvent* event)
         TransferHolder(true);
         d_->toolBox.SetCurrent(d_->toolBox.Previous());
     }
+    // So is text being typed.
+    if (CurrentTool().Typing())
+        CurrentTool().Leave(d_->environment);
     Session::DrawingSettings kept;
     kept.tool = CurrentToolId();
     kept.state = state_;
@@ -316,14 +353,31 @@ void DrawingWindow::NewMenu_Click()
 
 void DrawingWindow::LoadHolder() { holder_.LoadHolder(session_.document.Data(), state_.view); }
 
-void DrawingWindow::TransferHolder(bool commit)
+void DrawingWindow::TransferHolder(bool commit) { Transfer(holder_, state_.view, commit); }
+
+void DrawingWindow::StoreMarks(const std::function<void(ScratchSurface&)>& draw)
+{
+    // A surface of its own over the whole picture, so marks beyond the view
+    // are stored too; the view's holder is left as it is until the end.
+    const PictureDocument& doc = session_.document;
+    ViewWindow whole;
+    whole.ViewLeft = whole.ViewTop = 0;
+    whole.ViewRight = doc.MaxX();
+    whole.ViewBottom = doc.MaxY();
+    whole.ViewColumns = doc.MaxX() + 1;
+    whole.ViewRows = doc.MaxY() + 1;
+    ScratchSurface marks;
+    marks.LoadHolder(doc.Data(), whole);
+    draw(marks);
+    Transfer(marks, whole, true);
+}
+
+void DrawingWindow::Transfer(ScratchSurface& holder, const ViewWindow& v, bool commit)
 {
     // Mirror drawing repeats the marks before they go anywhere, so every
     // tool's strokes are mirrored alike.
-    if (state_.Mirror != Mirror::Off) {
-        const ViewWindow& v = state_.view;
-        holder_.MirrorMarks(state_.Mirror, MirrorArea().translated(-v.ViewLeft, -v.ViewTop));
-    }
+    if (state_.Mirror != Mirror::Off)
+        holder.MirrorMarks(state_.Mirror, MirrorArea().translated(-v.ViewLeft, -v.ViewTop));
     TransferSettings s;
     s.SolidStroke = CurrentTool().info().solidStroke;
     s.LineStyleIndex = state_.LineStyleIndex;
@@ -334,7 +388,7 @@ void DrawingWindow::TransferHolder(bool commit)
     s.StartY = state_.StartY;
     {
         const PictureDocument::Batch batch(session_.document);
-        TransferMarks(holder_, state_.view, s,
+        TransferMarks(holder, v, s,
                       [this, commit](int x, int y, int ink) { PlotPixel(x, y, ink, commit); });
     }
     if (commit) {

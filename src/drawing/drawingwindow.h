@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "app/session.h"
@@ -50,6 +51,8 @@ public:
     bool ConfirmDiscard() { return session_.ConfirmDiscard(this); }
     void LoadHolder();
     void TransferHolder(bool commit);
+    // Stores marks drawn on a surface over the whole picture (ToolEnvironment).
+    void StoreMarks(const std::function<void(ScratchSurface&)>& draw);
 
     // Commands of the shared menus that work on the drawing.
     void NewMenu_Click();
@@ -124,6 +127,7 @@ signals:
     void toolChanged(const QString& id);
 
 protected:
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -131,6 +135,8 @@ protected:
 private:
     void StartUp();
     void ShowFileInTitle();
+    // The marks of holder (over view) to the canvas or, committed, the picture.
+    void Transfer(ScratchSurface& holder, const ViewWindow& view, bool commit);
 
 
     Session& session_;

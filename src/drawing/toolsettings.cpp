@@ -401,7 +401,7 @@ void ToolSettings::ShowToolReleased(const Tool& tool)
 void ToolSettings::AddToolSettings()
 {
     for (const auto& tool : main_.ToolList().All())
-        if (QWidget* settings = tool->MakeSettings(settingBar_)) {
+        if (QWidget* settings = tool->MakeSettings(main_.Environment(), settingBar_)) {
             QAction* shown = settingBar_->addWidget(settings);
             shown->setVisible(false);
             toolSettings_.insert(tool->info().id, shown);

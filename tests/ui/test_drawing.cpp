@@ -78,7 +78,7 @@ private slots:
             tips << a->toolTip();
         }
         QCOMPARE(tips, QStringList({"Selection (S)", "Pen (P)", "Line (L)", "Box (B)", "Circle (C)", "Fill (F)",
-                                    "Ellipse (E)"}));
+                                    "Ellipse (E)", "Text (T)"}));
 
         auto* lineWidth = m.findChild<QLineEdit*>(QStringLiteral("LineWidth"));
         QCOMPARE(lineWidth->text(), QStringLiteral("1"));
@@ -146,7 +146,8 @@ private slots:
             const char* key;
         };
         const QList<QList<Entry>> expected = {
-            {{"&New", "NewMenu", "Ctrl+N"}, {"&Open", "Open", "Ctrl+O"}, {"", "", ""},
+            {{"&New", "NewMenu", "Ctrl+N"}, {"New &font\u2026", "NewFontMenu", ""}, {"&Open", "Open", "Ctrl+O"},
+             {"", "", ""},
              {"&Save as...", "Saveas", ""}, {"&Save", "Save", "Ctrl+S"}, {"&Recent files", "RecentFiles", ""},
              {"", "", ""},
              {"&Import", "ImportMenu", "Ctrl+I"}, {"Ex&port\u2026", "ExportMenu", ""}, {"", "", ""},
@@ -163,7 +164,7 @@ private slots:
              {"Shift &down", "ShiftDown", "Ctrl+Shift+Down"}},
             {{"&Selection", "ToolSelectionMenu", "S"}, {"&Pen", "ToolPenMenu", "P"}, {"&Line", "ToolLineMenu", "L"},
              {"&Box", "ToolBoxMenu", "B"}, {"&Circle", "ToolCircleMenu", "C"}, {"&Fill", "ToolFillMenu", "F"},
-             {"&Ellipse", "ToolEllipseMenu", "E"}},
+             {"&Ellipse", "ToolEllipseMenu", "E"}, {"&Text", "ToolTextMenu", "T"}},
             {{"&Arrange windows", "Arrange", ""}, {"", "", ""}, {"&Drawing area", "DrawVisible", ""},
              {"&Tav preview", "TavVisible", ""}, {"&Text view", "TextVisible", ""}, {"&Frames", "FramesVisible", ""}},
             {{"&About...", "About", ""}},

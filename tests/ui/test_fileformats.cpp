@@ -161,7 +161,7 @@ private slots:
         const auto& open = e.dialogs.shown.last();
         QCOMPARE(open.text, QStringLiteral("All Files (*);;Hex values (*.db *.txt *.c);;C array (*.c *.h);;"
                                            "X11 bitmap (*.xbm);;Portable bitmap (*.pbm);;PNG (*.png);;BMP (*.bmp);;"
-                                           "GIF (*.gif)"));
+                                           "GIF (*.gif);;Pixel fonts (*.db *.txt *.c *.h *.bdf *.png)"));
         QCOMPARE(open.selectedFilter, QStringLiteral("Hex values (*.db *.txt *.c)"));
     }
 

@@ -148,7 +148,7 @@ std::optional<MonoPicture> DecodeImage(const QByteArray& data, const ReadOptions
                                      : QStringLiteral("a %1 image, not a PNG or BMP").arg(QString::fromLatin1(format.toUpper())));
     // Before the reader looks further than the header.
     QString damage;
-    if (!CheckImageStructure(buffer, &damage))
+    if (!CheckPngChunks(buffer, &damage))
         return refuse.fail(damage);
     // A top-down bitmap gives its height as a negative number.
     const QSize claimed = reader.size();
@@ -158,6 +158,8 @@ std::optional<MonoPicture> DecodeImage(const QByteArray& data, const ReadOptions
                                .arg(size.width())
                                .arg(size.height())
                                .arg(SizeRule()));
+    if (!CheckImageStructure(buffer, &damage))
+        return refuse.fail(damage);
     QImage read;
     {
         const DecoderComplaints complaints;

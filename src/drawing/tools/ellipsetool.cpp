@@ -22,7 +22,7 @@ public:
     {
     }
 
-    QWidget* MakeSettings(QWidget* parent) override
+    QWidget* MakeSettings(ToolEnvironment&, QWidget* parent) override
     {
         auto* circles = new QToolButton(parent);
         circles->setObjectName(QStringLiteral("EllipseCircles"));

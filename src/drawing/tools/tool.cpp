@@ -16,8 +16,9 @@ void Tool::Move(ToolEnvironment&, QPoint, Qt::KeyboardModifiers) {}
 // Marks that are still pending (a pasted block) are stored at a release.
 void Tool::Release(ToolEnvironment& env, bool) { env.TransferHolder(true); }
 bool Tool::Key(ToolEnvironment&, int) { return false; }
+bool Tool::Text(ToolEnvironment&, const QString&) { return false; }
 void Tool::Leave(ToolEnvironment&) {}
-QWidget* Tool::MakeSettings(QWidget*) { return nullptr; }
+QWidget* Tool::MakeSettings(ToolEnvironment&, QWidget*) { return nullptr; }
 
 void ShapeTool::Move(ToolEnvironment& env, QPoint cell, Qt::KeyboardModifiers modifiers)
 {

@@ -3,11 +3,13 @@
 #include <QPoint>
 #include <QString>
 #include <Qt>
+#include <functional>
 
 class QWidget;
 
 namespace tobrin {
 
+class Dialogs;
 class PictureDocument;
 class ScratchSurface;
 class Selection;
@@ -37,6 +39,19 @@ public:
     virtual void ClearTentative() = 0;
     // A tool that stood in for another (the pasted block) hands back.
     virtual void RestorePreviousTool() = 0;
+    // Marks that may reach beyond the view (typed text): draw paints them on
+    // a scratch surface holding the whole picture (scratch = picture
+    // positions), and they are stored as TransferHolder(true) stores marks,
+    // mirrored and through the styles. The tentative marks go.
+    virtual void StoreMarks(const std::function<void(ScratchSurface&)>& draw) = 0;
+    // One tentative square of the tool's own on a picture cell (a text
+    // cursor), in the colour of a pixel to be set or cleared.
+    virtual void ShowTentativeCell(QPoint cell, bool set) = 0;
+    // The canvas takes the keyboard again (after a setting was chosen).
+    virtual void FocusCanvas() = 0;
+    // The questions, messages and file dialogs, asked over Window().
+    virtual Dialogs& Questions() = 0;
+    virtual QWidget* Window() = 0;
 
     // The scratch position of a picture cell (the view's top-left is 0, 0).
     QPoint ToHolder(QPoint cell);
@@ -78,12 +93,21 @@ public:
     virtual void Release(ToolEnvironment& env, bool down);
     // A key while the canvas has the focus; true when the tool took it.
     virtual bool Key(ToolEnvironment& env, int key);
+    // The text of a key the tool did not take as a key; true when it took it.
+    virtual bool Text(ToolEnvironment& env, const QString& text);
+    // True while the tool takes typed text: the keys that are shortcuts
+    // elsewhere (the letters choose tools) then go to it instead.
+    virtual bool Typing() const { return false; }
+    // The canvas was drawn again from the picture (a scroll, a zoom, an
+    // Undo), its tentative marks gone: a tool that keeps marks between
+    // events shows them again.
+    virtual void Redrawn(ToolEnvironment&) {}
     // The tool is left for another: whatever it holds is stored or dropped.
     virtual void Leave(ToolEnvironment& env);
     virtual Qt::CursorShape Cursor() const { return Qt::CrossCursor; }
     // The tool's own settings, made once for the settings bar, which shows
     // them while the tool is in use; none by default.
-    virtual QWidget* MakeSettings(QWidget* parent);
+    virtual QWidget* MakeSettings(ToolEnvironment& env, QWidget* parent);
 
 private:
     Info info_;

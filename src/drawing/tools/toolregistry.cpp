@@ -12,6 +12,7 @@ namespace tobrin {
     TOOL(Circle)           \
     TOOL(Fill)             \
     TOOL(Ellipse)          \
+    TOOL(Text)             \
     TOOL(Paste)
 
 #define TOBRIN_DECLARE_TOOL(Name) std::unique_ptr<Tool> Make##Name##Tool();
