@@ -24,6 +24,7 @@ TemplateDialog::TemplateDialog(const MonoSet& set, const PixelFont* font, const 
     auto* layout = new QVBoxLayout(this);
     auto* label = new QLabel(QStringLiteral("&Template (yours are in %1):").arg(UserTemplateFolder()), this);
     label->setObjectName(QStringLiteral("TemplateListLabel"));
+    label->setAccessibleName(QStringLiteral("Templates"));
     label->setWordWrap(true);
     list_ = new QListWidget(this);
     list_->setObjectName(QStringLiteral("TemplateList"));
