@@ -1,8 +1,8 @@
 // Writes the fuzzers' seed corpora: make_seeds OUTDIR writes
 // OUTDIR/fuzz_hexreader, OUTDIR/fuzz_imageimport, OUTDIR/fuzz_paste,
 // OUTDIR/fuzz_formats, OUTDIR/fuzz_hexset, OUTDIR/fuzz_gif,
-// OUTDIR/fuzz_recovery, OUTDIR/fuzz_bdf, OUTDIR/fuzz_fonthex and
-// OUTDIR/fuzz_outlinefont.
+// OUTDIR/fuzz_recovery, OUTDIR/fuzz_bdf, OUTDIR/fuzz_fonthex,
+// OUTDIR/fuzz_outlinefont and OUTDIR/fuzz_template.
 // The files are committed; run it again only to change them.
 
 #include <QCoreApplication>
@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/outputtemplate.h"
 #include "core/formats.h"
 #include "core/gifcodec.h"
 #include "core/pixelfont.h"
@@ -317,5 +318,10 @@ int main(int argc, char** argv)
     writeAll("fuzz_bdf", BdfSeeds());
     writeAll("fuzz_fonthex", FontHexSeeds());
     writeAll("fuzz_outlinefont", OutlineFontSeeds());
+    // The built-in output templates, as users start from them.
+    std::vector<std::pair<QString, QByteArray>> templates;
+    for (const QString& name : tobrin::BuiltInTemplateNames())
+        templates.emplace_back(name + QStringLiteral(".tpl"), tobrin::BuiltInTemplateText(name).toUtf8());
+    writeAll("fuzz_template", templates);
     return ok ? 0 : 1;
 }

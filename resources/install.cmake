@@ -30,3 +30,8 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/tobrin.1.gz
   DEPENDS ${CMAKE_SOURCE_DIR}/docs/tobrin.1 VERBATIM)
 add_custom_target(tobrin_manpage ALL DEPENDS ${CMAKE_BINARY_DIR}/tobrin.1.gz)
 install(FILES ${CMAKE_BINARY_DIR}/tobrin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The built-in output templates and their description, for users to copy
+# into ~/.local/share/tobrin/templates and change.
+install(FILES ${TOBRIN_TEMPLATE_FILES} ${CMAKE_SOURCE_DIR}/docs/templates.md
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tobrin/templates)

@@ -7,6 +7,7 @@
 #include "app/carrayoptions.h"
 #include "app/newfontdialog.h"
 #include "app/places.h"
+#include "app/templatedialog.h"
 
 namespace tobrin {
 
@@ -97,6 +98,20 @@ bool QtDialogs::CArrayOptions(QWidget* parent, const QString& path, ExportOption
 }
 
 bool Dialogs::NewFontOptions(QWidget*, QString&, FontSourceOptions&) { return false; }
+
+bool Dialogs::TemplateOptions(QWidget*, const MonoSet&, const PixelFont*, ExportOptions& options)
+{
+    return !options.templateName.isEmpty();
+}
+
+bool QtDialogs::TemplateOptions(QWidget* parent, const MonoSet& set, const PixelFont* font, ExportOptions& options)
+{
+    TemplateDialog dialog(set, font, options, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    options = dialog.Options();
+    return true;
+}
 
 bool QtDialogs::NewFontOptions(QWidget* parent, QString& source, FontSourceOptions& options)
 {

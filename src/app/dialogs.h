@@ -51,6 +51,12 @@ public:
     // options hold the starting choice and receive the user's. False when
     // the user cancelled, and always without a window to ask in.
     virtual bool NewFontOptions(QWidget* parent, QString& source, FontSourceOptions& options);
+    // "Export with Template": the output template (options.templateName)
+    // for the set, or the font when given, chosen with a preview; options
+    // hold the starting choice and receive the user's. False when the user
+    // cancelled; without a window to ask in, a starting choice stands.
+    virtual bool TemplateOptions(QWidget* parent, const MonoSet& set, const PixelFont* font,
+                                 ExportOptions& options);
 };
 
 // The real thing: QMessageBox and QFileDialog.
@@ -69,6 +75,8 @@ public:
                               const QString& selectedFilter, const QString& fileName) override;
     bool CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options) override;
     bool NewFontOptions(QWidget* parent, QString& source, FontSourceOptions& options) override;
+    bool TemplateOptions(QWidget* parent, const MonoSet& set, const PixelFont* font,
+                         ExportOptions& options) override;
 };
 
 }  // namespace tobrin

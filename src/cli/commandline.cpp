@@ -8,6 +8,7 @@
 #include "cli/fontcommand.h"
 #include "cli/importcommand.h"
 #include "core/formats.h"
+#include "core/outputtemplate.h"
 #include "core/recoveryfile.h"
 #include "core/regularfile.h"
 
@@ -27,7 +28,14 @@ const char kUsageHead[] =
     "  tobrin FILE                start the editor with the picture FILE open\n"
     "  tobrin export FILE -o OUT [--order msb|lsb|pages] [--name NAME] [--device]\n"
     "                             [--input-order msb|lsb|pages] [--in-place]\n"
-    "                             [--frame N] [--sheet COLUMNS]\n";
+    "                             [--frame N] [--sheet COLUMNS]\n"
+    "  tobrin export FILE -o OUT --template NAME|FILE [--rle [--rle-rows]] [--name NAME]\n"
+    "                             [--order msb|lsb|pages] [--frame N]\n"
+    "                             write OUT through an output template: a built-in\n"
+    "                             one (db, c, asm-labels, c-struct, xbm), the user's\n"
+    "                             NAME.tpl in ~/.local/share/tobrin/templates, or a\n"
+    "                             file (docs/templates.md); --rle compresses its\n"
+    "                             {data}, --rle-rows each pixel row alone\n";
 const char kUsageTail[] =
     "  tobrin import IMAGE... -o OUT [--threshold N] [--components rgb|rg|rb|gb|r|g|b]\n"
     "                             [--invert] [--size WxH] [--aspect] [--no-match-size]\n"
@@ -44,7 +52,7 @@ const char kUsageTail[] =
     "  tobrin font SOURCE -o FONT [--size PX] [--chars LIST] [--threshold N]\n"
     "                             [--name NAME] [--order msb|lsb|pages]\n"
     "                             [--frames COLUMNSxROWS|--frame-size WxH]\n"
-    "                             [--margin N] [--spacing N] [--gap N]\n"
+    "                             [--margin N] [--spacing N] [--gap N] [--template NAME]\n"
     "                             make a pixel font from an outline font (drawn\n"
     "                             by FreeType at PX pixels, 4 to 120), a BDF\n"
     "                             font, a font file or a picture of glyphs in a\n"
@@ -172,6 +180,13 @@ int RunExport(const QStringList& args)
                 return UsageError(isFrame ? QStringLiteral("--frame takes a frame number from 0")
                                           : QStringLiteral("--sheet takes a number of columns from 1"));
             (isFrame ? frame : options.sheetColumns) = n;
+        } else if (a == QLatin1String("--template")) {
+            if (!takeValue() || value.isEmpty())
+                return UsageError(QStringLiteral("--template takes a template's name or file"));
+            options.templateName = value;
+        } else if ((a == QLatin1String("--rle") || a == QLatin1String("--rle-rows")) && !hasValue) {
+            options.rle = true;
+            options.rleRows = options.rleRows || a == QLatin1String("--rle-rows");
         } else if (a == QLatin1String("--device") && !hasValue) {
             options.deviceColours = true;
         } else if (a == QLatin1String("--in-place") && !hasValue) {
@@ -193,7 +208,9 @@ int RunExport(const QStringList& args)
     if (!inPlace && SameFile(input, output))
         return UsageError(QStringLiteral("-o %1 names the input file; give --in-place to replace it").arg(output));
 
-    if (options.sheetColumns > 0 && &FormatForPath(output) != &Format("png"))
+    if (!options.templateName.isEmpty() && (options.sheetColumns > 0 || options.deviceColours))
+        return UsageError(QStringLiteral("--template writes text; --sheet and --device are for PNG"));
+    if (options.sheetColumns > 0 && options.templateName.isEmpty() && &FormatForPath(output) != &Format("png"))
         return UsageError(QStringLiteral("--sheet is for a PNG sprite sheet"));
 
     QString problem;
@@ -211,6 +228,20 @@ int RunExport(const QStringList& args)
     }
     if (frame >= 0)
         *set = MonoSet{{set->frames[std::size_t(frame)]}, {set->delays[std::size_t(frame)]}};
+    QString why;
+    if (!options.templateName.isEmpty()) {
+        // The template decides the text, whatever OUT's extension.
+        const std::optional<OutputTemplate> tpl = LoadTemplate(options.templateName, &why);
+        if (!tpl) {
+            Print(stderr, QStringLiteral("tobrin export: %1\n").arg(why));
+            return kExitFailure;
+        }
+        if (!WriteTemplateFile(output, *tpl, *set, options, &why)) {
+            Print(stderr, QStringLiteral("tobrin export: %1: %2\n").arg(output, why));
+            return kExitFailure;
+        }
+        return kExitOk;
+    }
     const FileFormat& format = FormatForPath(output);
     if (set->Count() > 1 && !format.encodeSet) {
         Print(stderr, QStringLiteral("tobrin export: %1: %2 holds one picture and %3 has %4 frames; choose one with "
@@ -219,7 +250,6 @@ int RunExport(const QStringList& args)
                           .arg(set->Count()));
         return kExitFailure;
     }
-    QString why;
     if (!WritePictureSetFile(output, *set, options, &why)) {
         Print(stderr, QStringLiteral("Error writing file! %1: %2\n").arg(output, why));
         return kExitFailure;

@@ -7,6 +7,7 @@
 
 #include "cli/importcommand.h"
 #include "core/formats.h"
+#include "core/outputtemplate.h"
 #include "core/pixelfont.h"
 #include "core/regularfile.h"
 
@@ -22,7 +23,7 @@ constexpr int kMaxCutPixels = 99999;
 const char kFontUsage[] =
     "usage: tobrin font SOURCE -o FONT [--size PX] [--chars LIST] [--threshold N] [--name NAME]\n"
     "                  [--order msb|lsb|pages] [--frames COLUMNSxROWS|--frame-size WxH]\n"
-    "                  [--margin N] [--spacing N] [--gap N]\n";
+    "                  [--margin N] [--spacing N] [--gap N] [--template NAME|FILE]\n";
 const char kTextUsage[] =
     "usage: tobrin text LABEL -o OUT [--font FONT] [--size PX] [--order msb|lsb|pages] [--name NAME]\n";
 
@@ -37,7 +38,8 @@ int Usage(const char* command, const QString& problem)
                          "advance its rightmost pixel + 1 + --gap). --chars picks the characters: single "
                          "characters, decimal codes, U+XXXX and ranges such as 32-126 (the default for outline "
                          "fonts and grids) or 0-9. FONT's extension picks its form: .db or .txt hex text, .c or "
-                         ".h C arrays, .bdf, .png.")
+                         ".h C arrays, .bdf, .png; --template writes it through an output template instead (its "
+                         "{#frames} block once a glyph, with {char}, {code} and {advance}).")
         : QStringLiteral("Draws LABEL on one line into a picture one glyph cell high and just wide enough (at most "
                          "240 pixels), written to OUT in the format its extension picks, as export. FONT is a "
                          "built-in font (") + BuiltInFontNames().join(QStringLiteral(", "))
@@ -93,6 +95,7 @@ struct Request {
     FontSourceOptions source;
     ByteOrder order = ByteOrder::Msb;
     QString name;
+    QString templateName;
     bool haveSize = false;
 };
 
@@ -153,6 +156,9 @@ QString ParseArguments(const QStringList& args, bool fontCommand, Request* reque
         } else if (!fontCommand && arg == QLatin1String("--font")) {
             if (!take(&request->font) || request->font.isEmpty())
                 return QStringLiteral("--font takes a font file or a built-in font's name");
+        } else if (fontCommand && arg == QLatin1String("--template")) {
+            if (!take(&request->templateName) || request->templateName.isEmpty())
+                return QStringLiteral("--template takes a template's name or file");
         } else if (fontCommand && arg == QLatin1String("--chars")) {
             if (!take(&request->source.chars) || request->source.chars.trimmed().isEmpty())
                 return QStringLiteral("--chars takes a list of characters such as 32-126 or 0-9");
@@ -215,6 +221,20 @@ int RunFontCommand(const QStringList& args)
     if (!font)
         return Failed("font", request.input, error);
     WarnMissing("font", request.input, missing);
+    std::optional<OutputTemplate> tpl;
+    if (!request.templateName.isEmpty() && !(tpl = LoadTemplate(request.templateName, &error))) {
+        std::fprintf(stderr, "tobrin font: %s\n", qPrintable(error));
+        return kExitFailure;
+    }
+    if (tpl) {
+        ExportOptions options;
+        options.order = request.order;
+        options.name = request.name;
+        options.templateName = request.templateName;
+        if (!WriteTemplateFile(request.output, *tpl, *font, options, &error))
+            return Failed("font", request.output, error);
+        return kExitOk;
+    }
     FontWriteOptions writing;
     writing.order = request.order;
     writing.name = request.name;

@@ -1,6 +1,7 @@
 #include "files/filecommands.h"
 
 #include "core/hexreader.h"
+#include "core/outputtemplate.h"
 #include "core/pixelfont.h"
 #include "core/regularfile.h"
 #include "core/savefile.h"
@@ -220,6 +221,33 @@ void FileCommands::Export()
         exportOrder_ = options.order;
     }
     WritePicture(name, options);
+}
+
+void FileCommands::ExportWithTemplate()
+{
+    ExportOptions options;
+    options.order = exportOrder_;
+    options.templateName = exportTemplate_;
+    const std::optional<PixelFont> font =
+        session_.document.IsFont() ? std::optional<PixelFont>(session_.document.Font()) : std::nullopt;
+    const MonoSet set = session_.document.Frames();
+    if (!session_.dialogs.TemplateOptions(DialogParent(), set, font ? &*font : nullptr, options))
+        return;
+    exportTemplate_ = options.templateName;
+    const QString current = session_.document.FileName();
+    const QString start = current.isEmpty() ? QString() : QFileInfo(current).dir().filePath(QFileInfo(current).completeBaseName());
+    const QString name = session_.dialogs.SaveFileName(DialogParent(), QStringLiteral("Export with Template"),
+                                                       QStringLiteral("All Files (*)"), QStringLiteral("All Files (*)"),
+                                                       start);
+    if (name.isEmpty())
+        return;
+    QString why;
+    const std::optional<OutputTemplate> tpl = LoadTemplate(options.templateName, &why);
+    const bool written = tpl
+        && (font ? WriteTemplateFile(name, *tpl, *font, options, &why)
+                 : WriteTemplateFile(name, *tpl, set, options, &why));
+    if (!written)
+        ShowWriteError(name, why);
 }
 
 bool FileCommands::ReadHexFile(const QString& path)

@@ -27,6 +27,10 @@ public:
     void Save();
     void Saveas();
     void Export();
+    // "Export with Template…": the template first (with a preview), then
+    // the file, which gets the template's text whatever its extension;
+    // every frame of a set, or the font. Errors say which file and why.
+    void ExportWithTemplate();
     // Reads a picture file of any format (hex text, C array, X11 bitmap,
     // netpbm bitmap, black-and-white PNG or BMP) into the picture; on any
     // failure nothing changes and "File Import Error" is shown. True when
@@ -65,6 +69,7 @@ private:
     QString exportFileName_;
     QString exportedFrom_;  // the picture's file when exportFileName_ was chosen
     ByteOrder exportOrder_ = ByteOrder::Msb;
+    QString exportTemplate_;  // the template last chosen
     // The format of the file at formatPath_ (the file last read or written).
     QString formatPath_;
     QString fontSource_;

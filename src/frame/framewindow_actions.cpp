@@ -71,6 +71,9 @@ void FrameWindow::BuildMenus()
                             QKeySequence(Qt::CTRL | Qt::Key_I));
     // The picture written in another format; the file name and saved flag stay.
     QAction* exportEntry = entry(QStringLiteral("Ex&port\u2026"), "ExportMenu", onFiles(&FileCommands::Export));
+    QAction* exportTemplate = entry(QStringLiteral("Export with &Template\u2026"), "ExportTemplateMenu",
+                                    onFiles(&FileCommands::ExportWithTemplate));
+    exportTemplate->setStatusTip(QStringLiteral("Writes the picture as text in the shape an output template gives"));
     QAction* exit = entry(QStringLiteral("&Exit"), "ExitMenu", onFrame(&FrameWindow::ExitMenu_Click),
                           QKeySequence(Qt::CTRL | Qt::Key_Q));
     // History belongs to the document, which needs no drawing window.
@@ -129,7 +132,7 @@ void FrameWindow::BuildMenus()
     // child window is active, so every command and its keys work from the
     // previews too.
     d_->menus = {menu(QStringLiteral("&File"), "FileMenu",
-                      {newEntry, newFont, open, nullptr, saveAs, save, nullptr, import, exportEntry, nullptr, exit}),
+                      {newEntry, newFont, open, nullptr, saveAs, save, nullptr, import, exportEntry, exportTemplate, nullptr, exit}),
                  menu(QStringLiteral("&Edit"), "EditMenu", {undo, redo, nullptr, cut, copy, paste}),
                  BuildViewMenu(), BuildPictureMenu(), BuildFramesMenu(),
                  d_->toolsMenu = MakeToolsMenu(this, [this]() -> tobrin::DrawingWindow& { return DrawingWindow(); }),

@@ -50,4 +50,7 @@ expect "tobrin text x --font " "5x7 8x8 a.txt b.PNG e.h folder"
 expect "tobrin font x -o " "a.txt b.PNG e.h folder"
 expect "tobrin export a.txt -o " "a.txt b.PNG e.h folder"
 expect "tobrin -- " "a.txt b.PNG e.h folder"
+# Templates: the user's by name, and template files.
+mkdir -p data/tobrin/templates && touch data/tobrin/templates/mine.tpl my.tpl
+XDG_DATA_HOME=$PWD/data expect "tobrin export x --template m" "mine my.tpl"
 exit $failed

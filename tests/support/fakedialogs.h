@@ -36,6 +36,9 @@ public:
     // "New Font": the source and options chosen, or nullopt for Cancel.
     QList<std::optional<std::pair<QString, FontSourceOptions>>> newFontAnswers;
     QList<ExportOptions> cArrayOffered;  // the starting choices offered
+    // "Export with Template": the template chosen, or nullopt for Cancel;
+    // the starting choice is taken when exhausted.
+    QList<std::optional<QString>> templateAnswers;
 
     bool AskYesNo(QWidget*, const QString& title, const QString& text) override
     {
@@ -96,6 +99,18 @@ public:
         source = answer.first;
         options = answer.second;
         return true;
+    }
+
+    bool TemplateOptions(QWidget* parent, const MonoSet& set, const PixelFont* font, ExportOptions& options) override
+    {
+        shown.append({QStringLiteral("template"), QStringLiteral("Export with Template"), options.templateName,
+                      Icon::None, {}, {}, {}});
+        if (templateAnswers.isEmpty())
+            return Dialogs::TemplateOptions(parent, set, font, options);
+        const std::optional<QString> answer = templateAnswers.takeFirst();
+        if (answer)
+            options.templateName = *answer;
+        return answer.has_value();
     }
 
     int count(const QString& kind) const

@@ -1,6 +1,8 @@
 #include <QtTest>
 #include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
@@ -8,7 +10,9 @@
 #include <QTemporaryDir>
 
 #include "app/carrayoptions.h"
+#include "app/templatedialog.h"
 #include "core/formats.h"
+#include "core/outputtemplate.h"
 #include "drawing/drawingwindow.h"
 #include "fakedialogs.h"
 #include "frame/framewindow.h"
@@ -305,6 +309,56 @@ private slots:
                     QCOMPARE(first, bit < 0 ? QByteArray("0x00")
                                             : "0x" + QByteArray::number(1 << bit, 16).rightJustified(2, '0'));
                 }
+    }
+
+    // Export with Template: the dialog lists the user's templates and the
+    // built-ins with a preview of the picture's first lines (a broken one
+    // shows its mistake and cannot be taken), and the chosen template writes
+    // the file whatever its extension; Cancel writes nothing.
+    void exportWithTemplate()
+    {
+        // The user's folder is under the test mode's data folder.
+        QVERIFY(QDir().mkpath(UserTemplateFolder()));
+        QFile broken(UserTemplateFolder() + QStringLiteral("/broken.tpl"));
+        const auto removeBroken = qScopeGuard([&] { broken.remove(); });
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("{name}\n{#frames}");
+        broken.close();
+        Editor e;
+        e.Scribble(16, 8, 3);
+        ExportOptions options = COptions(ByteOrder::Msb, QStringLiteral("pic"));
+        options.templateName = QStringLiteral("c");
+        TemplateDialog dialog(MonoSet::Of(Picture(e.Doc())), nullptr, options);
+        auto* list = dialog.findChild<QListWidget*>(QStringLiteral("TemplateList"));
+        auto* preview = dialog.findChild<QPlainTextEdit*>(QStringLiteral("TemplatePreview"));
+        auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("TemplateOk"));
+        QVERIFY(list && preview && ok);
+        QCOMPARE(list->count(), 6);
+        QCOMPARE(list->item(0)->text(), QStringLiteral("broken (yours)"));
+        QCOMPARE(list->currentItem()->text(), QStringLiteral("c (built in)"));
+        const QString c = QString::fromLatin1(*EncodePicture(Picture(e.Doc()), Format("c"), options));
+        QCOMPARE(preview->toPlainText(), c.section(QLatin1Char('\n'), 0, TemplateDialog::kPreviewLines - 1) + QStringLiteral("\n…"));
+        QVERIFY(ok->isEnabled());
+        list->setCurrentRow(0);
+        QVERIFY(preview->toPlainText().endsWith(QStringLiteral("line 2, column 1: {#frames} is never closed")));
+        QVERIFY(!ok->isEnabled());
+
+        const QString out = dir_.filePath(QStringLiteral("pic.txt"));
+        e.dialogs.templateAnswers = {std::nullopt};
+        e.dialogs.fileNames = {out};
+        e.frame.FrameAction(QStringLiteral("ExportTemplateMenu"))->trigger();
+        QCOMPARE(e.dialogs.count("save"), 0);
+        e.dialogs.templateAnswers = {QStringLiteral("c")};
+        e.frame.FrameAction(QStringLiteral("ExportTemplateMenu"))->trigger();
+        QCOMPARE(ReadAll(out), *EncodePicture(Picture(e.Doc()), Format("c"), options));
+        // The choice is offered again; a broken template says which file and why.
+        e.dialogs.templateAnswers = {broken.fileName()};
+        e.dialogs.fileNames = {dir_.filePath(QStringLiteral("bad.txt"))};
+        e.frame.FrameAction(QStringLiteral("ExportTemplateMenu"))->trigger();
+        QCOMPARE(e.dialogs.shown.at(e.dialogs.shown.size() - 3).text, QStringLiteral("c"));
+        QCOMPARE(e.dialogs.shown.last().text, QStringLiteral("Error writing file!"));
+        QVERIFY(e.dialogs.shown.last().details.contains(QStringLiteral("broken.tpl: line 2, column 1")));
+        QVERIFY(!QFile::exists(dir_.filePath(QStringLiteral("bad.txt"))));
     }
 
 private:

@@ -1,0 +1,22 @@
+# Writes OUTPUT, a C++ source holding the built-in output templates (the
+# .tpl files in NAMES order, from this folder) as text, so the program
+# carries them and users can copy the files themselves.
+set(body "// Generated from data/templates/*.tpl by data/templates/embed.cmake.\n")
+string(APPEND body "namespace tobrin::templatedetail {\n")
+set(names "")
+set(texts "")
+set(count 0)
+foreach(name ${NAMES})
+  file(READ ${CMAKE_CURRENT_LIST_DIR}/${name}.tpl hex HEX)
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(APPEND body "static const unsigned char kText${count}[] = {${bytes}0};\n")
+  string(APPEND names "\"${name}\", ")
+  string(APPEND texts "reinterpret_cast<const char*>(kText${count}), ")
+  math(EXPR count "${count} + 1")
+endforeach()
+string(APPEND body "extern const int kBuiltInCount = ${count};\n")
+string(APPEND body "extern const char* const kBuiltInNames[] = {${names}};\n")
+string(APPEND body "extern const char* const kBuiltInTexts[] = {${texts}};\n")
+string(APPEND body "}  // namespace tobrin::templatedetail\n")
+file(WRITE ${OUTPUT}.new "${body}")
+file(COPY_FILE ${OUTPUT}.new ${OUTPUT} ONLY_IF_DIFFERENT)
