@@ -1,4 +1,5 @@
 #include "cli/commandline.h"
+#include "cli/optionarg.h"
 
 #include <QByteArray>
 #include <QString>
@@ -136,23 +137,11 @@ int RunExport(const QStringList& args)
     bool inPlace = false;
     int frame = -1;
     for (int i = 0; i < args.size(); ++i) {
-        QString a = args.at(i);
+        OptionArg option(args, &i);
+        const QString a = option.Name();
+        const bool hasValue = option.HasValue();
         QString value;
-        bool hasValue = false;
-        if (a.startsWith(QLatin1String("--")) && a.contains(QLatin1Char('='))) {
-            const int eq = a.indexOf(QLatin1Char('='));
-            value = a.mid(eq + 1);
-            a = a.left(eq);
-            hasValue = true;
-        }
-        const auto takeValue = [&]() -> bool {
-            if (hasValue)
-                return true;
-            if (i + 1 >= args.size())
-                return false;
-            value = args.at(++i);
-            return true;
-        };
+        const auto takeValue = [&option, &value] { return option.Take(&value); };
         if (a == QLatin1String("-o") || a == QLatin1String("--output")) {
             if (!takeValue())
                 return UsageError(QStringLiteral("%1 needs a file name").arg(a));

@@ -1,4 +1,5 @@
 #include "cli/fontcommand.h"
+#include "cli/optionarg.h"
 
 #include <QRegularExpression>
 #include <QSize>
@@ -106,25 +107,9 @@ QString ParseArguments(const QStringList& args, bool fontCommand, Request* reque
     QStringList cutBy;
     bool optionsEnded = false;
     for (int i = 0; i < args.size(); ++i) {
-        QString arg = args.at(i);
-        QString value;
-        bool hasValue = false;
-        if (!optionsEnded && arg.startsWith(QLatin1String("--")) && arg.contains(QLatin1Char('='))) {
-            const int eq = arg.indexOf(QLatin1Char('='));
-            value = arg.mid(eq + 1);
-            arg = arg.left(eq);
-            hasValue = true;
-        }
-        const auto take = [&](QString* out) {
-            if (hasValue) {
-                *out = value;
-                return true;
-            }
-            if (i + 1 >= args.size())
-                return false;
-            *out = args.at(++i);
-            return true;
-        };
+        OptionArg option(args, &i, !optionsEnded);
+        const QString arg = option.Name();
+        const auto take = [&option](QString* out) { return option.Take(out); };
         QString text;
         std::optional<int> n;
         if (optionsEnded || !arg.startsWith(QLatin1Char('-')) || arg.size() == 1) {

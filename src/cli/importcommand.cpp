@@ -1,4 +1,5 @@
 #include "cli/importcommand.h"
+#include "cli/optionarg.h"
 
 #include <QImage>
 #include <QRegularExpression>
@@ -116,26 +117,11 @@ QString ParseArguments(const QStringList& args, ImportRequest* request)
     QStringList positional;
     QStringList cutBy;
     for (int i = 0; i < args.size(); ++i) {
-        QString arg = args.at(i);
-        QString value;
-        bool hasValue = false;
-        if (arg.startsWith(QLatin1String("--")) && arg.contains(QLatin1Char('='))) {
-            const int eq = arg.indexOf(QLatin1Char('='));
-            value = arg.mid(eq + 1);
-            arg = arg.left(eq);
-            hasValue = true;
-        }
-        const auto takeValue = [&](QString* out) {
-            if (hasValue) {
-                *out = value;
-                return true;
-            }
-            if (i + 1 >= args.size())
-                return false;
-            *out = args.at(++i);
-            return true;
-        };
-        const auto noValue = [&] { return !hasValue; };
+        OptionArg option(args, &i);
+        const QString arg = option.Name();
+        const bool hasValue = option.HasValue();
+        const auto takeValue = [&option](QString* out) { return option.Take(out); };
+        const auto noValue = [hasValue] { return !hasValue; };
 
         if (arg == QLatin1String("-o") || arg == QLatin1String("--output")) {
             if (!request->output.isEmpty())

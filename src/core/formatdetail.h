@@ -21,6 +21,8 @@ MonoPicture Blank(int width, int height);
 // bytes holds exactly PackedSize entries).
 std::size_t PackedSize(int width, int height, ByteOrder order);
 std::vector<std::uint8_t> Pack(const MonoPicture& p, ByteOrder order);
+// The order in words, for the comment above a C array.
+const char* OrderDescription(ByteOrder order);
 MonoPicture Unpack(const std::uint8_t* bytes, int width, int height, ByteOrder order);
 
 inline bool IsIdentStart(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }

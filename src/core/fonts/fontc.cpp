@@ -15,19 +15,6 @@ namespace tobrin::fontdetail {
 
 namespace {
 
-const char* OrderWords(ByteOrder order)
-{
-    switch (order) {
-    case ByteOrder::Msb:
-        return "rows from the top, the leftmost pixel of each byte in bit 7";
-    case ByteOrder::Lsb:
-        return "rows from the top, the leftmost pixel of each byte in bit 0";
-    case ByteOrder::Pages:
-        return "pages of 8 rows from the top, one byte per column, the top row in bit 0";
-    }
-    return "";
-}
-
 void AppendNumbers(QByteArray& out, const std::vector<long>& values)
 {
     for (std::size_t i = 0; i < values.size(); ++i) {
@@ -174,7 +161,7 @@ QByteArray EncodeFontC(const PixelFont& font, ByteOrder order, const QString& na
     QByteArray out;
     out += "/* Tobrin font of " + QByteArray::number(count) + " glyphs in cells of " + QByteArray::number(font.cellWidth) +
            " x " + QByteArray::number(font.cellHeight) + ", byte order: " + ByteOrderName(order) + "\n";
-    out += " * (" + QByteArray(OrderWords(order)) + "; 1 = black).\n";
+    out += " * (" + QByteArray(detail::OrderDescription(order)) + "; 1 = black).\n";
     out += " * Glyph i is " + upper + "_BYTES bytes from " + lower + "_bitmaps[" + lower + "_offsets[i]], the character " +
            (contiguous ? upper + "_FIRST + i" : lower + "_chars[i]") + ". Its cell's column 0\n";
     out += " * stands at the pen + " + upper + "_LEFT, its row " + upper + "_ASCENT on the baseline; the pen then moves " +

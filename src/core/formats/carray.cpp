@@ -11,7 +11,7 @@ namespace tobrin {
 
 using namespace detail;
 
-namespace {
+namespace detail {
 
 const char* OrderDescription(ByteOrder order)
 {
@@ -25,6 +25,10 @@ const char* OrderDescription(ByteOrder order)
     }
     return "";
 }
+
+}  // namespace detail
+
+namespace {
 
 QByteArray CArrayText(const MonoPicture& p, ByteOrder order, const QString& name)
 {
