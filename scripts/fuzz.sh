@@ -15,7 +15,7 @@ root=$PWD
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 seconds=${FUZZ_SECONDS:-60}
 jobs=${FUZZ_JOBS:-$(nproc)}
-targets=(fuzz_hexreader fuzz_imageimport fuzz_paste fuzz_formats fuzz_hexset fuzz_gif fuzz_recovery fuzz_bdf fuzz_fonthex fuzz_outlinefont fuzz_template)
+targets=(fuzz_hexreader fuzz_imageimport fuzz_paste fuzz_formats fuzz_hexset fuzz_gif fuzz_recovery fuzz_bdf fuzz_fonthex fuzz_outlinefont fuzz_template fuzz_manifest)
 
 # The "fuzz" preset in CMakePresets.json says how the targets are built.
 if [ "$build" = build-fuzz ]; then

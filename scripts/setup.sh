@@ -25,6 +25,8 @@ packages=(
   # Outline fonts (TrueType, OpenType, Type 1) are drawn into pixel fonts
   # through FreeType.
   libfreetype-dev
+  # Build manifests (tobrin build) are TOML, read through toml++.
+  libtomlplusplus-dev
   # Tests and benchmarks.
   libgtest-dev libgmock-dev libbenchmark-dev
   # Fuzzing: clang with libFuzzer and the sanitizer runtimes.

@@ -27,7 +27,8 @@ bool IsCommandLineMode(int argc, char** argv)
     if (first == QLatin1String("--"))
         return argc > 3;
     return argc > 2 || first.startsWith(QLatin1Char('-')) || first == QLatin1String("export")
-        || first == QLatin1String("import") || first == QLatin1String("font") || first == QLatin1String("text");
+        || first == QLatin1String("import") || first == QLatin1String("font") || first == QLatin1String("text")
+        || first == QLatin1String("build");
 }
 
 // True when every argument survives decoding into a QString and back: a

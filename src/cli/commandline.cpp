@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "cli/buildcommand.h"
 #include "cli/fontcommand.h"
 #include "cli/importcommand.h"
 #include "core/formats.h"
@@ -64,6 +65,11 @@ const char kUsageTail[] =
     "                             draw LABEL on one line in FONT (a font file, or\n"
     "                             the built-in 5x7 or 8x8) into a picture, written\n"
     "                             as export writes one\n"
+    "  tobrin build [MANIFEST] [--jobs N] [--allow-outside] [--force]\n"
+    "                             [--list-outputs|--list-depends]\n"
+    "                             rebuild the outputs of a TOML manifest (tobrin.toml\n"
+    "                             when not given) whose sources, settings or\n"
+    "                             template changed, in parallel (docs/build.md)\n"
     "  tobrin --help, -h          show this help\n"
     "  tobrin --version, -v       show the version\n"
     "  tobrin --recover-list      list the copies of unsaved work kept for recovery:\n"
@@ -263,6 +269,8 @@ int RunCommandLine(const QStringList& args, QString* openPath)
         return RunImportCommand(rest);
     if (first == QLatin1String("font"))
         return RunFontCommand(rest);
+    if (first == QLatin1String("build"))
+        return RunBuildCommand(rest);
     if (first == QLatin1String("text"))
         return RunTextCommand(rest);
     if (first == QLatin1String("--render-wmf"))

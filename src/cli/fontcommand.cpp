@@ -194,37 +194,60 @@ QString ParseArguments(const QStringList& args, bool fontCommand, Request* reque
 
 }  // namespace
 
-int RunFontCommand(const QStringList& args)
+FontRun MakeFontFile(const QStringList& args, bool checkOnly)
 {
+    FontRun run;
     Request request;
-    const QString problem = ParseArguments(args, true, &request);
-    if (!problem.isEmpty())
-        return Usage("font", problem);
-    QStringList missing;
-    QString error;
-    const std::optional<PixelFont> font = MakeFont(request.input, request.source, &missing, &error);
-    if (!font)
-        return Failed("font", request.input, error);
-    WarnMissing("font", request.input, missing);
-    std::optional<OutputTemplate> tpl;
-    if (!request.templateName.isEmpty() && !(tpl = LoadTemplate(request.templateName, &error))) {
-        std::fprintf(stderr, "tobrin font: %s\n", qPrintable(error));
-        return kExitFailure;
+    run.problem = ParseArguments(args, true, &request);
+    run.output = request.output;
+    run.input = request.input;
+    if (!run.problem.isEmpty()) {
+        run.usage = true;
+        return run;
     }
+    std::optional<OutputTemplate> tpl;
+    if (!request.templateName.isEmpty() && !(tpl = LoadTemplate(request.templateName, &run.problem)))
+        return run;
+    if (checkOnly)
+        return run;
+    const auto failed = [&run](const QString& file, const QString& cause) {
+        run.file = file;
+        run.problem = cause;
+        return run;
+    };
+    QString error;
+    const std::optional<PixelFont> font = MakeFont(request.input, request.source, &run.missing, &error);
+    if (!font)
+        return failed(request.input, error);
     if (tpl) {
         ExportOptions options;
         options.order = request.order;
         options.name = request.name;
         options.templateName = request.templateName;
         if (!WriteTemplateFile(request.output, *tpl, *font, options, &error))
-            return Failed("font", request.output, error);
-        return kExitOk;
+            return failed(request.output, error);
+        return run;
     }
     FontWriteOptions writing;
     writing.order = request.order;
     writing.name = request.name;
     if (!WriteFontFile(request.output, *font, writing, &error))
-        return Failed("font", request.output, error);
+        return failed(request.output, error);
+    return run;
+}
+
+int RunFontCommand(const QStringList& args)
+{
+    const FontRun run = MakeFontFile(args);
+    if (run.usage)
+        return Usage("font", run.problem);
+    if (!run.problem.isEmpty() && run.file.isEmpty()) {
+        std::fprintf(stderr, "tobrin font: %s\n", qPrintable(run.problem));
+        return kExitFailure;
+    }
+    if (!run.problem.isEmpty())
+        return Failed("font", run.file, run.problem);
+    WarnMissing("font", run.input, run.missing);
     return kExitOk;
 }
 

@@ -254,29 +254,6 @@ void ApplyImportOptions(ImportPipeline& pipeline, const ImportRequest& request)
     pipeline.ConvertImage();
 }
 
-// Several images, a cut sheet or an animated GIF: the options are settled on
-// the first frame as on a loaded picture, and every frame is converted alike.
-int ImportSet(const ImportRequest& request, const ImageLoader& loader)
-{
-    if (request.inPlace)
-        return ImportFailed(request.images.first(), QStringLiteral("a set of frames is not written in place"));
-    // The options are settled on the first frame as soon as it is read.
-    const SettleSet settle = [&request](const QImage& first) {
-        ImportPipeline pipeline;
-        pipeline.Paste(first);
-        ApplyImportOptions(pipeline, request);
-        return pipeline;
-    };
-    SetImportError failure;
-    const auto set = ReadAndConvertSet(request.images, request.cut, loader, settle, &failure);
-    if (!set)
-        return ImportFailed(failure.file, failure.cause);
-    QString error;
-    if (!WritePictureSetFile(request.output, *set, request.writing, &error))
-        return ImportFailed(request.output, error);
-    return 0;
-}
-
 }  // namespace
 
 QString WrapWords(const QString& text, int indent)
@@ -294,32 +271,70 @@ QString WrapWords(const QString& text, int indent)
     return line.isEmpty() ? out : out + margin + line + QLatin1Char('\n');
 }
 
-int RunImportCommand(const QStringList& args)
+std::optional<MonoSet> ConvertImportImages(const QStringList& args, ImportRun* run, bool checkOnly)
 {
     ImportRequest request;
     const QString problem = ParseArguments(args, &request);
-    if (!problem.isEmpty())
-        return Usage(problem);
-
-    ImportPipeline pipeline;
-    ImageLoader loader;
-    QString error;
+    run->output = request.output;
+    run->writing = request.writing;
+    if (!problem.isEmpty()) {
+        run->usage = true;
+        run->problem = problem;
+        return std::nullopt;
+    }
+    const auto failed = [run](const QString& file, const QString& cause) {
+        run->file = file;
+        run->problem = cause;
+        return std::nullopt;
+    };
+    if (checkOnly)
+        return MonoSet();
+    const ImageLoader loader;
     const QString& first = request.images.first();
-    if (request.images.size() > 1 || !request.cut.Whole() || IsAnimatedGif(first))
-        return ImportSet(request, loader);
+    run->single = !(request.images.size() > 1 || !request.cut.Whole() || IsAnimatedGif(first));
+    if (!run->single) {
+        // Several images, a cut sheet or an animated GIF: the options are
+        // settled on the first frame as soon as it is read, as on a loaded
+        // picture, and every frame is converted alike.
+        if (request.inPlace)
+            return failed(first, QStringLiteral("a set of frames is not written in place"));
+        const SettleSet settle = [&request](const QImage& firstFrame) {
+            ImportPipeline pipeline;
+            pipeline.Paste(firstFrame);
+            ApplyImportOptions(pipeline, request);
+            return pipeline;
+        };
+        SetImportError failure;
+        std::optional<MonoSet> set = ReadAndConvertSet(request.images, request.cut, loader, settle, &failure);
+        if (!set)
+            return failed(failure.file, failure.cause);
+        return set;
+    }
+    ImportPipeline pipeline;
+    QString error;
     pipeline.BeginLoad();
     if (!pipeline.FinishLoad(first, loader, &error))
-        return ImportFailed(first, error);
+        return failed(first, error);
     ApplyImportOptions(pipeline, request);
 
     PictureData decl;
     pipeline.GetImport(decl);
-
     // The cells outside the imported size are clear, so every format,
     // the hex text included, holds just the picture.
-    const MonoPicture picture = MonoPicture::FromPlane(decl.PicData.data(), decl.Width(), decl.Height());
-    if (!WritePictureFile(request.output, picture, request.writing, &error))
-        return ImportFailed(request.output, error);
+    return MonoSet::Of(MonoPicture::FromPlane(decl.PicData.data(), decl.Width(), decl.Height()));
+}
+
+int RunImportCommand(const QStringList& args)
+{
+    ImportRun run;
+    const std::optional<MonoSet> set = ConvertImportImages(args, &run);
+    if (!set)
+        return run.usage ? Usage(run.problem) : ImportFailed(run.file, run.problem);
+    QString error;
+    const bool written = run.single ? WritePictureFile(run.output, set->frames.front(), run.writing, &error)
+                                    : WritePictureSetFile(run.output, *set, run.writing, &error);
+    if (!written)
+        return ImportFailed(run.output, error);
     return 0;
 }
 
