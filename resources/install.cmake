@@ -35,3 +35,6 @@ install(FILES ${CMAKE_BINARY_DIR}/tobrin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR
 # into ~/.local/share/tobrin/templates and change.
 install(FILES ${TOBRIN_TEMPLATE_FILES} ${CMAKE_SOURCE_DIR}/docs/templates.md
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tobrin/templates)
+
+# The build manifest's keys (tobrin build), as the manual page points to them.
+install(FILES ${CMAKE_SOURCE_DIR}/docs/build.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tobrin)

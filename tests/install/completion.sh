@@ -26,7 +26,7 @@ sorted() { printf '%s\n' "$@" | sort -u | xargs; }
 # lines from "tobrin export" to "tobrin import" are export's, and so on).
 help=$("$tobrin" --help) || exit 1
 section() { awk -v from="^  tobrin $1" -v to="^  tobrin $2" '$0 ~ to { p = 0 } $0 ~ from { p = 1 } p' <<<"$help"; }
-for block in 'export import' 'import font' 'font text' 'text --help' '--help END'; do
+for block in 'export import' 'import font' 'font text' 'text build' 'build --help' '--help END'; do
     read -r command next <<<"$block"
     text=$(section "$command" "$next")
     options=$(grep -oE '(^|[^[:alnum:]_-])--?[a-z][a-z-]*' <<<"$text" | grep -oE -- '--?[a-z-]+')
@@ -44,7 +44,7 @@ done
 cd "$(mktemp -d)" && trap 'rm -rf "$PWD"' EXIT
 mkdir folder && touch a.txt b.PNG c.wmf d.jpeg e.h notes.odt
 expect "tobrin ex" "export"
-expect "tobrin " "a.txt b.PNG e.h export folder font import text"
+expect "tobrin " "a.txt b.PNG build e.h export folder font import text"
 expect "tobrin import " "b.PNG c.wmf d.jpeg folder"
 expect "tobrin text x --font " "5x7 8x8 a.txt b.PNG e.h folder"
 expect "tobrin font x -o " "a.txt b.PNG e.h folder"
