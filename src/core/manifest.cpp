@@ -7,6 +7,15 @@
 #include <sstream>
 #include <string>
 
+// toml++ checks some of its parser's expectations with assertions, which a
+// hostile manifest can break ("[=" at a table header): with NDEBUG they
+// become compiler assumptions (undefined behaviour under clang), otherwise
+// they abort. The parser reports these inputs as syntax errors on its own,
+// so both kinds are turned off and the error stands.
+#define TOML_ASSERT(expr) static_assert(true)
+#include <toml++/impl/preprocessor.h>
+#undef TOML_ASSERT_ASSUME
+#define TOML_ASSERT_ASSUME(expr) static_assert(true)
 #include <toml++/toml.h>
 
 namespace tobrin {
@@ -36,6 +45,32 @@ struct Failure {
     QString text;
 };
 
+// toml++ 3.3 asks whether a character outside strings and comments is
+// Unicode white space through a table that leaves U+00A1 .. U+0499,
+// U+2C8E .. U+3087 and U+FBA6 .. U+FEFE unreachable (undefined
+// behaviour). The parser never sees these: they are moved to the
+// supplementary private use planes (15 and 16), which it treats as any
+// other character and no manifest needs, and every text taken from the
+// parser is moved back.
+constexpr char32_t kTroubled[] = {0x00A0, 0x2C8E, 0xFBA6};
+constexpr char32_t kSpan = 0x3FA;
+constexpr char32_t kMoved = 0xF0000;
+
+QString Move(const QString& text, bool back)
+{
+    QList<uint> codes = text.toUcs4();
+    for (uint& code : codes)
+        for (int k = 0; k < 3; ++k) {
+            const char32_t from = back ? kMoved + char32_t(k) * kSpan : kTroubled[k];
+            const char32_t to = back ? kTroubled[k] : kMoved + char32_t(k) * kSpan;
+            if (code >= from && code - from < kSpan) {
+                code = to + (code - from);
+                break;
+            }
+        }
+    return QString::fromUcs4(reinterpret_cast<const char32_t*>(codes.constData()), codes.size());
+}
+
 QString At(const toml::node& node)
 {
     return QStringLiteral("line %1: ").arg(node.source().begin.line);
@@ -43,7 +78,7 @@ QString At(const toml::node& node)
 
 QString Str(const std::string_view& s)
 {
-    return QString::fromUtf8(s.data(), qsizetype(s.size()));
+    return Move(QString::fromUtf8(s.data(), qsizetype(s.size())), true);
 }
 
 void CheckKeys(const toml::table& table, const QStringList& known, const QString& where)
@@ -168,7 +203,7 @@ ManifestOutput ReadOutput(const toml::table& table, bool allowOutside)
         throw Failure{where + QStringLiteral("output %1 has both import and font; give one").arg(out.path)};
     std::ostringstream text;
     text << toml::toml_formatter{table};
-    out.canonical = QByteArray::fromStdString(text.str());
+    out.canonical = Move(QString::fromStdString(text.str()), true).toUtf8();
     return out;
 }
 
@@ -257,9 +292,17 @@ QString NearestKey(const QString& key, const QStringList& known)
 std::optional<Manifest> ParseManifest(const QByteArray& text, bool allowOutside, QString* error)
 {
     try {
+        // TOML is UTF-8 text; anything else is refused before the swap.
+        const QString decoded = QString::fromUtf8(text);
+        if (decoded.toUtf8() != text)
+            throw Failure{QStringLiteral("not UTF-8 text, as TOML is")};
+        for (const uint code : decoded.toUcs4())
+            if (code >= kMoved)
+                throw Failure{QStringLiteral("private use characters of planes 15 and 16 are refused")};
+        const std::string swapped = Move(decoded, false).toStdString();
         toml::table root;
         try {
-            root = toml::parse(std::string_view(text.constData(), std::size_t(text.size())));
+            root = toml::parse(swapped);
         } catch (const toml::parse_error& e) {
             throw Failure{QStringLiteral("line %1, column %2: %3")
                               .arg(e.source().begin.line)
