@@ -65,6 +65,8 @@ private:
     QString exportFileName_;
     QString exportedFrom_;  // the picture's file when exportFileName_ was chosen
     ByteOrder exportOrder_ = ByteOrder::Msb;
+    bool exportRle_ = false;
+    bool exportRleRows_ = false;
     // The format of the file at formatPath_ (the file last read or written).
     QString formatPath_;
     QString fontSource_;
