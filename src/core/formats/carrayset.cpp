@@ -312,8 +312,10 @@ namespace detail {
 
 bool IsRleCArray(const QByteArray& data)
 {
+    // The defines before the first brace are enough: one after it is no
+    // define of ours, and the plain readers refuse the array.
     CLexer lex(data);
-    while (lex.Next().kind != Token::End) {
+    for (Token t = lex.Next(); t.kind != Token::End && !(t.kind == Token::Punct && t.text == "{"); t = lex.Next()) {
     }
     return MacroEnding(lex.Macros(), "_raw_size") >= 0;
 }
