@@ -1,7 +1,8 @@
 // The picture files: every writer and reader on the largest picture (µs),
 // and a dithered import of a 4000 x 3000 JPEG against the bare decode of
 // the same file (printed as a ratio at the end; the plain threshold import
-// is measured beside it for scale).
+// is measured beside it for scale). The C array written run-length
+// compressed is printed against the plain C array of the same picture.
 
 #include <benchmark/benchmark.h>
 
@@ -18,6 +19,7 @@
 #include "core/formats.h"
 #include "core/imageloader.h"
 #include "core/importpipeline.h"
+#include "core/rle.h"
 #include "imagefiles.h"
 #include "benchsupport.h"
 
@@ -36,18 +38,20 @@ struct Form {
     const char* name;
     const tobrin::FileFormat& format;
     ByteOrder order;
+    bool rle = false;
 };
 const Form kForms[] = {
     {"hex", Format("hex"), ByteOrder::Msb},  {"c_msb", Format("c"), ByteOrder::Msb},
     {"c_lsb", Format("c"), ByteOrder::Lsb}, {"c_pages", Format("c"), ByteOrder::Pages},
     {"xbm", Format("xbm"), ByteOrder::Msb},      {"pbm", Format("pbm"), ByteOrder::Msb},
-    {"png", Format("png"), ByteOrder::Msb},
+    {"png", Format("png"), ByteOrder::Msb},      {"c_msb_rle", Format("c"), ByteOrder::Msb, true},
 };
 
 QByteArray Encoded(const Form& f)
 {
     tobrin::ExportOptions options;
     options.order = f.order;
+    options.rle = f.rle;
     return *tobrin::EncodePicture(Largest(), f.format, options, QStringLiteral("picture"));
 }
 
@@ -55,6 +59,7 @@ void BM_Write(benchmark::State& state, Form f)
 {
     tobrin::ExportOptions options;
     options.order = f.order;
+    options.rle = f.rle;
     for (auto _ : state) {
         auto data = tobrin::EncodePicture(Largest(), f.format, options, QStringLiteral("picture"));
         benchmark::DoNotOptimize(data);
@@ -110,6 +115,14 @@ void BM_Convert_LargestDisplayCopy(benchmark::State& state, tobrin::Dither dithe
     }
 }
 
+// The compression alone, on the bytes the C array packs.
+void BM_RleEncode(benchmark::State& state)
+{
+    const QByteArray raw = tobrin::PackedBytes(Largest(), ByteOrder::Msb);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(tobrin::RleEncode(raw));
+}
+
 void BM_Decode_Jpeg4000x3000(benchmark::State& state)
 {
     tobrin::BareDecodeOfLargeJpeg(state);
@@ -139,6 +152,7 @@ int main(int argc, char** argv)
         benchmark::RegisterBenchmark((std::string("BM_Import_Jpeg4000x3000/") + name).c_str(),
                                      BM_Import_Jpeg4000x3000, dither)
             ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BM_RleEncode/msb", BM_RleEncode)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("BM_Decode_Jpeg4000x3000", BM_Decode_Jpeg4000x3000)->Unit(benchmark::kMillisecond);
 
     benchmark::Initialize(&argc, argv);
@@ -154,6 +168,13 @@ int main(int argc, char** argv)
                         name, import.real / decode.real, import.real, decode.real, import.cpu / decode.cpu,
                         import.cpu, decode.cpu);
     }
+    const auto plain = reporter.Time("BM_Write/c_msb");
+    const auto rle = reporter.Time("BM_Write/c_msb_rle");
+    const auto encode = reporter.Time("BM_RleEncode/msb");
+    if (plain.real > 0 && rle.real > 0)
+        std::printf("C array 240x120 run-length compressed / plain: %.2f (%.1f us / %.1f us; the compression "
+                    "alone %.1f us)\n",
+                    rle.real / plain.real, rle.real, plain.real, encode.real);
     benchmark::Shutdown();
     return 0;
 }

@@ -150,9 +150,11 @@ std::vector<std::pair<QString, QByteArray>> FormatSeeds()
     for (int y = 0; y < p.height; ++y)
         for (int x = 0; x < p.width; ++x)
             p.At(x, y) = std::uint8_t((x * 3 + y * 5) % 7 < 3);
-    const auto encode = [&p](const FileFormat& format, ByteOrder order) {
+    const auto encode = [&p](const FileFormat& format, ByteOrder order, bool rle = false, bool rows = false) {
         ExportOptions options;
         options.order = order;
+        options.rle = rle;
+        options.rleRows = rows;
         return *EncodePicture(p, format, options, QStringLiteral("seed"));
     };
     QByteArray plain = "P1\n# plain\n13 9\n";
@@ -169,6 +171,8 @@ std::vector<std::pair<QString, QByteArray>> FormatSeeds()
         {QStringLiteral("msb.c"), encode(Format("c"), ByteOrder::Msb)},
         {QStringLiteral("lsb.h"), encode(Format("c"), ByteOrder::Lsb)},
         {QStringLiteral("pages.c"), encode(Format("c"), ByteOrder::Pages)},
+        {QStringLiteral("rle.c"), encode(Format("c"), ByteOrder::Msb, true)},
+        {QStringLiteral("rle-rows.c"), encode(Format("c"), ByteOrder::Pages, true, true)},
         {QStringLiteral("picture.xbm"), encode(Format("xbm"), ByteOrder::Msb)},
         {QStringLiteral("raw.pbm"), encode(Format("pbm"), ByteOrder::Msb)},
         {QStringLiteral("plain.pbm"), plain},

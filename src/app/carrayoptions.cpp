@@ -1,12 +1,14 @@
 #include "app/carrayoptions.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -87,9 +89,12 @@ void BytePicture::paintEvent(QPaintEvent*)
         }
 }
 
-CArrayOptionsDialog::CArrayOptionsDialog(const QString& path, const ExportOptions& options, QWidget* parent)
-    : QDialog(parent)
+CArrayOptionsDialog::CArrayOptionsDialog(const QString& path, const ExportOptions& options, QWidget* parent,
+                                         const MonoSet* frames)
+    : QDialog(parent), base_(options)
 {
+    if (frames)
+        frames_ = *frames;
     setObjectName(QStringLiteral("CArrayOptions"));
     setWindowTitle(QStringLiteral("C array"));
     setModal(true);
@@ -128,6 +133,25 @@ CArrayOptionsDialog::CArrayOptionsDialog(const QString& path, const ExportOption
     form->addRow(QStringLiteral("Array &name:"), name_);
     form->addRow(QString(), nameProblem_);
 
+    // Compression, with what it saves on the frames at hand.
+    rle_ = new QCheckBox(QStringLiteral("&Run-length compressed"), this);
+    rle_->setObjectName(QStringLiteral("RleCompress"));
+    rle_->setAccessibleName(QStringLiteral("Run-length compressed"));
+    rle_->setChecked(options.rle);
+    rleRows_ = new QCheckBox(QStringLiteral("Ro&ws alone"), this);
+    rleRows_->setObjectName(QStringLiteral("RleRows"));
+    rleRows_->setAccessibleName(QStringLiteral("Compress each row alone"));
+    rleRows_->setChecked(options.rleRows);
+    sizes_ = new QLabel(this);
+    sizes_->setObjectName(QStringLiteral("RleSizes"));
+    sizes_->setAccessibleName(QStringLiteral("Size before and after compression"));
+    auto* rleRow = new QHBoxLayout;
+    rleRow->addWidget(rle_);
+    rleRow->addWidget(rleRows_);
+    rleRow->addStretch();
+    form->addRow(QString(), rleRow);
+    form->addRow(QString(), sizes_);
+
     buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons_->setObjectName(QStringLiteral("Buttons"));
     buttons_->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("OkButton"));
@@ -145,6 +169,9 @@ CArrayOptionsDialog::CArrayOptionsDialog(const QString& path, const ExportOption
 
     connect(orders_, &QButtonGroup::idClicked, this, [this](int id) { picture_->SetOrder(ByteOrder(id)); });
     connect(name_, &QLineEdit::textChanged, this, &CArrayOptionsDialog::NameEdited);
+    connect(orders_, &QButtonGroup::idClicked, this, &CArrayOptionsDialog::CompressionChanged);
+    connect(rle_, &QCheckBox::toggled, this, &CArrayOptionsDialog::CompressionChanged);
+    connect(rleRows_, &QCheckBox::toggled, this, &CArrayOptionsDialog::CompressionChanged);
     SetOrder(options.order);
     NameEdited();
 }
@@ -158,13 +185,31 @@ void CArrayOptionsDialog::SetOrder(ByteOrder order)
 {
     OrderButton(order)->setChecked(true);
     picture_->SetOrder(order);
+    CompressionChanged();
+}
+
+void CArrayOptionsDialog::CompressionChanged()
+{
+    rleRows_->setEnabled(rle_->isChecked());
+    sizes_->setVisible(!frames_.frames.empty());
+    if (frames_.frames.empty())
+        return;
+    const ByteOrder order = ByteOrder(orders_->checkedId());
+    const qsizetype raw = PackedBytes(frames_.frames.front(), order).size() * frames_.Count();
+    const qsizetype packed = RlePackedFrames(frames_, order, rleRows_->isChecked()).size();
+    // Shown either way, so the box can be judged before it is ticked.
+    sizes_->setText(QStringLiteral("%1 bytes; compressed %2 bytes (%3%)")
+                        .arg(QLocale().toString(qlonglong(raw)), QLocale().toString(qlonglong(packed)))
+                        .arg(qRound(100.0 * double(packed) / double(raw))));
 }
 
 ExportOptions CArrayOptionsDialog::Options() const
 {
-    ExportOptions options;
+    ExportOptions options = base_;
     options.order = ByteOrder(orders_->checkedId());
     options.name = name_->text();
+    options.rle = rle_->isChecked();
+    options.rleRows = options.rle && rleRows_->isChecked();
     return options;
 }
 

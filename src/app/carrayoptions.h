@@ -6,6 +6,7 @@
 #include "core/formats.h"
 
 class QButtonGroup;
+class QCheckBox;
 class QDialogButtonBox;
 class QLabel;
 class QLineEdit;
@@ -33,13 +34,17 @@ private:
     ByteOrder order_ = ByteOrder::Msb;
 };
 
-// "C array": the byte order and the array's name of an export to .c or .h.
+// "C array": the byte order, the array's name and the run-length
+// compression of an export to .c or .h.
 class CArrayOptionsDialog : public QDialog {
     Q_OBJECT
 public:
     // The name starts as the file's own (CNameFromPath) unless options
     // already name one; OK is offered only for a C identifier.
-    CArrayOptionsDialog(const QString& path, const ExportOptions& options, QWidget* parent = nullptr);
+    // With frames (what will be written) it shows their size before and
+    // after compression.
+    CArrayOptionsDialog(const QString& path, const ExportOptions& options, QWidget* parent = nullptr,
+                        const MonoSet* frames = nullptr);
 
     ExportOptions Options() const;
     void SetOrder(ByteOrder order);
@@ -47,14 +52,21 @@ public:
     QRadioButton* OrderButton(ByteOrder order) const;
     BytePicture* Picture() const { return picture_; }
     bool Acceptable() const;
+    QLabel* Sizes() const { return sizes_; }
 
 private:
     void NameEdited();
+    void CompressionChanged();
 
     QButtonGroup* orders_ = nullptr;
     BytePicture* picture_ = nullptr;
     QLineEdit* name_ = nullptr;
     QLabel* nameProblem_ = nullptr;
+    QCheckBox* rle_ = nullptr;
+    QCheckBox* rleRows_ = nullptr;
+    QLabel* sizes_ = nullptr;
+    MonoSet frames_;
+    ExportOptions base_;
     QDialogButtonBox* buttons_ = nullptr;
 };
 

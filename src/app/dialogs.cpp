@@ -81,16 +81,16 @@ QString QtDialogs::SaveFileName(QWidget* parent, const QString& caption, const Q
     return name;
 }
 
-bool Dialogs::CArrayOptions(QWidget*, const QString& path, ExportOptions& options)
+bool Dialogs::CArrayOptions(QWidget*, const QString& path, ExportOptions& options, const MonoSet&)
 {
     if (options.name.isEmpty())
         options.name = CNameFromPath(path);
     return true;
 }
 
-bool QtDialogs::CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options)
+bool QtDialogs::CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options, const MonoSet& frames)
 {
-    CArrayOptionsDialog dialog(path, options, parent);
+    CArrayOptionsDialog dialog(path, options, parent, &frames);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     options = dialog.Options();

@@ -45,7 +45,8 @@ public:
     // options holds the starting choice and receives the user's. False
     // when the user cancelled. Without a window to ask in, the starting
     // choice stands.
-    virtual bool CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options);
+    // frames: what will be written, for the compressed size the dialog shows.
+    virtual bool CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options, const MonoSet& frames);
     // "New Font": the source a font is made from (an outline font, a BDF
     // or font file, or a picture of glyphs in a grid) and how; source and
     // options hold the starting choice and receive the user's. False when
@@ -73,7 +74,7 @@ public:
                          const QString& selectedFilter, const QString& fileName) override;
     QStringList OpenFileNames(QWidget* parent, const QString& caption, const QString& filters,
                               const QString& selectedFilter, const QString& fileName) override;
-    bool CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options) override;
+    bool CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options, const MonoSet& frames) override;
     bool NewFontOptions(QWidget* parent, QString& source, FontSourceOptions& options) override;
     bool TemplateOptions(QWidget* parent, const MonoSet& set, const PixelFont* font,
                          ExportOptions& options) override;

@@ -30,7 +30,7 @@ const char kUsageHead[] =
     "  tobrin FILE                start the editor with the picture FILE open\n"
     "  tobrin export FILE -o OUT [--order msb|lsb|pages] [--name NAME] [--device]\n"
     "                             [--input-order msb|lsb|pages] [--in-place]\n"
-    "                             [--frame N] [--sheet COLUMNS]\n"
+    "                             [--frame N] [--sheet COLUMNS] [--rle] [--rle-rows]\n"
     "  tobrin export FILE -o OUT --template NAME|FILE [--rle [--rle-rows]] [--name NAME]\n"
     "                             [--order msb|lsb|pages] [--frame N]\n"
     "                             write OUT through an output template: a built-in\n"
@@ -82,7 +82,8 @@ QString Usage()
         + QStringLiteral("; images are read only when they are black and white. --input-order names a C array's "
                          "order when its comment does not; OUT may be FILE itself only with --in-place. A set of frames (the hex "
                          "text's frames under labels NAME_0:, NAME_1:, ..., a C array set, a GIF animation) is "
-                         "written whole to a format that holds one; --frame N writes only frame N (from 0)");
+                         "written whole to a format that holds one; --frame N writes only frame N (from 0). --rle writes a C array run-length compressed (docs/rle.md), every frame's "
+                         "bytes as one stream, and says how much it saved; --rle-rows compresses each row alone");
     return QString::fromLatin1(kUsageHead) + WrapWords(sentence, 29) + QString::fromLatin1(kUsageTail);
 }
 
@@ -208,6 +209,9 @@ int RunExport(const QStringList& args)
     if (options.sheetColumns > 0 && options.templateName.isEmpty() && &FormatForPath(output) != &Format("png"))
         return UsageError(QStringLiteral("--sheet is for a PNG sprite sheet"));
 
+    if (options.rle && &FormatForPath(output) != &Format("c") && options.templateName.isEmpty())
+        return UsageError(QStringLiteral("--rle is for a C array (.c or .h) or a template"));
+
     QString problem;
     std::optional<MonoSet> set = ReadPictureSetFile(input, reading, &problem);
     if (!set) {
@@ -248,6 +252,15 @@ int RunExport(const QStringList& args)
     if (!WritePictureSetFile(output, *set, options, &why)) {
         Print(stderr, QStringLiteral("Error writing file! %1: %2\n").arg(output, why));
         return kExitFailure;
+    }
+    if (options.rle) {
+        const qsizetype raw = PackedBytes(set->frames.front(), options.order).size() * set->Count();
+        const qsizetype packed = RlePackedFrames(*set, options.order, options.rleRows).size();
+        Print(stdout, QStringLiteral("%1: %2 bytes -> %3 bytes (%4%)\n")
+                          .arg(options.name.isEmpty() ? CNameFromPath(output) : options.name)
+                          .arg(raw)
+                          .arg(packed)
+                          .arg(qRound(100.0 * double(packed) / double(raw))));
     }
     return kExitOk;
 }

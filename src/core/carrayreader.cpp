@@ -347,6 +347,8 @@ std::optional<MonoPicture> DecodeCLike(const QByteArray& data, bool xbm, const R
 
 std::optional<ExportOptions> CArrayOptionsOf(const QByteArray& data, const ReadOptions& options)
 {
+    if (qint64(data.size()) <= kMaxFileBytes && IsRleCArray(data))
+        return RleCArrayOptionsOf(data, options);
     if (qint64(data.size()) > kMaxFileBytes || !DecodeCLike(data, false, options, nullptr))
         return std::nullopt;
     const std::optional<CSource> src = ParseCSource(data, false);

@@ -37,6 +37,10 @@ std::optional<MonoPicture> DecodeCLike(const QByteArray& data, bool xbm, const R
 // A C array set (NAME[FRAMES][BYTES]); a file holding one picture's array
 // is read as a set of one (src/core/formats/carrayset.cpp).
 std::optional<MonoSet> DecodeCArraySet(const QByteArray& data, const ReadOptions& options, QString* why);
+// Whether a C array defines NAME_RAW_SIZE: run-length compressed, which
+// only DecodeCArraySet reads; RleCArrayOptionsOf is CArrayOptionsOf for it.
+bool IsRleCArray(const QByteArray& data);
+std::optional<ExportOptions> RleCArrayOptionsOf(const QByteArray& data, const ReadOptions& options);
 
 // HexSetText's text as bytes.
 std::string HexSetString(const MonoSet& set, const QString& label);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/formatdetail.h"
+#include "core/rle.h"
 
 // What the file formats share: the picture, packing pixels into bytes, and
 // C names. Each format is in src/core/formats/.
@@ -177,6 +178,24 @@ const char* ByteOrderName(ByteOrder order)
         return "pages";
     }
     return "msb";
+}
+
+QByteArray PackedBytes(const MonoPicture& picture, ByteOrder order)
+{
+    const std::vector<std::uint8_t> bytes = Pack(picture, order);
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+}
+
+int PackedRowBytes(int width, ByteOrder order) { return order == ByteOrder::Pages ? width : (width + 7) / 8; }
+
+QByteArray RlePackedFrames(const MonoSet& set, ByteOrder order, bool rows)
+{
+    QByteArray raw;
+    for (const MonoPicture& frame : set.frames)
+        raw += PackedBytes(frame, order);
+    if (!rows)
+        return RleEncode(raw);
+    return RleEncodeRows(raw, set.frames.empty() ? 1 : PackedRowBytes(set.frames.front().width, order));
 }
 
 bool IsCIdentifier(const QString& name)

@@ -46,6 +46,12 @@ enum class ByteOrder { Msb, Lsb, Pages };
 std::optional<ByteOrder> ByteOrderFromName(const QString& name);  // msb, lsb, pages
 const char* ByteOrderName(ByteOrder order);
 
+// The bytes a C array holds for a picture in order; PackedRowBytes is one
+// row's share of them (a page's in pages order), the unit RleEncodeRows
+// compresses alone.
+QByteArray PackedBytes(const MonoPicture& picture, ByteOrder order);
+int PackedRowBytes(int width, ByteOrder order);
+
 // Checks a C identifier that is no keyword.
 bool IsCIdentifier(const QString& name);
 // A C identifier made from a file's base name: other characters become "_",
@@ -85,6 +91,10 @@ struct MonoSet {
     int Count() const { return int(frames.size()); }
     bool AllDefaultDelays() const;
 };
+
+// Every frame's bytes in order, one after the other, run-length compressed
+// (src/core/rle.h) as one stream, or with rows each row of each frame alone.
+QByteArray RlePackedFrames(const MonoSet& set, ByteOrder order, bool rows);
 
 // EncodePicture for path's format, written all-or-nothing.
 bool WritePictureFile(const QString& path, const MonoPicture& picture, const ExportOptions& options,

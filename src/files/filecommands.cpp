@@ -213,12 +213,16 @@ void FileCommands::Export()
     exportedFrom_ = current;
     ExportOptions options;
     options.order = exportOrder_;
+    options.rle = exportRle_;
+    options.rleRows = exportRleRows_;
     // The byte order and the array's name are asked together.
     if (FormatForPath(name).options & kTakesByteOrder) {
         options.name = CNameFromPath(name);
-        if (!session_.dialogs.CArrayOptions(DialogParent(), name, options))
+        if (!session_.dialogs.CArrayOptions(DialogParent(), name, options, session_.document.Frames()))
             return;
         exportOrder_ = options.order;
+        exportRle_ = options.rle;
+        exportRleRows_ = options.rleRows;
     }
     WritePicture(name, options);
 }

@@ -70,6 +70,8 @@ private:
     QString exportedFrom_;  // the picture's file when exportFileName_ was chosen
     ByteOrder exportOrder_ = ByteOrder::Msb;
     QString exportTemplate_;  // the template last chosen
+    bool exportRle_ = false;
+    bool exportRleRows_ = false;
     // The format of the file at formatPath_ (the file last read or written).
     QString formatPath_;
     QString fontSource_;

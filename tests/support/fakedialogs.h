@@ -78,12 +78,12 @@ public:
         return name.isEmpty() ? QStringList() : QStringList{name};
     }
 
-    bool CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options) override
+    bool CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options, const MonoSet& frames) override
     {
         shown.append({QStringLiteral("c-options"), QString(), path, Icon::None, {}, path, {}});
         cArrayOffered.append(options);
         if (cArrayAnswers.isEmpty())
-            return Dialogs::CArrayOptions(parent, path, options);
+            return Dialogs::CArrayOptions(parent, path, options, frames);
         const std::optional<ExportOptions> answer = cArrayAnswers.takeFirst();
         if (answer)
             options = *answer;

@@ -293,6 +293,13 @@ private slots:
         QCOMPARE(dialog.Picture()->Order(), ByteOrder::Pages);
         QCOMPARE(dialog.Options().order, ByteOrder::Pages);
         QCOMPARE(dialog.Options().name, QStringLiteral("logo"));
+        const MonoSet blank = MonoSet::Of(MonoPicture{240, 120, {}});
+        CArrayOptionsDialog packed(QStringLiteral("x.c"), COptions(ByteOrder::Msb), nullptr, &blank);
+        const QString sizes = packed.findChild<QObject*>(QStringLiteral("RleSizes"))->property("text").toString();
+        QVERIFY2(sizes.endsWith(QStringLiteral("compressed 56 bytes (2%)")), qPrintable(sizes));
+        for (const char* box : {"RleCompress", "RleRows"})
+            packed.findChild<QAbstractButton*>(QLatin1String(box))->click();
+        QVERIFY(packed.Options().rle && packed.Options().rleRows);
 
         // Where the first byte's bits land, as the writer packs them.
         MonoPicture one;

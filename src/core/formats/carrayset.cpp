@@ -6,13 +6,17 @@
 #include <string>
 
 #include "core/formatdetail.h"
+#include "core/rle.h"
 
 // Reading a C array set: NAME[FRAMES][BYTES] with NAME_WIDTH, NAME_HEIGHT
 // and NAME_FRAMES, and the delays in NAME_delays[] when the file has them.
 // The grammar is as small and strict as the single array's: comments, the
 // directives #define NAME [NUMBER], #ifndef, #endif and #pragma once, the
 // frames' declaration and at most one delay table. A file holding a single
-// array is read by the single array's reader, as a set of one.
+// array is read by the single array's reader, as a set of one. A file that
+// defines NAME_RAW_SIZE is run-length compressed (docs/rle.md): one byte
+// array NAME[NAME_SIZE] of every frame's bytes, read by this reader alone,
+// whether it holds one frame or many.
 
 namespace tobrin {
 
@@ -171,7 +175,8 @@ struct Declaration {
 
 class SetParser {
 public:
-    explicit SetParser(const QByteArray& data) : lex_(data) { Advance(); }
+    // byteCap: the most values a one-dimensional byte array may hold.
+    SetParser(const QByteArray& data, std::size_t byteCap) : lex_(data), byteCap_(byteCap) { Advance(); }
 
     // false with *why on a malformed declaration; *end when there is none.
     bool Declare(Declaration& d, bool* end);
@@ -190,6 +195,7 @@ private:
     bool Values(std::vector<long>& into, std::size_t cap);
 
     CLexer lex_;
+    std::size_t byteCap_;
     Token tok_;
 };
 
@@ -241,7 +247,7 @@ bool SetParser::Declare(Declaration& d, bool* end)
     const std::size_t rowCap = std::size_t(kMaxWidth) * ((kMaxHeight + 7) / 8);
     if (d.dims.size() == 1) {
         d.rows.emplace_back();
-        if (!Values(d.rows.back(), d.isShort ? std::size_t(MonoSet::kMaxFrames) : rowCap))
+        if (!Values(d.rows.back(), d.isShort ? std::size_t(MonoSet::kMaxFrames) : byteCap_))
             return false;
     } else {
         while (Take("{")) {
@@ -266,9 +272,53 @@ ByteOrder OrderOf(const std::string& comments, const ReadOptions& options)
     return match.hasMatch() ? *ByteOrderFromName(match.captured(1)) : ByteOrder::Msb;
 }
 
+// The macro whose name ends in suffix (case ignored); -1 when none does.
+long MacroEnding(const std::map<std::string, long>& macros, const char* suffix)
+{
+    for (const auto& [name, value] : macros)
+        if (EndsWith(name, suffix))
+            return value;
+    return -1;
+}
+
+bool EndsWithSize(const std::string& name) { return EndsWith(name, "_size") && !EndsWith(name, "_raw_size"); }
+
+// The set with its delays: the table's when given, else the default.
+std::optional<MonoSet> WithDelays(MonoSet set, const Declaration* delays, QString* why)
+{
+    set.delays.assign(set.frames.size(), MonoSet::kDefaultDelay);
+    if (!delays)
+        return set;
+    const std::vector<long>& ms = delays->rows.front();
+    QString problem;
+    if (ms.size() != set.frames.size() || (delays->dims[0] >= 0 && delays->dims[0] != long(ms.size())))
+        problem = QStringLiteral("%1 delays for %2 frames").arg(ms.size()).arg(set.frames.size());
+    for (std::size_t i = 0; i < ms.size() && problem.isEmpty(); ++i) {
+        if (ms[i] < 1 || ms[i] > MonoSet::kMaxDelay)
+            problem = QStringLiteral("frame %1's delay %2 is outside 1..%3 ms").arg(i).arg(ms[i]).arg(MonoSet::kMaxDelay);
+        else
+            set.delays[i] = int(ms[i]);
+    }
+    if (problem.isEmpty())
+        return set;
+    if (why)
+        *why = problem;
+    return std::nullopt;
+}
+
 }  // namespace
 
 namespace detail {
+
+bool IsRleCArray(const QByteArray& data)
+{
+    // The defines before the first brace are enough: one after it is no
+    // define of ours, and the plain readers refuse the array.
+    CLexer lex(data);
+    for (Token t = lex.Next(); t.kind != Token::End && !(t.kind == Token::Punct && t.text == "{"); t = lex.Next()) {
+    }
+    return MacroEnding(lex.Macros(), "_raw_size") >= 0;
+}
 
 std::optional<MonoSet> DecodeCArraySet(const QByteArray& data, const ReadOptions& options, QString* why)
 {
@@ -277,7 +327,11 @@ std::optional<MonoSet> DecodeCArraySet(const QByteArray& data, const ReadOptions
             *why = text;
         return std::nullopt;
     };
-    SetParser parser(data);
+    const bool rle = IsRleCArray(data);
+    // Compressed, an array may hold more than the largest picture: every
+    // frame's bytes, a little more in the worst case.
+    const std::size_t rowCap = std::size_t(kMaxWidth) * ((kMaxHeight + 7) / 8);
+    SetParser parser(data, rle ? std::size_t(kMaxFileBytes / 2) : rowCap);
     Declaration frames;
     Declaration delays;
     bool sawFrames = false;
@@ -291,7 +345,7 @@ std::optional<MonoSet> DecodeCArraySet(const QByteArray& data, const ReadOptions
             sawFrames = false;  // not the shape of a set
             break;
         }
-        if (d.dims.size() == 2 && !d.isShort && !sawFrames) {
+        if (d.dims.size() == (rle ? 1u : 2u) && !d.isShort && !sawFrames) {
             frames = std::move(d);
             sawFrames = true;
         } else if (d.dims.size() == 1 && d.isShort && !sawDelays && EndsWith(d.name, "_delays")) {
@@ -302,34 +356,70 @@ std::optional<MonoSet> DecodeCArraySet(const QByteArray& data, const ReadOptions
             break;
         }
     }
+    if (!sawFrames && rle)
+        return fail(QStringLiteral("not a run-length compressed C array (NAME_WIDTH, NAME_HEIGHT, NAME_RAW_SIZE and one "
+                                   "byte array)"));
     if (!sawFrames) {
         // One picture's array, or no C array at all: the single reader says.
         std::optional<MonoPicture> picture = DecodeCLike(data, false, options, why);
         return picture ? std::optional<MonoSet>(MonoSet::Of(*picture)) : std::nullopt;
     }
-    long width = -1;
-    long height = -1;
-    long count = -1;
-    for (const auto& [name, value] : parser.Lexer().Macros()) {
-        if (EndsWith(name, "_width"))
-            width = value;
-        else if (EndsWith(name, "_height"))
-            height = value;
-        else if (EndsWith(name, "_frames"))
-            count = value;
-    }
+    const std::map<std::string, long>& macros = parser.Lexer().Macros();
+    const long width = MacroEnding(macros, "_width");
+    const long height = MacroEnding(macros, "_height");
+    long count = MacroEnding(macros, "_frames");
     if (width < 0 || height < 0)
         return fail(QStringLiteral("a C array set needs NAME_WIDTH and NAME_HEIGHT"));
     if (!SizeAllowed(width, height))
         return fail(QStringLiteral("size %1 x %2 is outside %3").arg(width).arg(height).arg(SizeRule()));
+    const ByteOrder order = OrderOf(parser.Lexer().Comments(), options);
+    const std::size_t need = PackedSize(int(width), int(height), order);
+    MonoSet set;
+    if (rle) {
+        const std::vector<long>& values = frames.rows.front();
+        if (count < 0)
+            count = 1;
+        if (count < 1 || count > MonoSet::kMaxFrames)
+            return fail(QStringLiteral("%1 frames is outside 1..%2").arg(count).arg(MonoSet::kMaxFrames));
+        const long raw = MacroEnding(macros, "_raw_size");
+        if (std::size_t(raw) != need * std::size_t(count))
+            return fail(QStringLiteral("NAME_RAW_SIZE is %1; %2 frame(s) of %3 x %4 in %5 order need %6")
+                            .arg(raw)
+                            .arg(count)
+                            .arg(width)
+                            .arg(height)
+                            .arg(QLatin1String(ByteOrderName(order)))
+                            .arg(need * std::size_t(count)));
+        std::vector<long> declared{frames.dims[0]};
+        for (const auto& [name, value] : macros)
+            if (EndsWithSize(name))
+                declared.push_back(value);
+        for (long size : declared)
+            if (size >= 0 && size != long(values.size()))
+                return fail(QStringLiteral("the array holds %1 bytes; it declares %2").arg(values.size()).arg(size));
+        QByteArray packed;
+        for (long v : values) {
+            if (v > 255)
+                return fail(QStringLiteral("the array holds the value %1, above 255").arg(v));
+            packed += char(v);
+        }
+        const std::optional<QByteArray> bytes = RleDecode(packed, std::size_t(raw));
+        if (!bytes || bytes->size() != raw)
+            return fail(bytes ? QStringLiteral("the compressed bytes give %1 bytes; NAME_RAW_SIZE says %2")
+                                    .arg(bytes->size())
+                                    .arg(raw)
+                              : QStringLiteral("the compressed bytes are damaged: a run or literal is cut short or "
+                                               "gives more than NAME_RAW_SIZE bytes"));
+        const auto* at = reinterpret_cast<const std::uint8_t*>(bytes->constData());
+        for (long i = 0; i < count; ++i)
+            set.frames.push_back(Unpack(at + std::size_t(i) * need, int(width), int(height), order));
+        return WithDelays(std::move(set), sawDelays ? &delays : nullptr, why);
+    }
     const long held = long(frames.rows.size());
     if (held == 0 || (count >= 0 && count != held) || (frames.dims[0] >= 0 && frames.dims[0] != held))
         return fail(QStringLiteral("the array holds %1 frames; it declares %2")
                         .arg(held)
                         .arg(frames.dims[0] >= 0 ? frames.dims[0] : count));
-    const ByteOrder order = OrderOf(parser.Lexer().Comments(), options);
-    const std::size_t need = PackedSize(int(width), int(height), order);
-    MonoSet set;
     for (std::size_t i = 0; i < frames.rows.size(); ++i) {
         const std::vector<long>& row = frames.rows[i];
         if (row.size() != need || (frames.dims[1] >= 0 && std::size_t(frames.dims[1]) != need))
@@ -348,18 +438,25 @@ std::optional<MonoSet> DecodeCArraySet(const QByteArray& data, const ReadOptions
         }
         set.frames.push_back(Unpack(bytes.data(), int(width), int(height), order));
     }
-    set.delays.assign(set.frames.size(), MonoSet::kDefaultDelay);
-    if (sawDelays) {
-        const std::vector<long>& ms = delays.rows.front();
-        if (ms.size() != set.frames.size() || (delays.dims[0] >= 0 && delays.dims[0] != long(ms.size())))
-            return fail(QStringLiteral("%1 delays for %2 frames").arg(ms.size()).arg(set.frames.size()));
-        for (std::size_t i = 0; i < ms.size(); ++i) {
-            if (ms[i] < 1 || ms[i] > MonoSet::kMaxDelay)
-                return fail(QStringLiteral("frame %1's delay %2 is outside 1..%3 ms").arg(i).arg(ms[i]).arg(MonoSet::kMaxDelay));
-            set.delays[i] = int(ms[i]);
-        }
-    }
-    return set;
+    return WithDelays(std::move(set), sawDelays ? &delays : nullptr, why);
+}
+
+std::optional<ExportOptions> RleCArrayOptionsOf(const QByteArray& data, const ReadOptions& options)
+{
+    if (!DecodeCArraySet(data, options, nullptr))
+        return std::nullopt;
+    SetParser parser(data, std::size_t(kMaxFileBytes / 2));
+    Declaration d;
+    bool end = false;
+    parser.Declare(d, &end);
+    ExportOptions result;
+    result.order = OrderOf(parser.Lexer().Comments(), options);
+    result.name = QString::fromStdString(d.name);
+    if (!IsCIdentifier(result.name))
+        result.name.clear();  // the file's name is used instead
+    result.rle = true;
+    result.rleRows = parser.Lexer().Comments().find("compressed: rows alone") != std::string::npos;
+    return result;
 }
 
 }  // namespace detail
