@@ -256,7 +256,12 @@ int RunBuildCommand(const QStringList& args)
         }
         newState += result.digest + ' ' + path.toUtf8() + '\n';
     }
-    if (!WriteFileAtomically(statePath, newState, &why)) {
+    // Nothing changed, nothing written: a build where all is up to date
+    // leaves the folder as it was.
+    QFile oldState(statePath);
+    const bool same = IsRegularFile(statePath) && oldState.size() == newState.size() &&
+        oldState.open(QIODevice::ReadOnly) && oldState.readAll() == newState;
+    if (!same && !WriteFileAtomically(statePath, newState, &why)) {
         Print(stderr, QStringLiteral("tobrin build: %1: %2\n").arg(statePath, why));
         return kExitFailure;
     }
