@@ -57,7 +57,7 @@ inline bool operator!=(const PixelFont& a, const PixelFont& b) { return !(a == b
 // is the digits, the colon, the degree sign and C. The result is sorted,
 // without duplicates; an empty or malformed list, or one that selects
 // nothing, gives nullopt and *error.
-std::optional<std::vector<char32_t>> ParseCharList(const QString& spec, QString* error = nullptr);
+std::optional<std::vector<char32_t>> ParseCharList(const QString& list, QString* error = nullptr);
 // "'A' U+0041" for comments, messages and the frame strip.
 QString GlyphName(char32_t code);
 

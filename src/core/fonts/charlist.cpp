@@ -28,7 +28,7 @@ bool IsDigit(char32_t c) { return c >= '0' && c <= '9'; }
 
 class CharListParser {
 public:
-    CharListParser(const QString& spec, QString* error) : text_(spec.toUcs4()), error_(error) {}
+    CharListParser(const QString& list, QString* error) : text_(list.toUcs4()), error_(error) {}
 
     std::optional<std::vector<char32_t>> Parse();
 
@@ -138,9 +138,9 @@ std::optional<std::vector<char32_t>> CharListParser::Parse()
 
 }  // namespace
 
-std::optional<std::vector<char32_t>> ParseCharList(const QString& spec, QString* error)
+std::optional<std::vector<char32_t>> ParseCharList(const QString& list, QString* error)
 {
-    return CharListParser(spec, error).Parse();
+    return CharListParser(list, error).Parse();
 }
 
 }  // namespace tobrin

@@ -101,10 +101,10 @@ int GridAdvance(const MonoPicture& bitmap, int gap)
 
 }  // namespace
 
-std::optional<std::vector<char32_t>> ChosenChars(const QString& spec, QString* error)
+std::optional<std::vector<char32_t>> ChosenChars(const QString& list, QString* error)
 {
-    if (!spec.trimmed().isEmpty())
-        return ParseCharList(spec, error);
+    if (!list.trimmed().isEmpty())
+        return ParseCharList(list, error);
     std::vector<char32_t> ascii;
     for (char32_t c = 32; c <= 126; ++c)
         ascii.push_back(c);

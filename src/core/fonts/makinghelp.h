@@ -14,8 +14,8 @@ constexpr int kMinPixelSize = 4;
 constexpr int kMaxPixelSize = 120;
 constexpr int kDefaultPixelSize = 12;
 
-// The characters a spec asks for; printable ASCII (32-126) when it is empty.
-std::optional<std::vector<char32_t>> ChosenChars(const QString& spec, QString* error);
+// The characters a character list asks for; printable ASCII (32-126) when it is empty.
+std::optional<std::vector<char32_t>> ChosenChars(const QString& list, QString* error);
 
 // By the extension: TrueType, OpenType, collections, Type 1, WOFF.
 bool LooksLikeOutlineFont(const QString& path);
