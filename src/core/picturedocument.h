@@ -84,6 +84,9 @@ public:
     // one history step. A refused transform (see PlanTransform) changes
     // nothing and says why.
     TransformResult TransformPicture(Transform t, const std::optional<QRect>& block = std::nullopt);
+    // Before a file is written from the picture, so that it holds what the
+    // views show: an edit under way (text being typed) is stored first.
+    void AboutToWrite() { emit aboutToWrite(); }
     // Marks the picture unsaved although nothing changed, until it is saved.
     void MarkModified();
     // True: this is the saved picture (after a write); false: MarkModified.
@@ -158,6 +161,8 @@ signals:
     // Frames were added, deleted, moved or given delays.
     void framesChanged();
     void currentFrameChanged(int frame);
+    // Sent by AboutToWrite: what a view shows but has not yet stored is stored now.
+    void aboutToWrite();
 
 private:
     friend class SnapshotStep;

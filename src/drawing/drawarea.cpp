@@ -150,7 +150,9 @@ QRgb DrawArea::SquareColour(int cx, int cy) const
 {
     if (cx < 0 || cy < 0 || cx >= int(squareX_.size()) || cy >= int(squareY_.size()))
         return 0;
-    const int x = squareX_[cx], y = squareY_[cy];
+    // The middle of the square, clear of a marquee drawn along its edge
+    // where the squares have no grid between them.
+    const int x = squareX_[cx] + (squareSide_ - 1) / 2, y = squareY_[cy] + (squareSide_ - 1) / 2;
     if (x >= image_.width() || y >= image_.height())
         return 0;
     return image_.pixel(x, y) | 0xFF000000u;

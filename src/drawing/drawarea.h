@@ -50,7 +50,7 @@ public:
     // 1 at a whole ratio, a little below at a fractional one.
     double Shown() const { return shown_; }
 
-    // The colour of the square of cell (cx, cy) as shown.
+    // The colour of the square of cell (cx, cy) as shown, at its middle.
     QRgb SquareColour(int cx, int cy) const;
 
     // Paints the square of view cell (cx, cy); cells off the canvas are

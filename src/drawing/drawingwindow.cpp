@@ -81,6 +81,7 @@ DrawingWindow::DrawingWindow(Session& session, QWidget* parent)
 
     PictureDocument& doc = session_.document;
     connect(&doc, &PictureDocument::fileNameChanged, this, &DrawingWindow::ShowFileInTitle);
+    connect(&doc, &PictureDocument::aboutToWrite, this, [this] { CurrentTool().Finish(d_->environment); });
     connect(&doc, &PictureDocument::savedChanged, this, &DrawingWindow::ShowFileInTitle);
     ShowFileInTitle();
 }

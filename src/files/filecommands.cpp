@@ -141,44 +141,19 @@ FileCommands::SaveFormat FileCommands::CurrentSaveFormat() const
 
 void FileCommands::Save()
 {
+    session_.document.AboutToWrite();
     const QString name = session_.document.FileName();
     if (name.isEmpty()) {
         Saveas();
         return;
     }
-    const SaveFormat current = CurrentSaveFormat();
-    if (session_.document.IsFont() && IsFontFormName(name)) {
-        if (WritePicture(name, current.options)) {
-            formatPath_ = name;
-            format_ = current;
-            session_.document.MarkSaved(name);
-        }
-        return;
-    }
-    if (IsNative(*current.format)) {
-        WriteHexFile(name);
-        return;
-    }
-    if (session_.document.FrameCount() > 1 && !(current.format->encodeSet && current.format->decodeSet)) {
-        // Saving the set there would keep one frame of it, or none that opens again.
-        session_.dialogs.Message(DialogParent(), QStringLiteral("Save"),
-                                 QStringLiteral("%1 holds a single picture, and this one has %2 frames. Save them as "
-                                                "hex text.")
-                                     .arg(QLatin1String(current.format->description))
-                                     .arg(session_.document.FrameCount()),
-                                 Dialogs::Icon::Information);
+    if (!SaveIn(name, CurrentSaveFormat()))
         Saveas();
-        return;
-    }
-    if (WritePicture(name, current.options)) {
-        formatPath_ = name;
-        format_ = current;
-        session_.document.MarkSaved(name);
-    }
 }
 
 void FileCommands::Saveas()
 {
+    session_.document.AboutToWrite();
     // The dialog starts with the name last chosen in either dialog and asks
     // before it replaces an existing file.
     const QString name = session_.dialogs.SaveFileName(DialogParent(), QStringLiteral("Save As"), SaveFilters(),
@@ -186,11 +161,75 @@ void FileCommands::Saveas()
     if (name.isEmpty())
         return;
     dialogFileName_ = name;
-    WriteHexFile(name);
+    // Hex text goes where hex text opens again: under the editor's own names
+    // and those (a C array's) whose files may hold it. Any other name is
+    // written in its own form, as Save writes a file opened in that form, so
+    // logo.pbm never holds text that Open then refuses.
+    const FileFormat& format = FormatForPath(name);
+    SaveFormat named;
+    if (!format.mayBeNative)
+        named.format = &format;
+    SaveIn(name, named);
+}
+
+bool FileCommands::RefusesPicture(const QString& name)
+{
+    // Open takes every .bdf file as a font, so a picture there would not open again.
+    if (session_.document.IsFont() || QFileInfo(name).suffix().compare(QStringLiteral("bdf"), Qt::CaseInsensitive) != 0)
+        return false;
+    session_.dialogs.Message(DialogParent(), QStringLiteral("Save"),
+                             QStringLiteral("A .bdf file holds a font. Write the picture under another name."),
+                             Dialogs::Icon::Information);
+    return true;
+}
+
+bool FileCommands::SaveIn(const QString& name, const SaveFormat& format)
+{
+    if (session_.document.IsFont() && IsFontFormName(name)) {
+        if (WritePicture(name, format.options)) {
+            formatPath_ = name;
+            format_ = format;
+            session_.document.MarkSaved(name);
+        }
+        return true;
+    }
+    if (RefusesPicture(name))
+        return false;
+    if (IsNative(*format.format)) {
+        WriteHexFile(name);
+        return true;
+    }
+    if (session_.document.IsFont()) {
+        // A picture form keeps the glyphs but not their characters and advances.
+        session_.dialogs.Message(DialogParent(), QStringLiteral("Save"),
+                                 QStringLiteral("%1 cannot hold a font's characters and advances. Save it as hex text, "
+                                                "a C array, BDF or PNG; Export writes its glyphs as pictures.")
+                                     .arg(QLatin1String(format.format->description)),
+                                 Dialogs::Icon::Information);
+        return false;
+    }
+    if (session_.document.FrameCount() > 1 && !(format.format->encodeSet && format.format->decodeSet)) {
+        // Saving the set there would keep one frame of it, or none that opens again.
+        session_.dialogs.Message(DialogParent(), QStringLiteral("Save"),
+                                 QStringLiteral("%1 holds a single picture, and this one has %2 frames. Save them as "
+                                                "hex text.")
+                                     .arg(QLatin1String(format.format->description))
+                                     .arg(session_.document.FrameCount()),
+                                 Dialogs::Icon::Information);
+        return false;
+    }
+    if (WritePicture(name, format.options)) {
+        formatPath_ = name;
+        format_ = format;
+        session_.document.MarkSaved(name);
+        places::AddRecentFile(name);
+    }
+    return true;
 }
 
 void FileCommands::Export()
 {
+    session_.document.AboutToWrite();
     // The dialog offers the last export of this picture's file, or else the
     // file's own name as a C array beside it (a header when the file is
     // that C array itself).
@@ -229,6 +268,7 @@ void FileCommands::Export()
 
 void FileCommands::ExportWithTemplate()
 {
+    session_.document.AboutToWrite();
     ExportOptions options;
     options.order = exportOrder_;
     options.templateName = exportTemplate_;
@@ -339,6 +379,8 @@ bool FileCommands::WritePicture(const QString& path, const ExportOptions& option
         }
         return true;
     }
+    if (RefusesPicture(path))
+        return false;
     const bool written = FormatForPath(path).encodeSet
         ? WritePictureSetFile(path, session_.document.Frames(), options, &why)
         : WritePictureFile(path, CurrentPicture(), options, &why);

@@ -61,6 +61,12 @@ public:
 private:
     QWidget* DialogParent() const;
     MonoPicture CurrentPicture() const;
+    // Writes the document to name in format (a font in its form when the
+    // name is one) and marks it saved there. False when the form cannot
+    // hold it (a set in a single-picture form), after saying so.
+    bool SaveIn(const QString& name, const SaveFormat& format);
+    // True, after saying why, when name is a font's (.bdf) and the document a picture.
+    bool RefusesPicture(const QString& name);
     void ShowWriteError(const QString& path, const QString& why);
 
     Session& session_;

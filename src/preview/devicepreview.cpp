@@ -68,7 +68,12 @@ DevicePreview::DevicePreview(const PictureDocument& document, QWidget* parent)
     });
 }
 
-int DevicePreview::ShownFrame() const { return playing_ ? shownFrame_ : document_.CurrentFrame(); }
+// A set loaded in place of a longer one tells of its new size before its
+// frames: a frame played beyond them is no longer there to show.
+int DevicePreview::ShownFrame() const
+{
+    return playing_ && shownFrame_ < document_.FrameCount() ? shownFrame_ : document_.CurrentFrame();
+}
 
 void DevicePreview::ShowPicture(const QRect& region)
 {

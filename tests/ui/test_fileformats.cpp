@@ -13,6 +13,7 @@
 #include "app/templatedialog.h"
 #include "core/formats.h"
 #include "core/outputtemplate.h"
+#include "core/pixelfont.h"
 #include "drawing/drawingwindow.h"
 #include "fakedialogs.h"
 #include "frame/framewindow.h"
@@ -252,6 +253,67 @@ private slots:
         e.frame.FrameAction(QStringLiteral("Save"))->trigger();
         QVERIFY(ReadAll(txt).startsWith(".db  20, 10\r\n"));
         QCOMPARE(e.dialogs.count("message"), 0);
+    }
+
+    // Save as writes the form a name says wherever hex text would not open
+    // again; a form that cannot hold the document says so and writes nothing.
+    void saveAsUnderAnotherFormsName_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("frames");  // 0: a font
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("pbm") << "a.pbm" << 1 << "";
+        QTest::newRow("gif set") << "b.gif" << 3 << "";
+        QTest::newRow("c keeps hex text") << "c.c" << 2 << "";
+        QTest::newRow("xbm set") << "d.xbm" << 2
+                                 << "X11 bitmap holds a single picture, and this one has 2 frames. Save them as hex text.";
+        QTest::newRow("picture as bdf") << "e.bdf" << 1
+                                        << "A .bdf file holds a font. Write the picture under another name.";
+        QTest::newRow("font as bdf") << "f.bdf" << 0 << "";
+        QTest::newRow("font as png") << "g.png" << 0 << "";
+        QTest::newRow("font as gif") << "h.gif" << 0
+                                     << "GIF cannot hold a font's characters and advances. Save it as hex text, a C "
+                                        "array, BDF or PNG; Export writes its glyphs as pictures.";
+    }
+    void saveAsUnderAnotherFormsName()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, frames);
+        QFETCH(QString, refusal);
+        Editor e;
+        if (frames == 0) {
+            PixelFont font = *BuiltInFont(QStringLiteral("5x7"));
+            font.glyphs.resize(10);
+            e.Doc().LoadFont(font, QString());
+            e.Doc().MarkModified();
+        }
+        for (int i = 0; i < frames; ++i) {
+            if (i > 0)
+                e.Doc().AddFrame();
+            e.Scribble(20, 10, quint32(3 + i));
+        }
+        const MonoSet drawn = e.Doc().Frames();
+        const PixelFont font = e.Doc().Font();
+        const QString path = dir_.filePath(QStringLiteral("saved-as-") + file);
+        e.dialogs.fileNames = {path};
+        e.frame.FrameAction(QStringLiteral("Saveas"))->trigger();
+        if (!refusal.isEmpty()) {
+            QCOMPARE(e.dialogs.shown.last().text, refusal);
+            QVERIFY(!QFileInfo::exists(path));
+            QVERIFY(!e.Doc().Saved());
+            return;
+        }
+        QCOMPARE(e.dialogs.count("message"), 0);
+        QVERIFY(e.Doc().Saved());
+        e.frame.DrawingWindow().NewMenu_Click();
+        e.Open(path);
+        QCOMPARE(e.dialogs.count("message"), 0);
+        QCOMPARE(e.Doc().IsFont(), frames == 0);
+        if (frames == 0)
+            QVERIFY(e.Doc().Font() == font);
+        QCOMPARE(e.Doc().FrameCount(), drawn.Count());
+        for (int i = 0; i < drawn.Count(); ++i)
+            QVERIFY(e.Doc().Frames().frames[std::size_t(i)] == drawn.frames[std::size_t(i)]);
     }
 
     void failedOrCancelledExportChangesNothing()

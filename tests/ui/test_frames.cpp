@@ -89,6 +89,18 @@ void FramesTest::drawPlaySaveAndOpenASet()
     QCOMPARE(doc.FrameDelay(1), 40);
     QCOMPARE(doc.FramePlane(0)[PictureData::Offset(2, 2)], 1);
     QCOMPARE(doc.HexText() + QStringLiteral("\r\n"), QString::fromLatin1(saved));
+
+    // A set of another size loaded while its last frame plays tells of its
+    // size before its frames: the preview shows the new first frame and
+    // reads no frame that is gone.
+    frame.FrameAction(QStringLiteral("PlayAnimation"))->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(preview.Display().pixel(2, 2), DevicePreview::kClearColour, 2000);
+    MonoPicture dot;
+    dot.width = 8;
+    dot.height = 4;
+    dot.At(1, 1) = 1;
+    doc.LoadSet(MonoSet::Of(dot), QString());
+    QCOMPARE(preview.Display().pixel(1, 1), DevicePreview::kSetColour);
 }
 
 void FramesTest::saveToASinglePictureFormatAsksForHexText()

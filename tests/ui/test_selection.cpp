@@ -1,7 +1,9 @@
+#include <QTemporaryDir>
 #include <QClipboard>
 #include <QTimer>
 
 #include "test_drawing_support.h"
+#include "core/formats.h"
 #include "drawing/selection.h"
 #include "drawing/toolsettings.h"
 
@@ -356,6 +358,17 @@ private slots:
             QCOMPARE(e.pic(0, 0), 1);
             QCOMPARE(e.main().CurrentToolId(), QStringLiteral("line"));
             QVERIFY(e.session.document.HexText().contains(QStringLiteral(".db $80,$0,$0,$0,$0")));
+        }
+        {
+            Editor e;
+            QGuiApplication::clipboard()->setImage(Solid(1, 1, kBlack));
+            e.main().SelectionTool().Paste_Click();
+            // Saving stores a block still waiting, so the file has what the canvas shows.
+            QTemporaryDir dir;
+            e.dialogs.fileNames = {dir.filePath(QStringLiteral("a.txt"))};
+            e.frame->FrameAction(QStringLiteral("Save"))->trigger();
+            QVERIFY(ReadPictureFile(dir.filePath(QStringLiteral("a.txt")))->At(0, 0));
+            QCOMPARE(e.main().CurrentToolId(), QStringLiteral("pen"));
         }
         {
             Editor e;

@@ -6,6 +6,7 @@
 #include "drawing/tools/textfontbar.h"
 #include "drawing/toolsettings.h"
 #include "test_drawing_support.h"
+#include "core/formats.h"
 
 using namespace tobrin;
 using tobrin::testing::Editor;
@@ -165,6 +166,26 @@ private slots:
         QCOMPARE(t.e.session.document.HistorySteps(), steps + 2);
         QTest::keyClick(t.e.canvas(), Qt::Key_L);  // keys choose tools again
         QCOMPARE(t.e.main().CurrentToolId(), QStringLiteral("line"));
+    }
+
+    // Text still being typed is stored before an export, which then holds it.
+    void exportStoresTheTextFirst()
+    {
+        Typist t;
+        QTemporaryDir dir;
+        t.e.click(2, 2);
+        t.type(QStringLiteral("HI"));
+        t.e.dialogs.fileNames = {dir.filePath(QStringLiteral("hi.pbm"))};
+        t.e.frame->FrameAction(QStringLiteral("ExportMenu"))->trigger();
+        const std::optional<MonoPicture> written = ReadPictureFile(dir.filePath(QStringLiteral("hi.pbm")));
+        QVERIFY(written);
+        Pixels set;
+        for (int y = 0; y < written->height; ++y)
+            for (int x = 0; x < written->width; ++x)
+                if (written->At(x, y))
+                    set.insert({x, y});
+        QCOMPARE(set, t.expect(QStringLiteral("HI"), {2, 2}));
+        QCOMPARE(t.having(1), set);
     }
 
     // The font bar: the built-in 5x7 first; a font file is read, one that

@@ -29,6 +29,7 @@ public:
         env.RestorePreviousTool();
     }
     void Leave(ToolEnvironment& env) override { env.TransferHolder(true); }
+    void Finish(ToolEnvironment& env) override { Release(env, false); }
 };
 
 std::unique_ptr<Tool> MakePasteTool() { return std::make_unique<PasteTool>(); }

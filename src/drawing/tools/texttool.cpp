@@ -119,6 +119,7 @@ public:
             Show(env);
     }
     void Leave(ToolEnvironment& env) override { Store(env); }
+    void Finish(ToolEnvironment& env) override { Store(env); }
     Qt::CursorShape Cursor() const override { return Qt::IBeamCursor; }
 
 private:

@@ -107,6 +107,10 @@ public:
     virtual void Redrawn(ToolEnvironment&) {}
     // The tool is left for another: whatever it holds is stored or dropped.
     virtual void Leave(ToolEnvironment& env);
+    // The picture is about to be written: what the tool shows but has not
+    // stored (typed text, a pasted block) is stored, so the file holds what
+    // the canvas shows.
+    virtual void Finish(ToolEnvironment&) {}
     virtual Qt::CursorShape Cursor() const { return Qt::CrossCursor; }
     // The tool's own settings, made once for the settings bar, which shows
     // them while the tool is in use; none by default.
