@@ -251,7 +251,9 @@ private:
         if (controls.isEmpty())
             return;
         QWidget* c = controls[Pick(int(controls.size()))];
-        ++counts_[QStringLiteral("  ") + c->objectName()];
+        ++counts_[QStringLiteral("  ") + (c->objectName().isEmpty()
+                                              ? QStringLiteral("(unnamed %1)").arg(QLatin1String(c->metaObject()->className()))
+                                              : c->objectName())];
         ChangeControl(c);
     }
     void ChangeControl(QWidget* c)

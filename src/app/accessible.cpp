@@ -2,6 +2,8 @@
 
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
+#include <QAction>
+#include <QToolBar>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QToolButton>
@@ -32,6 +34,13 @@ void SetAccessibleScrollBars(QAbstractScrollArea* area, const QString& viewName)
                   QStringLiteral("Scrolls %1 sideways").arg(viewName));
     SetAccessible(area->verticalScrollBar(), viewName + QStringLiteral(", vertical scroll bar"),
                   QStringLiteral("Scrolls %1 up and down").arg(viewName));
+}
+
+void NameActionButtons(QToolBar* bar)
+{
+    for (QAction* a : bar->actions())
+        if (QWidget* w = bar->widgetForAction(a); w && w->objectName().isEmpty())
+            w->setObjectName(a->objectName());
 }
 
 void NameOverflowButtons(QWidget* root)

@@ -3,6 +3,7 @@
 #include <QString>
 
 class QAbstractScrollArea;
+class QToolBar;
 class QWidget;
 
 namespace tobrin {
@@ -16,6 +17,9 @@ void SetAccessibleScrollBars(QAbstractScrollArea* area, const QString& viewName)
 
 // Names the buttons Qt adds to toolbars and menu bars under root for the
 // entries that do not fit.
+// Names each button a tool bar made for an action after the action, so
+// tests and automation find the button as they find the action.
+void NameActionButtons(QToolBar* bar);
 void NameOverflowButtons(QWidget* root);
 
 }  // namespace tobrin

@@ -207,6 +207,8 @@ ToolSettings::ToolSettings(DrawingWindow& main) : QObject(&main), main_(main)
     SetAccessible(settingBar_, QStringLiteral("Tool settings"));
     SetAccessible(picture1_, QStringLiteral("Pointer position"));
     NameOverflowButtons(&main);
+    NameActionButtons(drawTool_);
+    NameActionButtons(settingBar_);
 }
 
 void ToolSettings::AddLineWidthKeys(DrawingWindow& main)
