@@ -33,6 +33,7 @@
 #include "drawing/drawingwindow.h"
 #include "frame/framewindow.h"
 #include "import/importdialog.h"
+#include "preview/devicepreview.h"
 #include "soakdialogs.h"
 #include "soakfiles.h"
 
@@ -416,6 +417,9 @@ private:
             if (QString why = CompareScreenWithDocument(*w); !why.isEmpty())
                 return Fail(QStringLiteral("with the %1 tool, ").arg(w->CurrentToolId()) + why);
         }
+        if (const DevicePreview* device = frame_->TavDisplayIfLoaded())
+            if (QString why = CompareDeviceWithDocument(*device, doc); !why.isEmpty())
+                return Fail(why);
     }
 
     void Log(const QString& what)

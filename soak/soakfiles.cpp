@@ -12,6 +12,7 @@
 #include "drawing/drawarea.h"
 #include "drawing/drawingwindow.h"
 #include "files/filecommands.h"
+#include "preview/devicepreview.h"
 
 namespace tobrin::soak {
 
@@ -236,6 +237,19 @@ QString CompareScreenWithDocument(DrawingWindow& window)
                     .arg(v.ViewLeft).arg(v.ViewTop).arg(v.ViewRight).arg(v.ViewBottom).arg(data.Width())
                     .arg(data.Height()).arg(window.Document().CurrentFrame()).arg(window.Document().FrameCount());
         }
+    return QString();
+}
+
+QString CompareDeviceWithDocument(const DevicePreview& preview, const PictureDocument& document)
+{
+    if (preview.Playing())
+        return QString();
+    const QImage& dots = preview.Display();
+    for (int y = 0; y <= document.MaxY(); ++y)
+        for (int x = 0; x <= document.MaxX(); ++x)
+            if ((dots.pixel(x, y) == DevicePreview::kSetColour) != (document.Pic(x, y) != 0))
+                return QStringLiteral("the device shows dot (%1,%2) %3, the picture holds %4")
+                    .arg(x).arg(y).arg(dots.pixel(x, y), 0, 16).arg(document.Pic(x, y));
     return QString();
 }
 

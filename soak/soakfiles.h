@@ -8,6 +8,7 @@
 #include <random>
 
 namespace tobrin {
+class DevicePreview;
 class DrawingWindow;
 class PictureDocument;
 }
@@ -27,5 +28,7 @@ QString CompareFileWithDocument(const QString& path, const PictureDocument& docu
 // Compares the squares the canvas shows with the document's frame on it.
 // Empty when they agree; else the first cell that differs.
 QString CompareScreenWithDocument(DrawingWindow& window);
+// The same for the device preview's dots, while it is not playing.
+QString CompareDeviceWithDocument(const DevicePreview& preview, const PictureDocument& document);
 
 }  // namespace tobrin::soak
