@@ -215,9 +215,10 @@ QString CompareFileWithDocument(const QString& path, const PictureDocument& docu
 
 QString CompareScreenWithDocument(DrawingWindow& window)
 {
-    // The marquee, moving or stopped round a held block, is drawn over the
-    // cells at its edge.
-    if (!window.isVisible() || window.State().MarqueeShown || window.State().SelectionHeld)
+    // The selection tool's marquee, moving or stopped round a block (and
+    // left there until another tool is chosen), is drawn along the cells'
+    // edges, which covers whole squares when they are small.
+    if (!window.isVisible() || window.CurrentToolId() == QLatin1String("selection"))
         return QString();
     const PictureData& data = window.Document().Data();
     const ViewWindow& v = window.State().view;
