@@ -3,13 +3,14 @@
 // The soak's stand-in for the user at every modal question and file dialog:
 // answers drawn from the run's random stream, file names from the scratch
 // folder. The option dialogs (C array, template, new font) are the real
-// ones; the soak's modal handler answers those on screen.
+// ones, which the soak's modal handler answers on screen.
 
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
 #include <functional>
 #include <random>
+#include <utility>
 
 #include "app/dialogs.h"
 
@@ -84,7 +85,7 @@ public:
     {
         ++asked[QStringLiteral("new font")];
         if (Chance(50))
-            return Dialogs::NewFontOptions(parent, source, options);  // the real dialog
+            return real_.NewFontOptions(parent, source, options);
         QStringList sources = QDir(folder_).entryList({QStringLiteral("font-*")}, QDir::Files);
         for (QString& s : sources)
             s = QDir(folder_).filePath(s);
@@ -103,7 +104,19 @@ public:
         return true;
     }
 
+    bool CArrayOptions(QWidget* parent, const QString& path, ExportOptions& options, const MonoSet& frames) override
+    {
+        ++asked[QStringLiteral("C array options")];
+        return real_.CArrayOptions(parent, path, options, frames);
+    }
+    bool TemplateOptions(QWidget* parent, const MonoSet& set, const PixelFont* font, ExportOptions& options) override
+    {
+        ++asked[QStringLiteral("template options")];
+        return real_.TemplateOptions(parent, set, font, options);
+    }
+
 private:
+    QtDialogs real_;
     std::mt19937_64& random_;
     QString folder_;
 };
