@@ -442,12 +442,15 @@ private:
     {
         tick_.stop();
         modalTick_.stop();
-        // Closing discards what is unsaved, which takes its recovery copy.
+        // Closing discards what is unsaved; the program's end then takes
+        // its recovery copy, as main() ends with the recovery.
         dialogs_.yesToAll = true;
         QTimer::singleShot(0, this, [this] {
             frame_->close();
             QCoreApplication::processEvents();
-            if (!failed_ && !RecoveryCopies(RecoveryFolder()).isEmpty())
+            recovery_.reset();
+            if (!failed_ && (!RecoveryCopies(RecoveryFolder()).isEmpty()
+                             || !QDir(RecoveryFolder()).entryList({QStringLiteral("*.lock")}, QDir::Files).isEmpty()))
                 Fail(QStringLiteral("a recovery copy outlived the discard at the end"));
             Report();
             QCoreApplication::exit(Result());
