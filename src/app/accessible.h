@@ -15,11 +15,11 @@ void SetAccessible(QWidget* widget, const QString& name, const QString& descript
 // Names the two scroll bars of a scrolling view after the view's own name.
 void SetAccessibleScrollBars(QAbstractScrollArea* area, const QString& viewName);
 
-// Names the buttons Qt adds to toolbars and menu bars under root for the
-// entries that do not fit.
 // Names each button a tool bar made for an action after the action, so
 // tests and automation find the button as they find the action.
 void NameActionButtons(QToolBar* bar);
+// Names the buttons Qt adds to toolbars and menu bars under root for the
+// entries that do not fit.
 void NameOverflowButtons(QWidget* root);
 
 }  // namespace tobrin
