@@ -147,7 +147,7 @@ TEST(FontForms, CharacterLists)
     std::vector<char32_t> clock = range('0', '9');
     clock.insert(clock.end(), {':', 'C', 0xB0});
     const struct {
-        const char* spec;
+        const char* list;
         std::vector<char32_t> chars;  // empty: refused
         const char* named;            // the error names this
     } kCases[] = {
@@ -168,9 +168,9 @@ TEST(FontForms, CharacterLists)
         {"", {}, "empty"},
     };
     for (const auto& c : kCases) {
-        SCOPED_TRACE(c.spec);
+        SCOPED_TRACE(c.list);
         QString error;
-        const auto chars = ParseCharList(QString::fromUtf8(c.spec), &error);
+        const auto chars = ParseCharList(QString::fromUtf8(c.list), &error);
         EXPECT_EQ(chars.value_or(std::vector<char32_t>{}), c.chars);
         EXPECT_TRUE(error.contains(QString::fromUtf8(c.named))) << error.toStdString();
     }

@@ -270,7 +270,6 @@ private slots:
         QTest::newRow("picture as bdf") << "e.bdf" << 1
                                         << "A .bdf file holds a font. Write the picture under another name.";
         QTest::newRow("font as bdf") << "f.bdf" << 0 << "";
-        QTest::newRow("font as png") << "g.png" << 0 << "";
         QTest::newRow("font as gif") << "h.gif" << 0
                                      << "GIF cannot hold a font's characters and advances. Save it as hex text, a C "
                                         "array, BDF or PNG; Export writes its glyphs as pictures.";
