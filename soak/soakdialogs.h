@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMap>
+#include <QRegularExpression>
 #include <functional>
 #include <random>
 #include <utility>
@@ -47,7 +48,11 @@ public:
     }
     void Message(QWidget*, const QString& title, const QString& text, Icon, const QString&) override
     {
-        ++asked[QStringLiteral("message: ") + title + QStringLiteral(" / ") + text.left(40)];
+        // Sizes and counts vary from one message to the next; the report
+        // groups each message by its words.
+        QString words = text;
+        words.replace(QRegularExpression(QStringLiteral("\\b\\d+\\b")), QStringLiteral("#"));
+        ++asked[QStringLiteral("message: ") + title + QStringLiteral(" / ") + words.left(40)];
     }
     QString OpenFileName(QWidget*, const QString& caption, const QString&, const QString&, const QString&) override
     {
